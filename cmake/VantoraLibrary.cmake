@@ -1,0 +1,42 @@
+# vantora_library(<name> [DEPS <targets>...]): a static library from every .cpp
+# file of the calling folder except main.cpp (an interface library while the folder has none),
+# with the folder's parent on the include path so that code includes
+# "common/Charset.h", "regex/RegExpW.h" and so on.
+function(vantora_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  if(sources)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# vantora_test_folder(<folder> <libraries>...): one test program per
+# tests/<folder>/test_*.cpp file, each linked with GoogleTest/GoogleMock and the
+# given libraries, its cases registered with CTest one by one.
+function(vantora_test_folder folder)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/test_*.cpp)
+  file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/support_*.cpp)
+  foreach(test_src ${tests})
+    get_filename_component(stem ${test_src} NAME_WE)
+    set(target ${folder}_${stem})
+    add_executable(${target} ${test_src} ${support})
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${target} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main Threads::Threads)
+    target_compile_definitions(${target} PRIVATE
+      VANTORA_FIXTURES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
+      VANTORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+      VANTORA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    gtest_discover_tests(${target}
+      DISCOVERY_MODE PRE_TEST
+      DISCOVERY_TIMEOUT 60
+      PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTORA_PAUSE_SCALE=0;LC_ALL=C.UTF-8"
+                 TIMEOUT 300)
+  endforeach()
+endfunction()
