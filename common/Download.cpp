@@ -1,0 +1,247 @@
+// Page download with libcurl: one HTTP(S) GET streamed into a file in
+// 1000-byte chunks, each chunk cut at its first NUL byte, with the User-Agent
+// of every call drawn from a fixed table by a process-wide generator.
+#include "common/Download.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string_view>
+#include <unistd.h>
+
+namespace vantora {
+namespace {
+
+const std::array<std::string, 5> kUserAgents = {
+    "Mozilla/5.0 (Windows NT 5.1; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/58.0.3029.110 Safari/537.36 Edge/16.16299",
+    "Mozilla/5.0 (Windows NT 6.2; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/52.0.2743.116 Safari/537.36 Edge/15.15063",
+    "Mozilla/5.0 (Windows NT 6.1; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/52.0.2743.116 Safari/537.36 Edge/15.15063",
+    "Mozilla/5.0 (Windows NT 6.3; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/51.0.2704.79 Safari/537.36 Edge/14.14393",
+    "Mozilla/5.0 (Windows NT 10.0; Win64; x64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    "Chrome/64.0.3282.140 Safari/537.36 Edge/17.17134",
+};
+
+constexpr std::size_t kChunkSize = 1000;
+constexpr long kMaxRedirects = 10;
+
+std::atomic<std::uint32_t> gRandomState{0};
+
+std::mutex gTimeoutsMutex;
+DownloadTimeouts gTimeouts;
+
+// libcurl's global set-up runs once per process, whichever thread asks first.
+void EnsureCurlGlobalInit() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct CurlEasyDeleter {
+  void operator()(CURL* handle) const noexcept { curl_easy_cleanup(handle); }
+};
+using CurlEasy = std::unique_ptr<CURL, CurlEasyDeleter>;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// State of one transfer, shared by the header and body callbacks.
+class Transfer {
+ public:
+  explicit Transfer(const std::string& path) : path_(path) {}
+
+  // One header line of some response. A block ends with an empty line; the
+  // block of a redirect that libcurl follows is skipped, any other block is
+  // the page's response, and the file is created (or truncated) right then,
+  // so an empty body still leaves an empty file.
+  void OnHeaderLine(std::string_view line) {
+    if (line.rfind("HTTP/", 0) == 0) {
+      status_ = ParseStatus(line);
+      hasLocation_ = false;
+      return;
+    }
+    if (StartsWithNoCase(line, "location:")) {
+      hasLocation_ = true;
+      return;
+    }
+    if (line == "\r\n" || line == "\n") {
+      const bool interim = status_ >= 100 && status_ < 200;
+      const bool followed = status_ >= 300 && status_ < 400 && hasLocation_;
+      if (!interim && !followed) BeginBody();
+    }
+  }
+
+  // Body bytes, in whatever pieces the network delivers them; chunks are
+  // formed by body offset so the stored bytes do not depend on that.
+  void OnBody(const char* data, std::size_t size) {
+    if (!began_) BeginBody();  // a response without a header block (HTTP/0.9)
+    while (size > 0) {
+      const std::size_t take = std::min(size, kChunkSize - chunkLength_);
+      std::memcpy(chunk_.data() + chunkLength_, data, take);
+      chunkLength_ += take;
+      data += take;
+      size -= take;
+      if (chunkLength_ == kChunkSize) FlushChunk();
+    }
+  }
+
+  // Stores the last, partial chunk; called at the end of the transfer, also
+  // when the connection broke in the middle of the body.
+  void Finish() {
+    FlushChunk();
+    file_.reset();
+  }
+
+  bool Began() const { return began_; }
+
+ private:
+  static int ParseStatus(std::string_view line) {
+    const auto space = line.find(' ');
+    if (space == std::string_view::npos) return 0;
+    int code = 0;
+    for (std::size_t i = space + 1; i < line.size() && i < space + 4; ++i) {
+      const char c = line[i];
+      if (c < '0' || c > '9') return 0;
+      code = code * 10 + (c - '0');
+    }
+    return code;
+  }
+
+  static bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+      char c = text[i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c != prefix[i]) return false;
+    }
+    return true;
+  }
+
+  void BeginBody() {
+    began_ = true;
+    chunkLength_ = 0;
+    // A file that cannot be created makes the writes fail silently; the body
+    // is still read to its end.
+    file_.reset(std::fopen(path_.c_str(), "wb"));
+  }
+
+  // A chunk is text: only the bytes before its first NUL are written.
+  void FlushChunk() {
+    if (chunkLength_ == 0) return;
+    const void* nul = std::memchr(chunk_.data(), '\0', chunkLength_);
+    const std::size_t length =
+        nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - chunk_.data())
+                       : chunkLength_;
+    if (file_ && length > 0) {
+      if (std::fwrite(chunk_.data(), 1, length, file_.get()) != length) file_.reset();
+    }
+    chunkLength_ = 0;
+  }
+
+  const std::string& path_;
+  int status_ = 0;
+  bool hasLocation_ = false;
+  bool began_ = false;
+  FileHandle file_;
+  std::array<char, kChunkSize> chunk_{};
+  std::size_t chunkLength_ = 0;
+};
+
+extern "C" size_t HeaderCallback(char* data, size_t size, size_t count, void* user) {
+  static_cast<Transfer*>(user)->OnHeaderLine(std::string_view(data, size * count));
+  return size * count;
+}
+
+extern "C" size_t BodyCallback(char* data, size_t size, size_t count, void* user) {
+  static_cast<Transfer*>(user)->OnBody(data, size * count);
+  return size * count;
+}
+
+void RemoveScratchFile(const std::string& path) { ::unlink(path.c_str()); }
+
+}  // namespace
+
+std::uint32_t NextRandom(std::uint32_t range) {
+  // Lock-free update of the shared state: concurrent callers each get their
+  // own step of the sequence, none is lost or repeated.
+  std::uint32_t state = gRandomState.load(std::memory_order_relaxed);
+  std::uint32_t next = 0;
+  do {
+    next = state * 134775813u + 1u;
+  } while (!gRandomState.compare_exchange_weak(state, next, std::memory_order_relaxed));
+  return static_cast<std::uint32_t>((static_cast<std::uint64_t>(next) * range) >> 32);
+}
+
+const std::string& UserAgentText(std::uint32_t index) {
+  return kUserAgents.at(index);
+}
+
+void SetDownloadTimeouts(const DownloadTimeouts& timeouts) {
+  std::lock_guard lock(gTimeoutsMutex);
+  gTimeouts = timeouts;
+}
+
+DownloadTimeouts GetDownloadTimeouts() {
+  std::lock_guard lock(gTimeoutsMutex);
+  return gTimeouts;
+}
+
+bool DownloadToFile(const std::string& address, const std::string& path) {
+  const std::string& agent = UserAgentText(NextRandom(static_cast<std::uint32_t>(kUserAgents.size())));
+  const DownloadTimeouts timeouts = GetDownloadTimeouts();
+
+  EnsureCurlGlobalInit();
+  CurlEasy curl(curl_easy_init());
+  if (!curl) {
+    RemoveScratchFile(path);
+    return false;
+  }
+
+  Transfer transfer(path);
+  CURL* h = curl.get();
+  curl_easy_setopt(h, CURLOPT_URL, address.c_str());
+  curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
+  // Direct connection: an empty proxy name overrides http_proxy/https_proxy
+  // and friends from the environment.
+  curl_easy_setopt(h, CURLOPT_PROXY, "");
+  curl_easy_setopt(h, CURLOPT_NOPROXY, "*");
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
+  // Stall limit: less than one byte per second over the whole period ends
+  // the transfer, before or during the response.
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, timeouts.stallSeconds);
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &HeaderCallback);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &BodyCallback);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+
+  // The result code is not needed: a response that began counts as fetched,
+  // even when it broke off later (what was stored stays).
+  curl_easy_perform(h);
+  transfer.Finish();
+
+  if (!transfer.Began()) {
+    RemoveScratchFile(path);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vantora
