@@ -73,7 +73,8 @@ TUnicodeProperty GetUnicodeCategory(std::uint32_t cp) {
 }
 
 TUnicodeProperty GetUnicodeGeneralCategory(std::uint32_t cp) {
-  return static_cast<TUnicodeProperty>(tables::UnicodeGeneralCategoryTable[GetCharType(cp).Category]);
+  const std::uint8_t category = GetCharType(cp).Category;
+  return static_cast<TUnicodeProperty>(tables::UnicodeGeneralCategoryTable[category]);
 }
 
 TUnicodeProperty GetUnicodeScript(std::uint32_t cp) {
@@ -96,9 +97,8 @@ TUnicodeProperty GetUnicodeBlock(std::uint32_t cp) {
   // Binary search for the last block whose first code point is <= cp.
   const auto* begin = std::begin(tables::UnicodeBlockTable);
   const auto* end = std::end(tables::UnicodeBlockTable);
-  const auto* after = std::upper_bound(begin, end, cp, [](std::uint32_t value, const tables::TUnicodeBlockRange& block) {
-    return value < block.First;
-  });
+  const auto* after = std::upper_bound(
+      begin, end, cp, [](std::uint32_t value, const tables::TUnicodeBlockRange& block) { return value < block.First; });
   if (after == begin) return upNoBlock;
   const auto* block = after - 1;
   if (cp > block->Last) return upNoBlock;
