@@ -8,10 +8,9 @@ cd "$(dirname "$0")/.."
 
 SANITIZE=OFF
 BUILD_DIR=build
-BENCH=ON
 for arg in "$@"; do
   case "$arg" in
-    --sanitize) SANITIZE=ON; BUILD_DIR=build-sanitize; BENCH=OFF ;;
+    --sanitize) SANITIZE=ON; BUILD_DIR=build-sanitize ;;
     *) echo "usage: scripts/test.sh [--sanitize]" >&2; exit 2 ;;
   esac
 done
@@ -19,7 +18,7 @@ done
 scripts/setup.sh
 
 cmake -S . -B "$BUILD_DIR" -G Ninja \
-  -DVANTORA_SANITIZE="$SANITIZE" -DVANTORA_BUILD_BENCH="$BENCH"
+  -DVANTORA_SANITIZE="$SANITIZE"
 cmake --build "$BUILD_DIR"
 
 export QT_QPA_PLATFORM=offscreen
