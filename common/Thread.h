@@ -38,6 +38,9 @@ class TThread {
   // For an object that is not free-on-terminate: asks the thread to terminate
   // and waits for it. A free-on-terminate object deletes itself when its
   // thread ends; do not delete it yourself once it has been started.
+  // A derived class calls TerminateAndWait() first in its own destructor:
+  // by the time this base destructor runs, the derived part is gone and a
+  // body still running would use a destroyed object.
   virtual ~TThread();
 
   TThread(const TThread&) = delete;
@@ -85,11 +88,14 @@ class TThread {
   // The thread body.
   virtual void Execute() = 0;
   void SetReturnValue(int value) { returnValue_.store(value); }
+  // Terminate() and wait for the body to end; does nothing on the thread
+  // itself (free-on-terminate) or for a thread never started.
+  void TerminateAndWait();
 
  private:
   void ThreadMain();
 
-  std::mutex mutex_;  // guards thread_ and started_
+  mutable std::mutex mutex_;  // guards thread_, started_ and fatal_
   std::thread thread_;
   bool started_ = false;
   std::atomic<bool> freeOnTerminate_{false};

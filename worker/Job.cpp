@@ -1,0 +1,293 @@
+// The retrieval job: its unit-level state, the sector table, the CSV header
+// and record line, the progress callbacks, and RunJob with its code-mode and
+// sector-mode loops.
+#include "worker/Job.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <mutex>
+
+#include "common/Charset.h"
+#include "common/Download.h"
+#include "common/SiteConfig.h"
+#include "common/TextUtil.h"
+#include "common/Thread.h"
+#include "worker/JobInternal.h"
+
+namespace vantora {
+namespace {
+
+struct SectorRow {
+  const char* code;
+  const char* nameUtf8;
+};
+
+constexpr SectorRow kSectors[kSectorCount] = {
+    {"0050", "水産・農林業"}, {"1050", "鉱業"},         {"2050", "建設業"},
+    {"3050", "食料品"},       {"3100", "繊維製品"},     {"3150", "パルプ・紙"},
+    {"3200", "化学"},         {"3250", "医薬品"},       {"3300", "石油・石炭製品"},
+    {"3350", "ゴム製品"},     {"3400", "ガラス・土石製品"}, {"3450", "鉄鋼"},
+    {"3500", "非鉄金属"},     {"3550", "金属製品"},     {"3600", "機械"},
+    {"3650", "電気機器"},     {"3700", "輸送用機器"},   {"3750", "精密機器"},
+    {"3800", "その他製品"},   {"4050", "電気・ガス業"}, {"5050", "陸運業"},
+    {"5100", "海運業"},       {"5150", "空運業"},       {"5200", "倉庫・運輸関連業"},
+    {"5250", "情報・通信"},   {"6050", "卸売業"},       {"6100", "小売業"},
+    {"7050", "銀行業"},       {"7100", "証券業"},       {"7150", "保険業"},
+    {"7200", "その他金融業"}, {"8050", "不動産業"},     {"9050", "サービス業"},
+};
+
+constexpr const char* kHeaderNamesUtf8[kRecordSlotCount] = {
+    "証券コード", "会社名",   "特色",       "連結事業",         "本社郵便番号",     "本社所在地",
+    "業種分類",   "英文社名", "代表者名",   "設立年月日",       "市場名",           "上場年月日",
+    "決算",       "単元株数", "従業員数（単独）", "従業員数（連結）", "平均年齢", "平均年収",
+    "株価",       "前日比",   "最終更新日", "取得元URL",
+};
+
+// The running job (one at a time); the host is null outside a job.
+struct RunState {
+  JobHost* host = nullptr;
+  std::FILE* out = nullptr;
+  bool outputFailed = false;
+  int downloadsAttempted = 0;
+  int downloadsAnswered = 0;
+};
+
+JobState g_job;
+RunState g_run;
+
+std::mutex g_scratchMutex;
+std::string g_scratchOverride;
+
+void RunOnGui(const std::function<void()>& method) {
+  if (g_run.host == nullptr) return;
+  TThread::Synchronize(method);
+}
+
+void CodeModeLoop(JobHost& host, const JobInputs& in, StringList& work) {
+  JobState& job = g_job;
+  job.itemTotal = 0;
+  job.itemCountDone = 0;
+  work.clear();
+  SplitText(Trim(in.codeText), ",", work);
+  if (work.empty()) return;
+  job.progressMaximum = static_cast<std::int32_t>(work.size());
+  job.itemTotal = static_cast<std::int32_t>(work.size());
+  SyncResetProgress();
+  static const std::string kCodeOpen = detail::Sjis("銘柄コード : [");
+  const std::string prefix = QuotePagePrefix();
+  for (const std::string& entry : work) {
+    const std::string code = Trim(entry);
+    job.currentItemText = kCodeOpen + code + "]";
+    SyncStepProgress();
+    ClearFieldSlots();
+    job.fieldSlots[0] = code;
+    ReadCompanyProfile(prefix + code);
+    if (!detail::WriteRecordLine()) break;
+    host.ResultCode().store(kResultRecordsWritten);
+    ++job.itemCountDone;
+    SyncShowStatus();
+    if (detail::Terminated()) break;
+  }
+}
+
+void SectorModeLoop(const JobInputs& in) {
+  JobState& job = g_job;
+  std::vector<int> positions;
+  for (std::size_t i = 0; i < in.sectors.size(); ++i)
+    if (in.sectors[i].ticked) positions.push_back(static_cast<int>(i));
+  job.progressMaximum = static_cast<std::int32_t>(positions.size());
+  SyncResetProgress();
+  static const std::string kSectorOpen = detail::Sjis("業種 : [");
+  for (int position : positions) {
+    SyncStepProgress();
+    const std::string code = SectorCode(position);
+    job.currentItemText = kSectorOpen + Trim(in.sectors[static_cast<std::size_t>(position)].text) + "]";
+    CrawlSector(code);
+    if (detail::Terminated() || detail::OutputFailed()) break;
+  }
+}
+
+bool WriteLine(std::FILE* f, const std::string& line) {
+  if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) return false;
+  if (std::fwrite("\r\n", 1, 2, f) != 2) return false;
+  return std::fflush(f) == 0;
+}
+
+}  // namespace
+
+// ---- unit-level state and small helpers ----
+
+JobState& Job() { return g_job; }
+
+void ClearFieldSlots() {
+  for (std::string& slot : g_job.fieldSlots) slot.clear();
+}
+
+std::string SectorCode(int position) {
+  if (position < 0 || position >= kSectorCount) return {};
+  return kSectors[position].code;
+}
+
+const char* SectorNameUtf8(int position) {
+  if (position < 0 || position >= kSectorCount) return "";
+  return kSectors[position].nameUtf8;
+}
+
+std::string HeaderLine() {
+  std::string line;
+  for (const char* name : kHeaderNamesUtf8) {
+    if (!line.empty()) line += ',';
+    line += '"';
+    line += detail::Sjis(name);
+    line += '"';
+  }
+  return line;
+}
+
+std::string FormatRecord() {
+  std::string line;
+  for (int i = 0; i < kRecordSlotCount; ++i) {
+    if (!line.empty()) line += ',';
+    line += '"';
+    // A '"' inside a value is doubled so that the column structure holds.
+    // '"' (0x22) is never the second byte of a double-byte character.
+    for (char c : g_job.fieldSlots[static_cast<std::size_t>(i)]) {
+      if (c == '"') line += '"';
+      line += c;
+    }
+    line += '"';
+  }
+  return line;
+}
+
+std::string QuotePagePrefix() { return QuoteSiteBase() + "/quote/"; }
+
+std::string JobScratchFilePath() {
+  {
+    std::lock_guard lock(g_scratchMutex);
+    if (!g_scratchOverride.empty()) return g_scratchOverride;
+  }
+  return ScratchFilePath();
+}
+
+void SetJobScratchFilePath(const std::string& path) {
+  std::lock_guard lock(g_scratchMutex);
+  g_scratchOverride = path;
+}
+
+std::string StatusCaption() {
+  static const std::string kFetching = detail::Sjis(" 取得中 - ");
+  static const std::string kUnit = detail::Sjis("件");
+  return g_job.currentItemText + kFetching + std::to_string(g_job.itemCountDone) + "/" +
+         std::to_string(g_job.itemTotal) + kUnit;
+}
+
+// ---- callbacks on the GUI thread ----
+
+void SyncResetProgress() {
+  RunOnGui([] { g_run.host->ResetProgress(g_job.progressMaximum); });
+}
+
+void SyncStepProgress() {
+  RunOnGui([] {
+    JobHost& host = *g_run.host;
+    host.StepProgress();
+    if (host.TaskbarReady()) {
+      const int position = host.ProgressPosition();
+      const int maximum = host.ProgressMaximum();
+      host.SetTaskbarProgressValue(static_cast<std::uint64_t>(position < 0 ? 0 : position),
+                                   static_cast<std::uint64_t>(maximum < 0 ? 0 : maximum));
+    }
+  });
+}
+
+void SyncShowStatus() {
+  RunOnGui([] { g_run.host->ShowStatus(StatusCaption()); });
+}
+
+// ---- the job ----
+
+void RunJob(JobHost& host) {
+  // Leaves the unit-level run state clean however the run ends.
+  struct RunGuard {
+    ~RunGuard() {
+      if (g_run.out != nullptr) std::fclose(g_run.out);
+      g_run = RunState{};
+    }
+  } guard;
+  g_run = RunState{};
+  g_run.host = &host;
+
+  JobInputs in;
+  TThread::Synchronize([&] { in = host.Inputs(); });
+
+  StringList work;
+  g_run.out = std::fopen(in.outputFileName.c_str(), "wb");
+  if (g_run.out == nullptr) {
+    host.ResultCode().store(kResultOutputFileError);
+    return;
+  }
+  if (!WriteLine(g_run.out, HeaderLine())) {
+    g_run.outputFailed = true;
+  } else if (in.codeMode) {
+    CodeModeLoop(host, in, work);
+  } else {
+    SectorModeLoop(in);
+  }
+  std::FILE* f = g_run.out;
+  g_run.out = nullptr;
+  if (std::fclose(f) != 0) g_run.outputFailed = true;
+
+  if (g_run.outputFailed) {
+    host.ResultCode().store(kResultOutputFileError);
+  } else if (g_run.downloadsAttempted > 0 && g_run.downloadsAnswered == 0) {
+    host.ResultCode().store(kResultSiteUnreachable);
+  }
+}
+
+namespace detail {
+
+bool Terminated() {
+  const TThread* thread = TThread::CurrentThread();
+  return thread != nullptr && thread->Terminated();
+}
+
+bool OutputFailed() { return g_run.outputFailed; }
+
+bool WriteRecordLine() {
+  if (g_run.out == nullptr || g_run.outputFailed) return false;
+  if (!WriteLine(g_run.out, FormatRecord())) {
+    g_run.outputFailed = true;
+    return false;
+  }
+  return true;
+}
+
+void FetchToScratch(const std::string& address) {
+  ++g_run.downloadsAttempted;
+  if (DownloadToFile(address, JobScratchFilePath())) ++g_run.downloadsAnswered;
+}
+
+StringList LoadScratchLines() {
+  StringList lines;
+  std::ifstream file(JobScratchFilePath(), std::ios::binary);
+  if (!file) return lines;
+  const std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < data.size(); ++i) {
+    const char c = data[i];
+    if (c != '\r' && c != '\n') continue;
+    lines.emplace_back(data, start, i - start);
+    if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < data.size()) lines.emplace_back(data, start);
+  return lines;
+}
+
+std::string Sjis(std::string_view utf8) { return Utf8ToCp932(utf8); }
+
+}  // namespace detail
+}  // namespace vantora
