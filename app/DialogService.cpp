@@ -1,0 +1,97 @@
+// Qt implementation of the window's platform operations (message boxes, save
+// dialog, sound, taskbar flash, opening a file).
+#include "app/DialogService.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStringList>
+#include <QUrl>
+
+namespace vantora {
+
+namespace {
+
+QMessageBox::Icon IconOf(unsigned flags) {
+  switch (flags & kMbIconMask) {
+    case MB_ICONERROR: return QMessageBox::Critical;
+    case MB_ICONQUESTION: return QMessageBox::Question;
+    case MB_ICONWARNING: return QMessageBox::Warning;
+    case MB_ICONINFORMATION: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+// QMessageBox breaks lines at '\n'; a CR before it would show as a glyph.
+QString DisplayText(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return text;
+}
+
+}  // namespace
+
+QString ToQtFilter(const QString& filter) {
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  QStringList entries;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QString patterns = parts[i + 1];
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+    const QString& description = parts[i];
+    entries << (description.trimmed().endsWith(QLatin1Char(')'))
+                    ? description
+                    : description + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+  }
+  return entries.join(QStringLiteral(";;"));
+}
+
+int QtDialogService::MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                                unsigned flags) {
+  QMessageBox box(IconOf(flags), caption, DisplayText(text), QMessageBox::NoButton, parent);
+  box.setWindowModality(Qt::ApplicationModal);
+  if (flags & MB_TOPMOST) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  if ((flags & kMbTypeMask) == MB_YESNO) {
+    QPushButton* yes = box.addButton(QMessageBox::Yes);
+    QPushButton* no = box.addButton(QMessageBox::No);
+    box.setDefaultButton((flags & kMbDefMask) == MB_DEFBUTTON2 ? no : yes);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes ? IDYES : IDNO;
+  }
+  box.addButton(QMessageBox::Ok);
+  box.exec();
+  return IDOK;
+}
+
+std::optional<QString> QtDialogService::ExecuteSaveDialog(QWidget* parent,
+                                                          const SaveDialogRequest& request) {
+  QFileDialog dialog(parent, request.title);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilter(ToQtFilter(request.filter));
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.options & ofOverwritePrompt));
+  dialog.setSizeGripEnabled(request.options & ofEnableSizing);
+  dialog.selectFile(request.fileName);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().constFirst();
+}
+
+void QtDialogService::MessageBeep(unsigned) { QApplication::beep(); }
+
+void QtDialogService::FlashWindow(QWidget* window, int, int) {
+  // Qt flashes until the window is activated when given no duration.
+  if (window != nullptr) QApplication::alert(window, 0);
+}
+
+void QtDialogService::OpenDocument(const QString& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtDialogService::ShowException(const QString& message) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message,
+                  QMessageBox::Ok);
+  box.exec();
+}
+
+}  // namespace vantora

@@ -1,0 +1,92 @@
+// The window's platform operations behind one interface: message boxes with
+// the Windows MessageBox flags, the save dialog, the system sound, flashing
+// the taskbar button and opening a file with its associated application.
+// QtDialogService implements them with Qt; tests use a scripted double that
+// records what was shown and answers from a script.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+class QWidget;
+
+namespace vantora {
+
+#ifndef _WIN32
+// MessageBox flags and results, with the values Windows gives them.
+inline constexpr unsigned MB_OK = 0x0;
+inline constexpr unsigned MB_YESNO = 0x4;
+inline constexpr unsigned MB_ICONERROR = 0x10;
+inline constexpr unsigned MB_ICONQUESTION = 0x20;
+inline constexpr unsigned MB_ICONWARNING = 0x30;
+inline constexpr unsigned MB_ICONINFORMATION = 0x40;
+inline constexpr unsigned MB_DEFBUTTON2 = 0x100;
+inline constexpr unsigned MB_TOPMOST = 0x40000;
+inline constexpr int IDOK = 1;
+inline constexpr int IDYES = 6;
+inline constexpr int IDNO = 7;
+#endif
+
+inline constexpr unsigned kMbTypeMask = 0xF;
+inline constexpr unsigned kMbIconMask = 0xF0;
+inline constexpr unsigned kMbDefMask = 0xF00;
+
+// Options of the save dialog, named after the framework's dialog options.
+enum SaveDialogOption : unsigned {
+  ofHideReadOnly = 1u << 0,
+  ofOverwritePrompt = 1u << 1,
+  ofEnableSizing = 1u << 2,
+};
+
+// What the save dialog is asked to show.
+struct SaveDialogRequest {
+  QString title;
+  QString filter;    // "description|pattern" pairs joined by '|'
+  QString fileName;  // the file name offered
+  unsigned options = 0;
+};
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+
+  // A modal message box over `parent`; returns IDOK, IDYES or IDNO.
+  virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                         unsigned flags) = 0;
+  // The save dialog; the chosen full path, or nothing when cancelled.
+  virtual std::optional<QString> ExecuteSaveDialog(QWidget* parent,
+                                                   const SaveDialogRequest& request) = 0;
+  // The system sound of a message type (MB_ICONQUESTION, ...).
+  virtual void MessageBeep(unsigned type) = 0;
+  // Flashes the taskbar button of `window` `count` times, `intervalMs` apart,
+  // and on until the window comes to the foreground.
+  virtual void FlashWindow(QWidget* window, int count, int intervalMs) = 0;
+  // Opens `path` with the application associated with its type.
+  virtual void OpenDocument(const QString& path) = 0;
+  // The standard box for an error that escaped the event loop.
+  virtual void ShowException(const QString& message) = 0;
+};
+
+// Qt implementation: QMessageBox, QFileDialog, QApplication::beep/alert,
+// QDesktopServices.
+class QtDialogService final : public DialogService {
+ public:
+  int MessageBox(QWidget* parent, const QString& text, const QString& caption,
+                 unsigned flags) override;
+  std::optional<QString> ExecuteSaveDialog(QWidget* parent,
+                                           const SaveDialogRequest& request) override;
+  void MessageBeep(unsigned type) override;
+  void FlashWindow(QWidget* window, int count, int intervalMs) override;
+  void OpenDocument(const QString& path) override;
+  void ShowException(const QString& message) override;
+};
+
+// "CSVファイル (*.csv)|*.csv" -> "CSVファイル (*.csv)": the description of each
+// pair with its pattern list in Qt's filter syntax.
+QString ToQtFilter(const QString& filter);
+
+}  // namespace vantora

@@ -1,0 +1,170 @@
+// TFrmMain: the program's one window. It collects the input mode (ticked
+// sectors or typed stock codes), asks for the output file, runs one retrieval
+// worker at a time, shows its progress, lets the user cancel, reports the
+// outcome and keeps the inputs in the settings file. It is the worker's host:
+// the worker reads the inputs and calls the progress and completion callbacks
+// on the GUI thread through the synchronous call.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <atomic>
+#include <functional>
+#include <string>
+
+#include "app/DialogService.h"
+#include "worker/JobHost.h"
+
+class QCheckBox;
+class QCloseEvent;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QProgressBar;
+class QPushButton;
+class QShowEvent;
+
+namespace vantora {
+
+class TAltKeyFix;
+class TMyThread;
+
+// The window's view of the current or last run.
+enum TRunStatus : int {
+  rsActive = 0,           // running, or ended with at least one record
+  rsNothingFound = 1,     // ended without a record
+  rsCancelled = 2,        // Cancel confirmed; the worker has been told to stop
+  rsCloseRequested = 5,   // closing confirmed during a run (passing state)
+  rsCloseWaiting = 6,     // worker told to stop; the program ends when it reports
+  rsOutputFileError = 8,  // the output file could not be opened or written
+  rsSiteUnreachable = 9,  // no page of the run could be fetched
+};
+
+// Texts of the window, exactly as shown (UTF-8 here; Shift-JIS in files).
+namespace text {
+inline constexpr char kTitle[] = "Vantora情報取得ソフト";
+inline constexpr char kDefaultFileName[] = "Vantora情報.csv";
+inline constexpr char kSaveTitle[] = "取得情報の保存先を指定してください";
+inline constexpr char kSaveFilter[] = "CSVファイル (*.csv)|*.csv";
+inline constexpr char kCaptionError[] = "エラー";
+inline constexpr char kCaptionFileError[] = "Error";
+inline constexpr char kCaptionNothingFound[] = "検索終了";
+inline constexpr char kCaptionCancel[] = "中断確認";
+inline constexpr char kCaptionClose[] = "終了確認";
+inline constexpr char kCaptionOpen[] = "処理確認";
+inline constexpr char kNoCode[] = "銘柄コードが入力されていません。";
+inline constexpr char kNoSector[] = "業種は1つ以上を指定してください。";
+inline constexpr char kFileInUse[] =
+    "選択されたファイルが他のアプリケーションで使用中の為\n開くことができませんでした。";
+inline constexpr char kAskCancel[] = "取得処理を中断します。\nよろしいですか？";
+inline constexpr char kAskClose[] = "取得処理の実行中ですが終了しますか？";
+inline constexpr char kAskOpen[] = "情報の取得が完了しました。\n保存したファイルを開きますか？";
+inline constexpr char kFileMissing[] = "該当するファイルが見つかりませんでした。";
+inline constexpr char kNothingFound[] = "該当する情報は見つかりませんでした。";
+inline constexpr char kSiteUnreachable[] =
+    "サイトへのアクセスができませんでした。\r\nしばらく時間を置いてから再度実行してください。";
+inline constexpr char kStarting[] = "ページ情報を取得中です。暫くお待ちください。";
+}  // namespace text
+
+// Name of the settings file beside the executable.
+inline constexpr char kSettingsFileName[] = "fnc.ini";
+
+class TFrmMain final : public QWidget, public JobHost {
+  Q_OBJECT
+
+ public:
+  // `dialogs` must outlive the window.
+  explicit TFrmMain(DialogService& dialogs, QWidget* parent = nullptr);
+  ~TFrmMain() override;
+
+  // Controls (owned by the window through Qt parenthood).
+  QCheckBox* chkCtgr = nullptr;
+  QListWidget* lstCtgr = nullptr;
+  QGroupBox* grp01 = nullptr;
+  QCheckBox* chkCode = nullptr;
+  QLineEdit* txtCode = nullptr;
+  QPushButton* btnAction = nullptr;
+  QPushButton* btnCancel = nullptr;
+  QLabel* lblStatus = nullptr;
+  QProgressBar* prgBar = nullptr;
+  SaveDialogRequest saveDlg;
+
+  // The running worker, null when none. It frees itself when its thread
+  // ends; the window forgets it in the completion callback.
+  TMyThread* Worker = nullptr;
+  QString OutputFileName;
+  TRunStatus RunStatus = rsActive;
+
+  // Event handlers.
+  void FormCreate();
+  void FormShow();
+  void FormCloseQuery(bool& canClose);
+  void btnActionClick();
+  void btnCancelClick();
+  void FinishRun(TRunStatus status);
+  void chkCtgrClick();
+  void lstCtgrClickCheck(QListWidgetItem* item);
+  void chkCodeClick();
+  void LoadSettings();
+  void SaveSettings();
+
+  // The settings file (program folder + "fnc.ini" unless set otherwise).
+  std::string SettingsPath() const { return settingsPath_; }
+  void SetSettingsPath(std::string path) { settingsPath_ = std::move(path); }
+  // What ends the program from the closing state (QCoreApplication::quit
+  // unless set otherwise).
+  void SetTerminateApplication(std::function<void()> terminate) {
+    terminateApplication_ = std::move(terminate);
+  }
+  bool SettingsLoaded() const { return settingsLoaded_; }
+  bool IsTaskbarReady() const { return taskbarReady_; }
+  // Whether a stop of the running worker has been asked for and not yet
+  // reported back.
+  bool StopPending() const {
+    return Worker != nullptr && (RunStatus == rsCancelled || RunStatus == rsCloseRequested ||
+                                 RunStatus == rsCloseWaiting);
+  }
+
+  // JobHost: called by the worker through the synchronous call.
+  JobInputs Inputs() override;
+  void ResetProgress(int maximum) override;
+  void StepProgress() override;
+  int ProgressPosition() override;
+  int ProgressMaximum() override;
+  bool TaskbarReady() override { return taskbarReady_; }
+  void SetTaskbarProgressValue(std::uint64_t completed, std::uint64_t total) override;
+  void ShowStatus(const std::string& caption) override;
+  void JobCompleted(TMyThread* sender) override;
+  std::atomic<bool>& IsRunning() override { return isRunning_; }
+  std::atomic<int>& ResultCode() override { return resultCode_; }
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();  // FrmMainLayout.cpp
+  void SetStatusText(const QString& text);
+  void SetCodeFieldColour(bool enabled);
+  void EnterRunningState();
+  void ShowInfo(const char* message, const char* caption);
+  int Ask(const char* question, const char* caption, bool defaultNo);
+  void SetAllSectorTicks(bool ticked);
+  void HandleCancel(bool completion);
+
+  DialogService& dialogs_;
+  TAltKeyFix* altKeyFix_ = nullptr;
+  std::atomic<bool> isRunning_{false};
+  std::atomic<int> resultCode_{0};
+  bool taskbarReady_ = false;
+  bool busyCursor_ = false;  // the application-starting cursor is in force
+  bool shownOnce_ = false;
+  bool settingsLoaded_ = false;
+  int programmaticTicks_ = 0;  // > 0 while the window itself changes ticks
+  std::string settingsPath_;
+  std::function<void()> terminateApplication_;
+};
+
+}  // namespace vantora

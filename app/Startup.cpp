@@ -1,0 +1,98 @@
+// Start-up: single-instance guard "Vantora_Search", application title, the
+// window, the event loop, the error box; waits for a worker's thread to end
+// before the window goes away.
+#include "app/Startup.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <exception>
+#include <thread>
+
+#include "app/DialogService.h"
+#include "app/FrmMain.h"
+#include "app/SingleInstance.h"
+#include "common/Thread.h"
+#include "worker/MyThread.h"
+
+namespace vantora {
+
+namespace {
+
+// Shows an error that escaped an event handler in the standard box and ends
+// the event loop.
+class VantoraApplication final : public QApplication {
+ public:
+  VantoraApplication(int& argc, char** argv, DialogService& dialogs)
+      : QApplication(argc, argv), dialogs_(dialogs) {}
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& error) {
+      Report(QString::fromUtf8(error.what()));
+    } catch (...) {
+      Report(QString());
+    }
+    return false;
+  }
+
+ private:
+  void Report(const QString& message) {
+    dialogs_.ShowException(message);
+    quit();
+  }
+  DialogService& dialogs_;
+};
+
+// VANTORA_SCREENSHOT=<file.png>: saves a picture of the window once it is
+// shown and its settings are loaded, then ends (used by scripts/screenshot.sh).
+void ScheduleScreenshot(TFrmMain& form) {
+  const char* path = std::getenv("VANTORA_SCREENSHOT");
+  if (path == nullptr || *path == '\0') return;
+  const QString target = QString::fromLocal8Bit(path);
+  QTimer::singleShot(1500, &form, [&form, target] {
+    form.grab().save(target);
+    QCoreApplication::quit();
+  });
+}
+
+}  // namespace
+
+int RunVantora(int& argc, char** argv) {
+  SingleInstance guard("Vantora_Search");
+  if (!guard.Acquired()) return 1;
+
+  QtDialogService dialogs;
+  VantoraApplication app(argc, argv, dialogs);
+  QApplication::setApplicationName(QString::fromUtf8(text::kTitle));
+  QApplication::setApplicationDisplayName(QString::fromUtf8(text::kTitle));
+
+  TFrmMain form(dialogs);
+  form.show();
+  ScheduleScreenshot(form);
+  try {
+    QApplication::exec();
+  } catch (const std::exception& error) {
+    dialogs.ShowException(QString::fromUtf8(error.what()));
+  } catch (...) {
+    dialogs.ShowException(QString());
+  }
+
+  // A worker still running (the loop ended some other way) is told to stop;
+  // its completion then only saves the settings. The window outlives it.
+  if (form.Worker != nullptr) {
+    form.RunStatus = rsCloseWaiting;
+    form.SetTerminateApplication([] {});
+    form.Worker->Terminate();
+  }
+  while (TThread::RunningCount() > 0) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return 0;
+}
+
+}  // namespace vantora

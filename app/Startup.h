@@ -1,0 +1,12 @@
+// The program's start: the single-instance guard, the application and its
+// title, the main window, the event loop and the box for an error that
+// escapes it.
+#pragma once
+
+namespace vantora {
+
+// Returns the exit code: 1 when another instance holds the guard (nothing
+// shown), 0 after a normal end.
+int RunVantora(int& argc, char** argv);
+
+}  // namespace vantora
