@@ -1,0 +1,199 @@
+// TREQuickSearch: literal search with a 256-entry shift table (see the
+// header for the modes and the folded indexing of the table).
+// Covered by tests/regex/test_optimize_quicksearch.cpp.
+#include "regex/RegExpQuickSearch.h"
+
+#include "regex/RegExpCode.h"
+
+namespace vantora {
+
+namespace {
+
+constexpr bool IsSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
+
+// Folds of the ASCII units under each of the 8 compare-option sets.
+using TAsciiFold = std::array<char16_t, 128>;
+const std::array<TAsciiFold, 8>& AsciiFoldTables() {
+  static const std::array<TAsciiFold, 8> tables = [] {
+    std::array<TAsciiFold, 8> t{};
+    for (unsigned bits = 0; bits < 8; ++bits) {
+      TRECompareOptions co;
+      if (bits & 1u) co.Include(coIgnoreCase);
+      if (bits & 2u) co.Include(coIgnoreWidth);
+      if (bits & 4u) co.Include(coIgnoreKana);
+      for (std::uint32_t c = 0; c < 128; ++c)
+        t[bits][c] = static_cast<char16_t>(REFoldChar(c, co));
+    }
+    return t;
+  }();
+  return tables;
+}
+
+}  // namespace
+
+void TREQuickSearch::SetFindText(const std::u16string& text) {
+  if (text == FText && !FCompiled) return;
+  FText = text;
+  FCompiled = false;
+}
+
+void TREQuickSearch::SetOptions(TRECompareOptions options) {
+  if (options == FOptions) return;
+  FOptions = options;
+  FCompiled = false;
+}
+
+void TREQuickSearch::Clear() {
+  FText.clear();
+  FOptions = TRECompareOptions();
+  FMode = qmPlain;
+  FCompiled = false;
+  FTextTop = FTextEnd = FLastHit = nullptr;
+  FLastLength = 0;
+}
+
+char16_t TREQuickSearch::FoldUnit(char16_t u) const {
+  if (u < 0x80) return (*FAsciiFold)[u];
+  if (IsSurrogate(u)) return u;
+  return static_cast<char16_t>(REFoldChar(u, FOptions));
+}
+
+int TREQuickSearch::ShiftOf(char16_t unit) const {
+  char16_t u = FMode == qmFolded ? FoldUnit(unit) : unit;
+  return static_cast<int>(FShift[u & 0xFFu]);
+}
+
+void TREQuickSearch::Compile() {
+  if (FCompiled) return;
+  FAsciiFold = &AsciiFoldTables()[FOptions.Bits() & 7u];
+  FMode = qmPlain;
+  if (!FOptions.Empty()) {
+    // Fold the text character by character (as the leaves fold it).
+    std::u16string folded;
+    const char16_t* p = FText.data();
+    const char16_t* end = p + FText.size();
+    bool surrogates = false;
+    while (p < end) {
+      std::uint32_t c = REReadFoldedChar(p, end, FOptions);
+      if (c >= 0x10000 || IsSurrogate(c)) surrogates = true;
+      REAppendChar(folded, c);
+    }
+    FText = std::move(folded);
+    FMode = FOptions.Contains(coIgnoreWidth) || surrogates ? qmScan : qmFolded;
+    if (!FText.empty()) {
+      const char16_t* q = FText.data();
+      FFirstFolded = REReadChar(q, FText.data() + FText.size());
+    }
+  }
+  const auto m = static_cast<std::uint32_t>(FText.size());
+  FShift.fill(m + 1);
+  for (std::uint32_t i = 0; i < m; ++i) FShift[FText[i] & 0xFFu] = m - i;
+  FCompiled = true;
+}
+
+bool TREQuickSearch::IsMatchAt(const char16_t* p, const char16_t* end, int& len) const {
+  const std::size_t m = FText.size();
+  if (FMode != qmScan) {
+    if (static_cast<std::size_t>(end - p) < m) return false;
+    if (FMode == qmPlain) {
+      for (std::size_t i = 0; i < m; ++i)
+        if (p[i] != FText[i]) return false;
+    } else {
+      for (std::size_t i = 0; i < m; ++i)
+        if (FoldUnit(p[i]) != FText[i]) return false;
+    }
+    len = static_cast<int>(m);
+    return true;
+  }
+  const char16_t* t = FText.data();
+  const char16_t* tEnd = t + m;
+  const char16_t* q = p;
+  while (t < tEnd) {
+    if (q >= end) return false;
+    std::uint32_t want = REReadChar(t, tEnd);
+    if (REReadFoldedChar(q, end, FOptions) != want) return false;
+  }
+  len = static_cast<int>(q - p);
+  return true;
+}
+
+const char16_t* TREQuickSearch::FindPlain(const char16_t* from, const char16_t* end) const {
+  const std::size_t m = FText.size();
+  const char16_t* t = FText.data();
+  if (m == 1) {
+    const char16_t c = t[0];
+    for (const char16_t* p = from; p < end; ++p)
+      if (*p == c) return p;
+    return nullptr;
+  }
+  if (m == 2) {
+    const char16_t c0 = t[0], c1 = t[1];
+    for (const char16_t* p = from; p + 1 < end; ++p)
+      if (p[0] == c0 && p[1] == c1) return p;
+    return nullptr;
+  }
+  const char16_t last = t[m - 1];
+  const char16_t* p = from;
+  while (static_cast<std::size_t>(end - p) >= m) {
+    if (p[m - 1] == last) {
+      std::size_t i = 0;
+      while (i + 1 < m && p[i] == t[i]) ++i;
+      if (i + 1 == m) return p;
+    }
+    if (static_cast<std::size_t>(end - p) == m) break;
+    p += FShift[p[m] & 0xFFu];
+  }
+  return nullptr;
+}
+
+const char16_t* TREQuickSearch::FindFolded(const char16_t* from, const char16_t* end) const {
+  const std::size_t m = FText.size();
+  const char16_t* t = FText.data();
+  const char16_t* p = from;
+  while (static_cast<std::size_t>(end - p) >= m) {
+    std::size_t i = 0;
+    while (i < m && FoldUnit(p[i]) == t[i]) ++i;
+    if (i == m) return p;
+    if (static_cast<std::size_t>(end - p) == m) break;
+    p += FShift[FoldUnit(p[m]) & 0xFFu];
+  }
+  return nullptr;
+}
+
+const char16_t* TREQuickSearch::FindScan(const char16_t* from, const char16_t* end, int& len) const {
+  for (const char16_t* p = from; p < end; ++p) {
+    const char16_t* q = p;
+    if (REReadFoldedChar(q, end, FOptions) != FFirstFolded) continue;
+    if (IsMatchAt(p, end, len)) return p;
+  }
+  return nullptr;
+}
+
+const char16_t* TREQuickSearch::Find(const char16_t* from, const char16_t* end, int* matchLength) const {
+  if (!FCompiled || FText.empty() || from >= end) return nullptr;
+  int len = static_cast<int>(FText.size());
+  const char16_t* hit = nullptr;
+  switch (FMode) {
+    case qmPlain: hit = FindPlain(from, end); break;
+    case qmFolded: hit = FindFolded(from, end); break;
+    case qmScan: hit = FindScan(from, end, len); break;
+  }
+  if (hit && matchLength) *matchLength = len;
+  return hit;
+}
+
+bool TREQuickSearch::Exec(const char16_t* text, int length) {
+  Compile();
+  FTextTop = text;
+  FTextEnd = text + (length > 0 ? length : 0);
+  FLastHit = Find(FTextTop, FTextEnd, &FLastLength);
+  return FLastHit != nullptr;
+}
+
+bool TREQuickSearch::ExecNext() {
+  if (!FLastHit) return false;
+  FLastHit = Find(FLastHit + 1, FTextEnd, &FLastLength);
+  return FLastHit != nullptr;
+}
+
+}  // namespace vantora

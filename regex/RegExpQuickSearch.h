@@ -1,0 +1,88 @@
+// TREQuickSearch: finds a literal text in a UTF-16 subject, optionally under
+// the compare options (case, width, kana folding), by the quick-search
+// (Sunday) method: a window of the text's length slides over the subject; on
+// a mismatch the window moves by the shift of the code unit just after it.
+//
+// Shift table: 256 entries indexed by the low byte of a code unit. Every
+// entry starts at length + 1; for i = 0..length-1 the entry of text[i] is set
+// to length - i (later positions win). The search text is stored folded, and
+// the subject unit after the window is folded the same way before its low
+// byte picks the shift, so a unit that only equals a text unit after folding
+// ('k' against a folded 'K') still gets that unit's shift.
+//
+// Modes, chosen by Compile:
+//   qmPlain   no folding: raw units compared and indexed;
+//   qmFolded  case/kana folding of a text without surrogates: every subject
+//             unit is folded on its own (each such fold maps one BMP unit to
+//             one BMP unit, and a subject surrogate can never equal a text
+//             unit), so windows keep the text's length;
+//   qmScan    width folding (a half-width letter with its sound mark folds to
+//             one letter, so a match may be longer than the text) or a
+//             folded text with surrogates: position-by-position test of the
+//             first folded character, then a folded comparison of the rest.
+// A hit is reported with its length in subject units (MatchLength), which
+// differs from the text's length only in qmScan.
+// Invariant: a search never reads outside [from, end) of the call.
+// Covered by tests/regex/test_optimize_quicksearch.cpp.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "regex/RegExpTypes.h"
+
+namespace vantora {
+
+class TREQuickSearch {
+ public:
+  enum TMode : std::uint8_t { qmPlain, qmFolded, qmScan };
+
+  // The text to find (folded again by Compile, so folded or raw input both work).
+  void SetFindText(const std::u16string& text);
+  void SetOptions(TRECompareOptions options);
+  // Folds the text and builds the shift table; a no-op when compiled.
+  void Compile();
+  // First hit in [text, text + length); false when none.
+  bool Exec(const char16_t* text, int length);
+  // Next hit, one code unit after the last hit, in the same window.
+  bool ExecNext();
+  // First hit starting in [from, end) and lying within it; nullptr if none.
+  // Does not change the window of Exec/ExecNext.
+  const char16_t* Find(const char16_t* from, const char16_t* end, int* matchLength = nullptr) const;
+  // Whether the text occurs at p (within [p, end)); len = subject units.
+  bool IsMatchAt(const char16_t* p, const char16_t* end, int& len) const;
+  bool IsMatch() const { return FLastHit != nullptr; }
+  const char16_t* MatchPos() const { return FLastHit; }
+  int MatchLength() const { return FLastLength; }
+  void Clear();
+
+  const std::u16string& FindText() const { return FText; }
+  TRECompareOptions Options() const { return FOptions; }
+  int Length() const { return static_cast<int>(FText.size()); }
+  TMode Mode() const { return FMode; }
+  bool Compiled() const { return FCompiled; }
+  // The shift of a subject unit (after folding, as the search applies it).
+  int ShiftOf(char16_t unit) const;
+
+ private:
+  const char16_t* FindPlain(const char16_t* from, const char16_t* end) const;
+  const char16_t* FindFolded(const char16_t* from, const char16_t* end) const;
+  const char16_t* FindScan(const char16_t* from, const char16_t* end, int& len) const;
+  char16_t FoldUnit(char16_t u) const;
+
+  std::u16string FText;  // folded once compiled
+  TRECompareOptions FOptions;
+  TMode FMode = qmPlain;
+  bool FCompiled = false;
+  std::array<std::uint32_t, 256> FShift{};
+  const std::array<char16_t, 128>* FAsciiFold = nullptr;  // fold of units < 0x80
+  std::uint32_t FFirstFolded = 0;   // qmScan: first folded character
+  // The window of Exec/ExecNext.
+  const char16_t* FTextTop = nullptr;
+  const char16_t* FTextEnd = nullptr;
+  const char16_t* FLastHit = nullptr;
+  int FLastLength = 0;
+};
+
+}  // namespace vantora
