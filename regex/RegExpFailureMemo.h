@@ -1,0 +1,45 @@
+// The failure memo: remembers the (state, position, loop context) points
+// from which the backtracking search has already run, so that a point that
+// failed once is not explored again (this is what keeps (a*)*b, (a|aa)+$
+// and (x+x+)+y linear instead of exponential).
+//
+// Soundness. Cutting a point is only right when everything the rest of the
+// search can depend on is part of the key. The matcher therefore consults
+// the memo only when the program has no back-references, group conditions,
+// subroutine calls, verbs, callouts or \G (TREMatchState::Prepare), when no
+// look-around/atomic marker is open, and when every loop whose body is
+// active is an unbounded one with a minimum of 0 or 1 (a counted loop such as
+// {2} makes the outcome depend on its iteration count: (?:x?y){2}z on yyyz).
+// For the active unbounded loops the outcome still depends on one bit each:
+// whether the current iteration began at the present position (the
+// empty-iteration guard); that bit and the set of active loops are part of
+// the key. The memo is emptied whenever a match is found, so every entry it
+// holds stands for an exploration that failed.
+//
+// Layout: an open-addressing hash set of 24-byte keys, grown at 1/2 load.
+// Covered by tests/regex/test_match_memo.cpp.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace vantora {
+
+class TREFailureMemo {
+ public:
+  // Inserts the key; returns true when it was already present.
+  bool TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3);
+  void Clear();
+  std::size_t Size() const { return FCount; }
+
+ private:
+  struct TSlot {
+    std::uint64_t K1 = 0, K2 = 0, K3 = 0;  // K1 == 0: empty
+  };
+  void Grow();
+  std::vector<TSlot> FSlots;
+  std::size_t FCount = 0;
+};
+
+}  // namespace vantora

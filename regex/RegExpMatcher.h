@@ -1,0 +1,179 @@
+// The backtracking matcher: runs the numbered NFA states of a compiled
+// TRegExp over a UTF-16 subject with one explicit stack and no native
+// recursion (the depth of nothing grows the C++ call stack).
+//
+// Machine model. The registers are the current state, the position, the
+// capture records of every group (kept live in TGroup::Capture so that
+// back-reference and condition leaves can read them), the loop states, the
+// call stack of subroutine calls and the index of the innermost open marker.
+// Every change of a register that backtracking must take back is logged on
+// the backtrack stack as an undo entry; popping applies undo entries in
+// reverse order and resumes at the first resume entry. Markers open
+// look-arounds, atomic groups, possessive loops and conditions: reaching the
+// body's end (nkMatchEnd) or popping the marker decides the construct. A cut
+// (atomic success, look-around success, \K, call return through ACCEPT)
+// removes resume entries and markers above a point but keeps the undo
+// entries, so a later backtrack below the point still restores everything.
+//
+// Files: RegExpMatcherCore.cpp (stack, driver, attempts, search scan),
+// RegExpMatcherLoops.cpp (fast and general loops), RegExpMatcherAssert.cpp
+// (look-arounds, atomic groups, conditions), RegExpMatcherCall.cpp (calls,
+// recursion, verbs, callouts, ACCEPT), RegExpFailureMemo.* (the memo).
+// Covered by tests/regex/test_match_*.cpp and tests/regex/test_corpus.cpp.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "regex/RegExpFailureMemo.h"
+#include "regex/RegExpNFA.h"
+#include "regex/RegExpW.h"
+
+namespace vantora {
+
+// One backtrack stack entry.
+enum TREEntryKind : std::uint8_t {
+  ekResume,       // resume at State (a chain member) at P
+  ekResumeNum,    // resume by entering state number Num at P
+  ekStarRange,    // fast loop: give back one repetition below P (not below P2)
+  ekLoopLeave,    // general loop: leave loop Num (exit state State) at P
+  ekLoopIter,     // reluctant loop: run another iteration of State at P
+  ekUndoCapture,  // restore group Num's capture record (P, P2, P3, Flag)
+  ekUndoLoop,     // restore loop Num's state (A = count, P = start, Flag = active)
+  ekUndoGroup0,   // restore group 0's start (P)
+  ekUndoCallPush, // a call was pushed: pop it
+  ekUndoCallPop,  // a call was popped: push back the saved frame A
+  ekMarker,       // an open look-around / atomic group / possessive loop / condition
+  ekVerb,         // a backtracking verb met on the path (State)
+  ekMarkRec,      // a (*MARK) met on the path (A = name index, P = position)
+};
+
+// Marker kinds.
+enum TREMarkerKind : std::uint8_t {
+  mkAtomic, mkAhead, mkAheadNot, mkBehind, mkBehindNot, mkPossessive,
+};
+
+struct TREEntry {
+  TREEntryKind Kind = ekResume;
+  std::uint8_t Sub = 0;      // marker kind; condition flag
+  bool Flag = false;
+  const TRENFAState* State = nullptr;
+  const TRENFAState* Cond = nullptr;  // markers of a condition: the nkIfMatch state
+  const char16_t* P = nullptr;
+  const char16_t* P2 = nullptr;
+  const char16_t* P3 = nullptr;
+  int Num = 0;
+  int A = 0;                 // markers: index of the previous marker
+  int B = 0;                 // markers: look-behind distance tried (code points)
+};
+
+struct TRELoopState {
+  int Count = 0;                    // completed iterations
+  const char16_t* Start = nullptr;  // where the current iteration began
+  bool Active = false;              // inside the loop's body
+};
+
+// One subroutine call in progress.
+struct TRECallFrame {
+  int GroupIndex = 0;                // 0 = whole pattern
+  int ReturnTo = -1;                 // state number after the call
+  const char16_t* CallPos = nullptr; // position of the call (left-recursion guard)
+  int StackBase = 0;                 // backtrack stack height at the call
+  std::vector<TRECapture> Captures;  // capture records before the call
+  std::vector<TRELoopState> Loops;   // loop states before the call
+};
+
+// Outcome of processing one state.
+enum class TREStep : std::uint8_t { Continue, Fail, Success };
+
+struct TREMatchState {
+  explicit TREMatchState(TRegExp& re) : Re(re) {}
+
+  // Search entry: attempts from start up to the range end (every code point).
+  bool Match(const char16_t* start);
+  // Called by the InputString setter and ExecPos.
+  void ResetMemo() { Memo.Clear(); }
+
+  TRegExp& Re;
+
+  // ---- per-compile data (Prepare) ----
+  std::uint32_t PreparedSerial = 0xFFFFFFFFu;
+  bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
+  bool HasLoops = false;
+  std::vector<bool> LoopCounted;  // by loop index: the count decides the outcome
+  int LoopCount = 0;
+  bool Running = false;           // a search is in progress (re-entry guard)
+  void Prepare();
+
+  // ---- registers ----
+  const char16_t* Pos = nullptr;
+  const char16_t* AttemptStart = nullptr;
+  std::vector<TREEntry> Stack;
+  int TopMarker = -1;             // index of the innermost marker entry, -1 none
+  std::vector<TRELoopState> Loops;
+  std::vector<TRECallFrame> Calls;
+  std::vector<TRECallFrame> SavedFrames;  // frames popped by returns (for undo)
+  const char16_t* SkipTo = nullptr;       // next start recorded by (*SKIP)
+  bool Committed = false;                 // (*COMMIT) ended the scan
+  bool Accepted = false;
+  TREFailureMemo Memo;
+
+  // ---- core (RegExpMatcherCore.cpp) ----
+  bool Attempt(const char16_t* start);
+  bool Run(int startNumber);
+  TREStep Enter(const TRENFAState* s, const TRENFAState*& next);
+  bool Backtrack(const TRENFAState*& next);
+  void PushAlternative(const TRENFAState* alt);
+  void Push(const TREEntry& e) { Stack.push_back(e); }
+  // Removes resume entries and markers above index 'base' (exclusive),
+  // keeping the undo entries in order.
+  void CutTo(int base);
+  // Pops entries down to index 'base' (inclusive of entries above it),
+  // applying undo entries and ignoring everything else.
+  void UnwindTo(int base);
+  void ApplyUndo(const TREEntry& e);
+  void SetCapture(int group, const TRECapture& c);
+  void SetLoop(int index, const TRELoopState& ls);
+  const TRENFAState* StateAt(int number) const;
+  bool MemoSeen(const void* key, int action, const char16_t* p);
+  bool Goto(int number, const TRENFAState*& next);
+  TREStep Go(int number, const TRENFAState*& next) {
+    return Goto(number, next) ? TREStep::Continue : TREStep::Fail;
+  }
+  void ResetCaptures();
+
+  // ---- loops (RegExpMatcherLoops.cpp) ----
+  TREStep FastLoop(const TRENFAState* s, const TRENFAState*& next);
+  TREStep LoopEnter(const TRENFAState* s, const TRENFAState*& next);
+  TREStep LoopExit(const TRENFAState* s, const TRENFAState*& next);
+  bool ResumeStarRange(TREEntry e, const TRENFAState*& next);
+  bool ResumeLoopLeave(const TREEntry& e, const TRENFAState*& next);
+  bool ResumeLoopIter(const TREEntry& e, const TRENFAState*& next);
+  TREStep LeaveLoop(const TRENFAState* exitState, const TRENFAState*& next);
+  TREStep Iterate(const TRENFAState* exitState, const TRENFAState*& next);
+
+  // ---- look-arounds, atomic groups, conditions (RegExpMatcherAssert.cpp) ----
+  TREStep OpenMarker(const TRENFAState* s, const TRENFAState*& next);
+  TREStep IfMatch(const TRENFAState* s, const TRENFAState*& next);
+  TREStep MatchEnd(const TRENFAState* s, const TRENFAState*& next);
+  bool MarkerPopped(const TREEntry& e, const TRENFAState*& next);
+  bool StartBehind(int markerIndex, const TRENFAState*& next);
+  int PushMarker(TREMarkerKind kind, const TRENFAState* open, const TRENFAState* cond);
+  bool BehindStart(const char16_t* from, int distance, const char16_t*& at) const;
+
+  // ---- calls, verbs, callouts (RegExpMatcherCall.cpp) ----
+  TREStep GoSub(const TRENFAState* s, const TRENFAState*& next);
+  bool ReturnFromCall(const TRENFAState*& next);
+  TREStep GroupEnd(const TRENFAState* s, const TRENFAState*& next);
+  TREStep EndState(const TRENFAState* s, const TRENFAState*& next);
+  TREStep Verb(const TRENFAState* s, const TRENFAState*& next);
+  TREStep Accept(const TRENFAState*& next);
+  TREStep Callout(const TRENFAState* s, const TRENFAState*& next);
+  bool VerbPopped(const TREEntry& e);
+  bool InRecursion(int group) const;
+};
+
+// Creates the match state of a TRegExp on first use (with its deleter).
+TREMatchState& REMatchState(TRegExp& re);
+
+}  // namespace vantora

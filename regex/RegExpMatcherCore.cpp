@@ -1,0 +1,423 @@
+// Core of the backtracking matcher: the search scan over start positions,
+// one attempt, the driver loop, the dispatch of a state by kind, the
+// backtrack stack with its undo entries and cuts, and the memo test.
+//
+// Invariants:
+//  - The driver holds the state to process next; every kind handler either
+//    names the next state (Continue), fails (Fail: the driver pops), or ends
+//    the attempt with a match (Success). Nothing recurses natively.
+//  - Entering a state number processes the head of its chain after pushing
+//    the first later alternative that could match here (character states are
+//    pre-tested), so alternatives run left to right.
+//  - Undo entries are never dropped while the attempt runs: cuts compact the
+//    stack and keep them, so popping always restores the registers exactly.
+//  - Captures live in TGroup::Capture; a failed search leaves every group
+//    unset.
+// Covered by tests/regex/test_match_basic.cpp and tests/regex/test_corpus.cpp.
+#include <algorithm>
+
+#include "regex/RegExpCode.h"
+#include "regex/RegExpCodeAssert.h"
+#include "regex/RegExpMatcher.h"
+
+namespace vantora {
+
+namespace {
+void DeleteMatchState(TREMatchState* p) { std::default_delete<TREMatchState>()(p); }
+
+bool IsVerbKind(TRENFAKind k) {
+  return k == nkPrune || k == nkSkip || k == nkMark || k == nkThen || k == nkCommit || k == nkAccept;
+}
+}  // namespace
+
+TREMatchState& REMatchState(TRegExp& re) {
+  if (!re.FMatchState) {
+    auto owned = std::make_unique<TREMatchState>(re);
+    re.FMatchState = std::unique_ptr<TREMatchState, void (*)(TREMatchState*)>(owned.release(), &DeleteMatchState);
+  }
+  return *re.FMatchState;
+}
+
+const TRENFAState* TREMatchState::StateAt(int number) const {
+  if (!Re.FStateList || number < 0 || number >= Re.FStateList->Count()) return nullptr;
+  return (*Re.FStateList)[number];
+}
+
+// Scans the program once per compile: which loops exist, whether the memo
+// may cut (see RegExpFailureMemo.h for the conditions).
+void TREMatchState::Prepare() {
+  if (PreparedSerial == Re.FCompileSerial && Re.FStateList) return;
+  PreparedSerial = Re.FCompileSerial;
+  HasLoops = false;
+  bool memo = !Re.FHasBackReference && !Re.FHasGoSub;
+  LoopCount = std::max(0, Re.FLoopStateCount);
+  LoopCounted.assign(static_cast<std::size_t>(LoopCount), false);
+  const int n = Re.FStateList ? Re.FStateList->Count() : 0;
+  for (int i = 0; i < n; ++i) {
+    for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
+      switch (s->Kind) {
+        case nkStar: case nkPlus: case nkBound:
+          HasLoops = true;
+          break;
+        case nkLoop: case nkLoopExit:
+          HasLoops = true;
+          if (s->LoopIndex >= LoopCount) {
+            LoopCount = s->LoopIndex + 1;
+            LoopCounted.resize(static_cast<std::size_t>(LoopCount), false);
+          }
+          if (s->LoopIndex >= 0 &&
+              (s->Min > 1 || s->Max < CONST_LoopMax || s->LoopKind == lkPossessive))
+            LoopCounted[static_cast<std::size_t>(s->LoopIndex)] = true;
+          break;
+        case nkGoSub: case nkCallout:
+          memo = false;
+          break;
+        case nkIfMatch:
+          if (s->ExtendTo < 0) memo = false;  // a group or recursion test
+          break;
+        default:
+          if (IsVerbKind(s->Kind)) memo = false;
+          break;
+      }
+      if (dynamic_cast<const TREGlobalPosCode*>(s->Code)) memo = false;
+    }
+  }
+  if (LoopCount > 32) memo = false;
+  MemoAllowed = memo;
+  Loops.assign(static_cast<std::size_t>(LoopCount), TRELoopState{});
+  Memo.Clear();
+}
+
+void TREMatchState::ResetCaptures() {
+  for (TGroup& g : Re.Groups()) g.Capture = TRECapture{};
+}
+
+// ------------------------------------------------------------------ search
+
+bool TREMatchState::Match(const char16_t* start) {
+  Prepare();
+  Re.FMarkIndex = -1;
+  Re.FErrorIndex = -1;
+  Re.FMatched = false;
+  const char16_t* end = Re.FMatchEndP;
+  if (!Re.FStateList || !start || start > end || Re.Groups().Count() == 0) {
+    ResetCaptures();
+    return false;
+  }
+  if (Re.FMinMatchLength > 0 && end - start < Re.FMinMatchLength) {
+    ResetCaptures();
+    return false;
+  }
+  Committed = false;
+  Running = true;
+  struct TRunningGuard {
+    bool& Flag;
+    ~TRunningGuard() { Flag = false; }
+  } guard{Running};
+  const char16_t* p = start;
+  for (;;) {
+    if (Attempt(p)) {
+      Re.FMatched = true;
+      Stack.clear();
+      Memo.Clear();  // every entry must stand for a failed exploration
+      return true;
+    }
+    Re.FErrorIndex = Re.FMarkIndex;
+    if (Committed || p >= end) break;
+    if (SkipTo && SkipTo > p && SkipTo <= end) {
+      p = SkipTo;
+      continue;
+    }
+    if (p[0] >= 0xD800 && p[0] < 0xDC00 && p + 1 < end && p[1] >= 0xDC00 && p[1] < 0xE000)
+      p += 2;
+    else
+      p += 1;
+  }
+  Stack.clear();
+  ResetCaptures();
+  return false;
+}
+
+bool TREMatchState::Attempt(const char16_t* start) {
+  Stack.clear();
+  TopMarker = -1;
+  Calls.clear();
+  SavedFrames.clear();
+  ResetCaptures();
+  std::fill(Loops.begin(), Loops.end(), TRELoopState{});
+  SkipTo = nullptr;
+  Accepted = false;
+  Pos = start;
+  AttemptStart = start;
+  Re.Groups().Item(0).Capture.StartP = start;
+  return Run(Re.FEntryState);
+}
+
+bool TREMatchState::Goto(int number, const TRENFAState*& next) {
+  const TRENFAState* h = StateAt(number);
+  if (!h) return false;
+  if (h->Next) PushAlternative(h->Next);
+  next = h;
+  return true;
+}
+
+void TREMatchState::PushAlternative(const TRENFAState* alt) {
+  for (; alt; alt = alt->Next) {
+    if (alt->Kind == nkChar && alt->Code) {
+      int len = 0;
+      if (!alt->Code->IsEqual(Pos, len)) continue;
+    }
+    TREEntry e;
+    e.Kind = ekResume;
+    e.State = alt;
+    e.P = Pos;
+    Push(e);
+    return;
+  }
+}
+
+bool TREMatchState::Run(int startNumber) {
+  const TRENFAState* cur = nullptr;
+  if (!Goto(startNumber, cur) && !Backtrack(cur)) return false;
+  for (;;) {
+    const TRENFAState* next = nullptr;
+    switch (Enter(cur, next)) {
+      case TREStep::Success:
+        return true;
+      case TREStep::Continue:
+        cur = next;
+        break;
+      case TREStep::Fail:
+        if (!Backtrack(cur)) return false;
+        break;
+    }
+  }
+}
+
+TREStep TREMatchState::Enter(const TRENFAState* s, const TRENFAState*& next) {
+  switch (s->Kind) {
+    case nkNormal:
+    case nkChar: {
+      int len = 0;
+      if (!s->Code || !s->Code->IsEqual(Pos, len)) return TREStep::Fail;
+      Pos += len;
+      return Go(s->TransitTo, next);
+    }
+    case nkEmpty:
+    case nkIfThen:
+    case nkQuest:
+    case nkDefine:
+      return Go(s->TransitTo, next);
+    case nkStar:
+    case nkPlus:
+    case nkBound:
+      return FastLoop(s, next);
+    case nkLoop:
+      return LoopEnter(s, next);
+    case nkLoopEnd: {
+      if (s->LoopIndex >= 0 && s->LoopIndex < LoopCount) {
+        TRELoopState ls = Loops[static_cast<std::size_t>(s->LoopIndex)];
+        ++ls.Count;
+        SetLoop(s->LoopIndex, ls);
+      }
+      return Go(s->TransitTo, next);
+    }
+    case nkLoopExit:
+      return LoopExit(s, next);
+    case nkGroupBegin: {
+      if (s->GroupIndex <= 0 || s->GroupIndex >= Re.Groups().Count()) return Go(s->TransitTo, next);
+      TRECapture c = Re.Groups().Item(s->GroupIndex).Capture;
+      c.StartBuf = Pos;
+      SetCapture(s->GroupIndex, c);
+      return Go(s->TransitTo, next);
+    }
+    case nkGroupEnd:
+      return GroupEnd(s, next);
+    case nkKeepPattern: {
+      int base = TopMarker + 1;
+      if (!Calls.empty()) base = std::max(base, Calls.back().StackBase);
+      CutTo(std::min(base, static_cast<int>(Stack.size())));
+      TREEntry u;
+      u.Kind = ekUndoGroup0;
+      u.P = Re.Groups().Item(0).Capture.StartP;
+      Push(u);
+      Re.Groups().Item(0).Capture.StartP = Pos;
+      return Go(s->TransitTo, next);
+    }
+    case nkSuspend:
+    case nkAheadMatch:
+    case nkAheadNoMatch:
+    case nkBehindMatch:
+    case nkBehindNoMatch:
+      return OpenMarker(s, next);
+    case nkMatchEnd:
+      return MatchEnd(s, next);
+    case nkEnd:
+      return EndState(s, next);
+    case nkGoSub:
+      return GoSub(s, next);
+    case nkIfMatch:
+      return IfMatch(s, next);
+    case nkCallout:
+      return Callout(s, next);
+    case nkFail:
+      return TREStep::Fail;
+    case nkPrune:
+    case nkSkip:
+    case nkMark:
+    case nkThen:
+    case nkCommit:
+      return Verb(s, next);
+    case nkAccept:
+      return Accept(next);
+  }
+  return TREStep::Fail;
+}
+
+// ---------------------------------------------------------- backtracking
+
+bool TREMatchState::Backtrack(const TRENFAState*& next) {
+  while (!Stack.empty()) {
+    TREEntry e = Stack.back();
+    Stack.pop_back();
+    switch (e.Kind) {
+      case ekResume:
+        Pos = e.P;
+        if (MemoSeen(e.State, 1, Pos)) break;
+        if (e.State->Next) PushAlternative(e.State->Next);
+        next = e.State;
+        return true;
+      case ekResumeNum:
+        Pos = e.P;
+        if (Goto(e.Num, next)) return true;
+        break;
+      case ekStarRange:
+        if (ResumeStarRange(e, next)) return true;
+        break;
+      case ekLoopLeave:
+        if (ResumeLoopLeave(e, next)) return true;
+        break;
+      case ekLoopIter:
+        if (ResumeLoopIter(e, next)) return true;
+        break;
+      case ekMarker:
+        TopMarker = e.A;
+        if (MarkerPopped(e, next)) return true;
+        break;
+      case ekVerb:
+        if (VerbPopped(e)) return false;
+        break;
+      case ekMarkRec:
+        break;
+      default:
+        ApplyUndo(e);
+        break;
+    }
+  }
+  return false;
+}
+
+void TREMatchState::ApplyUndo(const TREEntry& e) {
+  switch (e.Kind) {
+    case ekUndoCapture: {
+      TRECapture& c = Re.Groups().Item(e.Num).Capture;
+      c.StartP = e.P;
+      c.EndP = e.P2;
+      c.StartBuf = e.P3;
+      c.Success = e.Flag;
+      break;
+    }
+    case ekUndoLoop: {
+      TRELoopState& ls = Loops[static_cast<std::size_t>(e.Num)];
+      ls.Count = e.A;
+      ls.Start = e.P;
+      ls.Active = e.Flag;
+      break;
+    }
+    case ekUndoGroup0:
+      Re.Groups().Item(0).Capture.StartP = e.P;
+      break;
+    case ekUndoCallPush:
+      if (!Calls.empty()) Calls.pop_back();
+      break;
+    case ekUndoCallPop:
+      if (!SavedFrames.empty()) {
+        Calls.push_back(std::move(SavedFrames.back()));
+        SavedFrames.pop_back();
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void TREMatchState::SetCapture(int group, const TRECapture& c) {
+  TRECapture& cur = Re.Groups().Item(group).Capture;
+  TREEntry u;
+  u.Kind = ekUndoCapture;
+  u.Num = group;
+  u.P = cur.StartP;
+  u.P2 = cur.EndP;
+  u.P3 = cur.StartBuf;
+  u.Flag = cur.Success;
+  Push(u);
+  cur = c;
+}
+
+void TREMatchState::SetLoop(int index, const TRELoopState& ls) {
+  TRELoopState& cur = Loops[static_cast<std::size_t>(index)];
+  TREEntry u;
+  u.Kind = ekUndoLoop;
+  u.Num = index;
+  u.A = cur.Count;
+  u.P = cur.Start;
+  u.Flag = cur.Active;
+  Push(u);
+  cur = ls;
+}
+
+namespace {
+bool IsUndoKind(TREEntryKind k) {
+  return k == ekUndoCapture || k == ekUndoLoop || k == ekUndoGroup0 || k == ekUndoCallPush ||
+         k == ekUndoCallPop || k == ekMarkRec;
+}
+}  // namespace
+
+void TREMatchState::CutTo(int base) {
+  if (base < 0) base = 0;
+  while (TopMarker >= base) TopMarker = Stack[static_cast<std::size_t>(TopMarker)].A;
+  std::size_t w = static_cast<std::size_t>(base);
+  for (std::size_t r = w; r < Stack.size(); ++r)
+    if (IsUndoKind(Stack[r].Kind)) Stack[w++] = Stack[r];
+  Stack.resize(w);
+  for (TRECallFrame& f : Calls) f.StackBase = std::min(f.StackBase, static_cast<int>(Stack.size()));
+}
+
+void TREMatchState::UnwindTo(int base) {
+  if (base < 0) base = 0;
+  while (static_cast<int>(Stack.size()) > base) {
+    TREEntry e = Stack.back();
+    Stack.pop_back();
+    if (e.Kind == ekMarker)
+      TopMarker = e.A;
+    else
+      ApplyUndo(e);
+  }
+}
+
+bool TREMatchState::MemoSeen(const void* key, int action, const char16_t* p) {
+  if (!MemoAllowed || !HasLoops || TopMarker >= 0 || !Calls.empty()) return false;
+  std::uint64_t active = 0, same = 0;
+  for (int i = 0; i < LoopCount; ++i) {
+    const TRELoopState& ls = Loops[static_cast<std::size_t>(i)];
+    if (!ls.Active) continue;
+    if (LoopCounted[static_cast<std::size_t>(i)]) return false;
+    active |= 1ull << i;
+    if (ls.Start == p) same |= 1ull << i;
+  }
+  const std::uint64_t k1 = reinterpret_cast<std::uintptr_t>(key) * 8u + static_cast<unsigned>(action) + 1u;
+  const std::uint64_t k2 = static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u;
+  return Memo.TestAndSet(k1, k2, (active << 32) | same);
+}
+
+}  // namespace vantora
