@@ -1,0 +1,93 @@
+// The window tests' QApplication (offscreen platform) and the helpers of
+// support_App.h.
+#include "support_App.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <thread>
+
+#include "common/Thread.h"
+
+namespace vantora::test {
+
+namespace {
+
+class QtEnvironment final : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[16] = "app_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> app_;
+};
+
+// Registered before main runs; GoogleTest owns the environment.
+[[maybe_unused]] ::testing::Environment* const gQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& caption,
+                                unsigned flags) {
+  boxes.push_back({text, caption, flags});
+  if (!answers.empty()) {
+    auto answer = std::move(answers.front());
+    answers.pop_front();
+    return answer();
+  }
+  if ((flags & kMbTypeMask) == MB_YESNO) return (flags & kMbDefMask) == MB_DEFBUTTON2 ? IDNO : IDYES;
+  return IDOK;
+}
+
+std::optional<QString> ScriptedDialogs::ExecuteSaveDialog(QWidget*,
+                                                          const SaveDialogRequest& request) {
+  saveRequests.push_back(request);
+  if (saveAnswers.empty()) return std::nullopt;
+  const SaveAnswer answer = saveAnswers.front();
+  saveAnswers.pop_front();
+  if (!answer.chosen) return std::nullopt;
+  return answer.path;
+}
+
+void ScriptedDialogs::FlashWindow(QWidget* window, int count, int intervalMs) {
+  flashes.push_back({window, count, intervalMs});
+}
+
+bool WaitUntil(const std::function<bool()>& condition) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition()) {
+    if (timer.elapsed() > 60000) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+bool WaitForWorkers() { return WaitUntil([] { return TThread::RunningCount() == 0; }); }
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace vantora::test

@@ -1,0 +1,64 @@
+// WindowTest: the window under test, its folder and its local quote site.
+#include "support_Window.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <cstdlib>
+
+#include "worker/Job.h"
+
+namespace vantora::test {
+
+void WindowTest::SetUp() {
+  ASSERT_TRUE(dir.isValid());
+  QDir(dir.path()).mkpath(QStringLiteral("site/profile"));
+  for (const char* code : {"1301", "7203", "9984"}) {
+    WriteBytes(Path(QStringLiteral("site/profile/%1.html").arg(QLatin1String(code))).toStdString(),
+               std::string("<html><body><h1>") + code + "</h1></body></html>\n");
+  }
+  server = std::make_unique<QuoteServer>(Path(QStringLiteral("site")).toStdString());
+  ::setenv("VANTORA_BASE_URL", server->BaseUrl().c_str(), 1);
+  ::setenv("VANTORA_PAUSE_SCALE", "0", 1);
+  SetJobScratchFilePath(Path(QStringLiteral("tmp.dat")).toStdString());
+  form = std::make_unique<TFrmMain>(dialogs);
+  form->SetSettingsPath(SettingsFile());
+  form->SetTerminateApplication([this] { ++terminated; });
+}
+
+void WindowTest::TearDown() {
+  EXPECT_TRUE(WaitForEnd());
+  form.reset();
+  server.reset();
+  SetJobScratchFilePath("");
+}
+
+void WindowTest::ShowAndLoad() {
+  form->show();
+  ASSERT_TRUE(WaitUntil([this] { return form->SettingsLoaded(); }));
+}
+
+QString WindowTest::Path(const QString& name) const { return dir.filePath(name); }
+
+std::string WindowTest::SettingsFile() const {
+  return Path(QStringLiteral("fnc.ini")).toStdString();
+}
+
+void WindowTest::StartCodeRun(const QString& codes, const QString& file) {
+  form->chkCode->setChecked(true);
+  form->txtCode->setText(codes);
+  dialogs.ChooseFile(file);
+  form->btnAction->click();
+}
+
+bool WindowTest::WaitForEnd() {
+  return WaitUntil([this] { return form == nullptr || form->Worker == nullptr; }) &&
+         WaitForWorkers();
+}
+
+bool WindowTest::Idle() const {
+  return form->Worker == nullptr && form->btnAction->isEnabled() && !form->btnCancel->isEnabled();
+}
+
+}  // namespace vantora::test
