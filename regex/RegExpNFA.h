@@ -113,16 +113,30 @@ class TRENFA {
   void Compile(TREBinCode* root);
 
  private:
+  // Match length of a sub-tree: code units and code points (max -1 =
+  // unbounded).
   struct TLen {
-    int Min = 0;
-    int Max = 0;  // -1 = unbounded
+    int MinUnits = 0;
+    int MaxUnits = 0;
+    int MinChars = 0;
+    int MaxChars = 0;
   };
-  void Generate(TREBinCode* node, int entry, int way, TLen& len);
-  void GenerateLoop(TREBinCode* node, int entry, int way, TLen& len);
-  void CalculateGroupLength(TREBinCode* node);
+  void Generate(TREBinCode* node, int entry, int way);
+  void GenerateAlternatives(TREBinCode* node, int entry, int way);
+  void GenerateSequence(TREBinCode* node, int entry, int way);
+  void GenerateLoop(TREBinCode* node, int entry, int way);
+  void GenerateSubMatch(TREBinCode* node, TRENFAKind kind, int entry, int way);
+  void GenerateCondition(TREBinCode* node, int entry, int way);
+  // Length of a sub-tree; of a called group (recursion: unbounded).
+  TLen Measure(const TREBinCode* node);
+  TLen GroupLength(int index);
+  void CollectGroups(TREBinCode* root);
 
   TRegExp& FRegExp;
-  std::vector<int> FUnionStack;  // entries of enclosing alternations (for THEN)
+  std::vector<int> FUnionStack;            // entries of enclosing alternations (for THEN)
+  std::vector<TREBinCode*> FGroupNodes;    // opGroup node by group index
+  std::vector<int> FGroupLenState;         // 0 unknown, 1 in progress, 2 done
+  std::vector<TLen> FGroupLen;
 };
 
 // A readable listing of the program, one state per line (for tests).
