@@ -366,7 +366,7 @@ bool TRECombiningSequence::IsEqual(const char16_t* p, int& len) const {
   const char16_t* end = RangeEnd();
   if (p >= end) return false;
   const char16_t* q = p;
-  if (IsMark(REReadChar(q, end))) return false;
+  REReadChar(q, end);  // the base (a lone mark forms a sequence of its own)
   while (q < end) {
     const char16_t* r = q;
     if (!IsMark(REReadChar(r, end))) break;

@@ -195,7 +195,8 @@ class TRELineBreakCharCode : public TRECode {
   std::string Dump() const override { return "linebreak"; }
 };
 
-// \X: a non-mark character followed by any number of marks.
+// \X: one character followed by any number of marks (marks attach to the
+// character before them; a mark with none before it starts a sequence).
 class TRECombiningSequence : public TRECode {
  public:
   TRECombiningSequence(TRegExp& owner, TREOptions options) : TRECode(owner, options) {}

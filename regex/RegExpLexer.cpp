@@ -894,6 +894,13 @@ TREToken TRELex::LexCondition() {
     S.Pos += kDefine.size();
     return tkDefine;
   }
+  // A bare group name: (?(name)...).
+  std::size_t p = S.Pos;
+  while (p < FPattern.size() && IsNameChar(FPattern[p])) ++p;
+  if (p > S.Pos && p < FPattern.size() && FPattern[p] == u')' && !IsDigit(c)) {
+    S.Name = ReadGroupName(u')');
+    return tkIfMatchRef;
+  }
   ++S.Pos;
   Error(sConditionNotRecognized);
 }

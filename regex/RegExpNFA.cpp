@@ -90,13 +90,15 @@ void TRENFA::Compile(TREBinCode* root) {
   CollectGroups(root);
   list.Add(exit, nkEnd);
   Generate(root, entry, exit);
+  FHasAccept = false;
   TLen len = Measure(root);
-  FRegExp.FMinMatchLength = len.MinUnits;
+  // (*ACCEPT) can end a match before anything that follows it.
+  FRegExp.FMinMatchLength = FHasAccept ? 0 : len.MinUnits;
   FRegExp.FMaxMatchLength = len.MaxUnits;
   TGroupCollection& groups = FRegExp.Groups();
   for (int i = 1; i < groups.Count(); ++i) {
     TLen g = GroupLength(i);
-    groups.Item(i).FMinLength = g.MinUnits;
+    groups.Item(i).FMinLength = FHasAccept ? 0 : g.MinUnits;
     groups.Item(i).FMaxLength = g.MaxUnits;
   }
   groups.CheckSameGroupName();
@@ -422,8 +424,7 @@ TRENFA::TLen TRENFA::Measure(const TREBinCode* node) {
       return r;
     }
     case opAccept:
-      // The match may end here: nothing after it is required.
-      r.MaxUnits = r.MaxChars = -1;
+      FHasAccept = true;
       return r;
     default:
       return r;  // zero-width

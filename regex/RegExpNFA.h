@@ -137,6 +137,7 @@ class TRENFA {
   std::vector<TREBinCode*> FGroupNodes;    // opGroup node by group index
   std::vector<int> FGroupLenState;         // 0 unknown, 1 in progress, 2 done
   std::vector<TLen> FGroupLen;
+  bool FHasAccept = false;                 // the tree contains (*ACCEPT)
 };
 
 // A readable listing of the program, one state per line (for tests).

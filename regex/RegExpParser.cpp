@@ -169,7 +169,8 @@ struct TREParser::Impl {
         b->Min = mn;
         b->Max = mx;
         b->LoopKind = kind;
-        if (op == opStar && dynamic_cast<TREAnyCharCode*>(item->Leaf)) b->LoopKind = lkAny;
+        // Possessive .*+ keeps its kind: giving nothing back is its meaning.
+        if (op == opStar && kind == lkGreedy && dynamic_cast<TREAnyCharCode*>(item->Leaf)) b->LoopKind = lkAny;
         if (op == opStar && kind == lkGreedy && dynamic_cast<TRECombiningSequence*>(item->Leaf))
           b->LoopKind = lkCombiningSequence;
         return b;
@@ -292,7 +293,7 @@ struct TREParser::Impl {
   }
 
   TREBinCode* Reference(int number) {
-    if (RE.OptionSet().Contains(roNamedGroupOnly)) Lex.Error(sUseNamedGroup);
+    if (Opt().Contains(roNamedGroupOnly)) Lex.Error(sUseNamedGroup);
     auto* code = NewCode<TREReferenceCode>(number, Opt());
     Refs.push_back({number, {}, nullptr, code, nullptr, nullptr, false});
     RE.FHasBackReference = true;
