@@ -22,6 +22,7 @@ namespace vantora {
 
 int TREStateList::NewState() {
   FHeads.push_back(nullptr);
+  FTails.push_back(nullptr);
   return Count() - 1;
 }
 
@@ -29,14 +30,18 @@ TRENFAState& TREStateList::Add(int number, TRENFAKind kind) {
   FStore.push_back(std::make_unique<TRENFAState>());
   TRENFAState* s = FStore.back().get();
   s->Kind = kind;
-  TRENFAState** link = &FHeads[static_cast<std::size_t>(number)];
-  while (*link) link = &(*link)->Next;
-  *link = s;
+  auto n = static_cast<std::size_t>(number);
+  if (FTails[n])
+    FTails[n]->Next = s;
+  else
+    FHeads[n] = s;
+  FTails[n] = s;
   return *s;
 }
 
 void TREStateList::Clear() {
   FHeads.clear();
+  FTails.clear();
   FStore.clear();
 }
 

@@ -88,6 +88,7 @@ class TREStateList {
 
  private:
   std::vector<TRENFAState*> FHeads;
+  std::vector<TRENFAState*> FTails;  // last state of each chain
   std::vector<std::unique_ptr<TRENFAState>> FStore;
 };
 

@@ -29,7 +29,7 @@ class TREParser {
   TREBinCode* Parse();
 
   // Maximum group nesting.
-  static constexpr int MaxNestDepth = 1000;
+  static constexpr int MaxNestDepth = 250;
 
  private:
   struct Impl;
