@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -58,13 +59,19 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // State of one transfer, shared by the header and body callbacks.
 class Transfer {
  public:
-  explicit Transfer(const std::string& path) : path_(path) {}
+  Transfer(const std::string& path, std::chrono::seconds stallLimit)
+      : path_(path), stallLimit_(stallLimit), lastByte_(Clock::now()) {}
+
+  // True once no byte has arrived for the stall limit; checked by libcurl's
+  // progress callback, which runs at least once a second while idle.
+  bool Stalled() const { return Clock::now() - lastByte_ >= stallLimit_; }
 
   // One header line of some response. A block ends with an empty line; the
   // block of a redirect that libcurl follows is skipped, any other block is
   // the page's response, and the file is created (or truncated) right then,
   // so an empty body still leaves an empty file.
   void OnHeaderLine(std::string_view line) {
+    lastByte_ = Clock::now();
     if (line.rfind("HTTP/", 0) == 0) {
       status_ = ParseStatus(line);
       hasLocation_ = false;
@@ -84,6 +91,7 @@ class Transfer {
   // Body bytes, in whatever pieces the network delivers them; chunks are
   // formed by body offset so the stored bytes do not depend on that.
   void OnBody(const char* data, std::size_t size) {
+    lastByte_ = Clock::now();
     if (!began_) BeginBody();  // a response without a header block (HTTP/0.9)
     while (size > 0) {
       const std::size_t take = std::min(size, kChunkSize - chunkLength_);
@@ -105,6 +113,8 @@ class Transfer {
   bool Began() const { return began_; }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
   static int ParseStatus(std::string_view line) {
     const auto space = line.find(' ');
     if (space == std::string_view::npos) return 0;
@@ -149,6 +159,8 @@ class Transfer {
   }
 
   const std::string& path_;
+  const std::chrono::seconds stallLimit_;
+  Clock::time_point lastByte_;
   int status_ = 0;
   bool hasLocation_ = false;
   bool began_ = false;
@@ -165,6 +177,10 @@ extern "C" size_t HeaderCallback(char* data, size_t size, size_t count, void* us
 extern "C" size_t BodyCallback(char* data, size_t size, size_t count, void* user) {
   static_cast<Transfer*>(user)->OnBody(data, size * count);
   return size * count;
+}
+
+extern "C" int ProgressCallback(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  return static_cast<const Transfer*>(user)->Stalled() ? 1 : 0;  // non-zero aborts
 }
 
 void RemoveScratchFile(const std::string& path) { ::unlink(path.c_str()); }
@@ -207,7 +223,7 @@ bool DownloadToFile(const std::string& address, const std::string& path) {
     return false;
   }
 
-  Transfer transfer(path);
+  Transfer transfer(path, std::chrono::seconds(timeouts.stallSeconds));
   CURL* h = curl.get();
   curl_easy_setopt(h, CURLOPT_URL, address.c_str());
   curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
@@ -222,10 +238,12 @@ bool DownloadToFile(const std::string& address, const std::string& path) {
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
-  // Stall limit: less than one byte per second over the whole period ends
-  // the transfer, before or during the response.
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, timeouts.stallSeconds);
+  // Stall limit: no byte for that long ends the transfer, before or during
+  // the response. (libcurl's own low-speed check averages over several
+  // seconds and would let a stall run well past the limit.)
+  curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+  curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &ProgressCallback);
+  curl_easy_setopt(h, CURLOPT_XFERINFODATA, &transfer);
   curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &HeaderCallback);
   curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
