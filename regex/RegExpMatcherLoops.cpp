@@ -8,10 +8,11 @@
 //
 // General loops (nkLoop ... nkLoopEnd -> nkLoopExit) keep a count, the
 // position where the current iteration began and an "active" flag per loop
-// index, all changed through undo entries. At the exit: an iteration that
-// consumed nothing leaves the loop (empty-iteration guard); below the
-// minimum the body runs again; otherwise greedy loops push "leave" and
-// iterate, reluctant loops push "iterate" and leave, and possessive loops
+// index, all changed through undo entries. At the exit: below the minimum
+// the body runs again (an empty iteration counts as one); above it, an
+// iteration that consumed nothing leaves the loop (empty-iteration guard);
+// otherwise greedy loops push "leave" and iterate, reluctant loops push
+// "iterate" and leave, and possessive loops
 // are greedy loops inside a marker that is cut when the loop is left.
 // A loop runs at most twice the subject length iterations.
 // Covered by tests/regex/test_match_loops.cpp and tests/regex/test_match_memo.cpp.
@@ -54,7 +55,7 @@ bool TREMatchState::ResumeStarRange(TREEntry e, const TRENFAState*& next) {
   for (;;) {
     const char16_t* q = e.State->Code->PrevRepeat(p, e.P3);
     if (!q || q < e.P2) q = e.P2;
-    if (MemoSeen(e.State, 1, q)) {
+    if (MemoSeen(e.State, 4, q)) {
       if (q <= e.P2) return false;
       p = q;
       continue;
@@ -118,8 +119,10 @@ TREStep TREMatchState::LoopExit(const TRENFAState* s, const TRENFAState*& next) 
   const int idx = s->LoopIndex;
   if (idx < 0 || idx >= LoopCount) return TREStep::Fail;
   const TRELoopState& ls = Loops[static_cast<std::size_t>(idx)];
-  if (Pos == ls.Start) return LeaveLoop(s, next);  // an empty iteration ends the loop
+  // Iterations below the minimum always run (an empty one counts as done);
+  // above it, an iteration that consumed nothing ends the loop.
   if (ls.Count < s->Min) return Iterate(s, next);
+  if (Pos == ls.Start) return LeaveLoop(s, next);
   const long long limit = 2LL * (Re.FTextEndP - Re.FTextTopP) + 2;
   const bool more = (s->Max >= CONST_LoopMax || ls.Count < s->Max) && ls.Count <= limit;
   if (!more) return LeaveLoop(s, next);

@@ -114,7 +114,9 @@ TEST(RegExpApi, ExecPosHonoursOffsetAndRange) {
   ASSERT_TRUE(re.ExecPos(2, 3));   // range [2, 5): ^ and $ are its ends
   EXPECT_EQ(re.Groups()[0].Index(), 2);
   EXPECT_EQ(re.Groups()[0].Length(), 3);
-  EXPECT_TRUE(re.ExecPos(2, 100));  // clipped at the subject end: "bbbc" fails $ before c
+  EXPECT_FALSE(re.ExecPos(2, 100));  // clipped at the subject end: "bbbc" fails $ before c
+  re.SetInputString(u"abbb");
+  EXPECT_TRUE(re.ExecPos(2, 100));
   EXPECT_FALSE(re.ExecPos(99, 0));
   re.SetExpression(u"(?<=a)b");
   re.SetInputString(u"abab");
@@ -142,13 +144,20 @@ TEST(RegExpApi, OnMatchSeesEverySuccessfulSearch) {
   EXPECT_EQ(seen, (std::vector<int>{1, 3, 5}));
 }
 
-TEST(RegExpApi, SearchingAgainFromAHandlerIsRefused) {
+TEST(RegExpApi, SearchingAgainFromACalloutIsRefused) {
   TRegExp re;
-  re.SetExpression(u"a");
-  re.OnMatch = [](TRegExp& r) { r.Exec(u"a"); };
+  re.SetExpression(u"a(?C1)");
+  re.OnCallout = [](TRegExp& r, PCalloutData, bool&, std::int32_t&) { r.Exec(u"a"); };
   EXPECT_THROW(re.Exec(u"a"), ERegExpRuntime);
-  re.OnMatch = nullptr;
+  re.OnCallout = [](TRegExp&, PCalloutData, bool& isMatch, std::int32_t&) { isMatch = true; };
   EXPECT_TRUE(re.Exec(u"a"));  // the object stays usable
+  // OnMatch runs after the search, so it may search again.
+  int depth = 0;
+  re.OnMatch = [&](TRegExp& r) {
+    if (++depth < 3) r.ExecNext();
+  };
+  EXPECT_TRUE(re.Exec(u"aaa"));
+  EXPECT_EQ(depth, 3);
 }
 
 TEST(RegExpApi, CalloutsDecideAndConsume) {
@@ -172,9 +181,10 @@ TEST(RegExpApi, CalloutsDecideAndConsume) {
     isMatch = true;
     len = 1000;  // clipped at the range end
   };
-  ASSERT_TRUE(re.Exec(u"ab"));
-  EXPECT_EQ(re.Groups()[0].Strings(), u"ab");
   EXPECT_FALSE(re.Exec(u"abc"));  // consumed to the end, c cannot follow
+  re.SetExpression(u"a(?C7)");
+  ASSERT_TRUE(re.Exec(u"xabc"));
+  EXPECT_EQ(re.Groups()[0].Strings(), u"abc");
 }
 
 TEST(RegExpApi, AutomaticCalloutsAreNumbered255) {
