@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Summary of scripts/bench.sh results: per case the time of every engine,
+then the geometric means over the non-pathological engine cases of
+Vantora / PCRE2 interpreter and std::regex / Vantora, the slowest
+pathological case, compile times and the page extraction."""
+import json
+import math
+import sys
+
+rows = {}
+for path in sys.argv[1:]:
+    with open(path) as f:
+        data = json.load(f)
+    for b in data.get("benchmarks", []):
+        parts = b["name"].split("/")
+        if len(parts) < 3:
+            continue
+        group, case, engine = parts[0], parts[1], parts[2]
+        scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[b.get("time_unit", "ns")]
+        entry = {"us": b["real_time"] * scale, "error": b.get("error_occurred", False),
+                 "gave_up": b.get("gave_up", 0) == 1, "msg": b.get("error_message", "")}
+        rows.setdefault((group, case), {})[engine] = entry
+
+def fmt(e):
+    if e is None:
+        return "-"
+    if e["error"]:
+        return "ERROR"
+    return ("%.1f" % e["us"]) + ("(gave up)" if e["gave_up"] else "")
+
+engines = ["Vantora", "PCRE2-interp", "PCRE2-JIT", "Onig", "StdRegex"]
+print("\n%-28s" % "case (microseconds)" + "".join("%16s" % e for e in engines))
+for (group, case), r in sorted(rows.items()):
+    print("%-28s" % (group + "/" + case) + "".join("%16s" % fmt(r.get(e)) for e in engines))
+    for e in engines:
+        if r.get(e) and r[e]["error"]:
+            print("    %s: %s" % (e, r[e]["msg"]))
+
+def geomean(xs):
+    return math.exp(sum(math.log(x) for x in xs) / len(xs)) if xs else float("nan")
+
+vs_pcre, vs_std = [], []
+worst_patho = (0.0, "")
+for (group, case), r in rows.items():
+    v = r.get("Vantora")
+    if group != "engines" or not v or v["error"]:
+        continue
+    if case.startswith("patho_"):
+        if case.endswith("_10000") and v["us"] > worst_patho[0]:
+            worst_patho = (v["us"], case)
+        continue
+    p, s = r.get("PCRE2-interp"), r.get("StdRegex")
+    if p and not p["error"]:
+        vs_pcre.append(v["us"] / p["us"])
+    if s and not s["error"]:
+        vs_std.append(s["us"] / v["us"])
+print("\nnon-pathological cases: Vantora / PCRE2-interp geometric mean = %.2fx over %d cases (target <= 1.5)"
+      % (geomean(vs_pcre), len(vs_pcre)))
+print("non-pathological cases: std::regex / Vantora geometric mean = %.2fx over %d cases (target >= 5)"
+      % (geomean(vs_std), len(vs_std)))
+if worst_patho[1]:
+    print("slowest pathological case at 10,000 characters: %s %.2f ms (target < 50)"
+          % (worst_patho[1], worst_patho[0] / 1000.0))
