@@ -11,6 +11,7 @@
 #include "regex/RegExpLexer.h"
 
 #include "regex/RegExpCode.h"
+#include "regex/RegExpCodeChar.h"
 #include "regex/RegExpConst.h"
 #include "regex/RegExpSyntax.h"
 #include "regex/RegExpW.h"
@@ -29,9 +30,11 @@ int HexValue(char16_t c) {
   return c - u'A' + 10;
 }
 bool IsExtendedSpace(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c == u' '; }
+// Group names hold word characters only (a surrogate unit belongs to a
+// supplementary character and is let through).
 bool IsNameChar(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || IsDigit(c) || c == u'_' ||
-         (c >= 0x80 && c < 0xD800) || (c > 0xDFFF && c != 0xFFFF);
+  if (c >= 0xD800 && c <= 0xDFFF) return true;
+  return REIsWordChar(c, false);
 }
 
 constexpr std::uint32_t kNoChar = 0xFFFFFFFFu;

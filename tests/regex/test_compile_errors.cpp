@@ -128,6 +128,8 @@ TEST(CompileErrors, GroupErrors) {
   EXPECT_TRUE(Raises("(?<abc", sNoEndOfGroup));
   EXPECT_TRUE(Raises("(?<1a>x)", sInvalidCharInGroupName));
   EXPECT_TRUE(Raises("(?<a-b>x)", sInvalidCharInGroupName));
+  EXPECT_TRUE(Raises("(?<a\u3000b>x)", sInvalidCharInGroupName));  // ideographic space
+  EXPECT_EQ(CompileMessage("(?<年>x)\\k<年>"), "");
   EXPECT_TRUE(Raises("(?i", sOptionNotCompleted));
   EXPECT_TRUE(Raises("(?im-", sOptionNotCompleted));
   EXPECT_TRUE(Raises("(?z)", sNotRecognized));
