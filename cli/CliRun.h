@@ -1,0 +1,25 @@
+// One run of vantora-cli after its arguments were accepted: output file
+// checks, the demo server, the job on the worker thread with a console host,
+// cancel by SIGINT/SIGTERM, the optional UTF-8 copy, and the exit code.
+#pragma once
+
+#include "cli/CliOptions.h"
+
+namespace vantora::cli {
+
+inline constexpr int kExitRecordsWritten = 0;
+inline constexpr int kExitNothingFound = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitSiteUnreachable = 3;
+inline constexpr int kExitOutputFileError = 4;
+inline constexpr int kExitInterrupted = 130;
+
+// Blocks SIGINT and SIGTERM in the calling thread and so in every thread it
+// starts later; RunCli then takes them synchronously as the Cancel of the
+// window. Call first in main, before any thread exists.
+void BlockStopSignals();
+
+// Runs the job described by `options`; returns the process exit code.
+int RunCli(const CliOptions& options);
+
+}  // namespace vantora::cli
