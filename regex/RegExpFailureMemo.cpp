@@ -37,6 +37,7 @@ bool TREFailureMemo::TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_
 }
 
 void TREFailureMemo::Clear() {
+  ++FGeneration;
   if (FCount == 0) return;
   if (FSlots.size() > 4096) {
     FSlots.clear();

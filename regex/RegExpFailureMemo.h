@@ -32,6 +32,8 @@ class TREFailureMemo {
   bool TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3);
   void Clear();
   std::size_t Size() const { return FCount; }
+  // Changes at every Clear: caches derived from the memo compare it.
+  std::uint64_t Generation() const { return FGeneration; }
 
  private:
   struct TSlot {
@@ -40,6 +42,7 @@ class TREFailureMemo {
   void Grow();
   std::vector<TSlot> FSlots;
   std::size_t FCount = 0;
+  std::uint64_t FGeneration = 1;
 };
 
 }  // namespace vantora

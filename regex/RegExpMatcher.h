@@ -23,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "regex/RegExpFailureMemo.h"
@@ -83,6 +84,24 @@ struct TRECallFrame {
   std::vector<TRELoopState> Loops;   // loop states before the call
 };
 
+// What a fast loop over a one-unit leaf knows from earlier runs (valid for
+// one memo generation): the run of repetitions last found, and the interval
+// of give-back positions already known to fail in the loop context Active.
+struct TREStarCache {
+  struct TRun {
+    std::uint64_t Generation = 0;
+    const char16_t* RangeEnd = nullptr;
+    const char16_t* Start = nullptr;
+    const char16_t* End = nullptr;
+  };
+  TRun Runs[4];        // the latest runs, replaced round-robin
+  unsigned NextRun = 0;
+  std::uint64_t SweepGeneration = 0;
+  std::uint64_t SweepActive = 0;
+  const char16_t* SweepLo = nullptr;  // [SweepLo, SweepHi] all known to fail
+  const char16_t* SweepHi = nullptr;
+};
+
 // Outcome of processing one state.
 enum class TREStep : std::uint8_t { Continue, Fail, Success };
 
@@ -117,6 +136,7 @@ struct TREMatchState {
   bool Committed = false;                 // (*COMMIT) ended the scan
   bool Accepted = false;
   TREFailureMemo Memo;
+  std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----
   bool Attempt(const char16_t* start);
@@ -136,6 +156,9 @@ struct TREMatchState {
   void SetLoop(int index, const TRELoopState& ls);
   const TRENFAState* StateAt(int number) const;
   bool MemoSeen(const void* key, int action, const char16_t* p);
+  // The active-loop mask of the memo key, or false when the memo cannot cut
+  // here (same conditions as MemoSeen).
+  bool MemoContext(std::uint64_t& active) const;
   bool Goto(int number, const TRENFAState*& next);
   TREStep Go(int number, const TRENFAState*& next) {
     return Goto(number, next) ? TREStep::Continue : TREStep::Fail;
@@ -144,6 +167,8 @@ struct TREMatchState {
 
   // ---- loops (RegExpMatcherLoops.cpp) ----
   TREStep FastLoop(const TRENFAState* s, const TRENFAState*& next);
+  static bool CachesRuns(const TRECode* code);
+  bool MidPair(const char16_t* p) const;
   TREStep LoopEnter(const TRENFAState* s, const TRENFAState*& next);
   TREStep LoopExit(const TRENFAState* s, const TRENFAState*& next);
   bool ResumeStarRange(TREEntry e, const TRENFAState*& next);

@@ -86,6 +86,7 @@ void TREMatchState::Prepare() {
   MemoAllowed = memo;
   Loops.assign(static_cast<std::size_t>(LoopCount), TRELoopState{});
   Memo.Clear();
+  StarCache.clear();
 }
 
 void TREMatchState::ResetCaptures() {
@@ -403,6 +404,17 @@ void TREMatchState::UnwindTo(int base) {
     else
       ApplyUndo(e);
   }
+}
+
+bool TREMatchState::MemoContext(std::uint64_t& active) const {
+  if (!MemoAllowed || !HasLoops || TopMarker >= 0 || !Calls.empty()) return false;
+  active = 0;
+  for (int i = 0; i < LoopCount; ++i) {
+    if (!Loops[static_cast<std::size_t>(i)].Active) continue;
+    if (LoopCounted[static_cast<std::size_t>(i)]) return false;
+    active |= 1ull << i;
+  }
+  return true;
 }
 
 bool TREMatchState::MemoSeen(const void* key, int action, const char16_t* p) {

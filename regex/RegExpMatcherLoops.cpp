@@ -4,7 +4,13 @@
 // give repetitions back one at a time with PrevRepeat: a single stack entry
 // (ekStarRange) stands for every position between the minimum and the
 // furthest repetition, so a loop over n characters costs one entry, not n.
-// Possessive fast loops push nothing.
+// Possessive fast loops push nothing. For a leaf that matches exactly one
+// code point, repetitions from any start pass through the same positions, so
+// the loop remembers its latest runs (a start inside a known run ends where
+// it ended; a scan that reaches a known run adopts its end) and, with the
+// memo, intervals of give-back positions already known to fail. Both are
+// tied to the memo's generation, so they live exactly as long as its
+// entries. This keeps (a*)*b, (x+x+)+y and ^(\w+\s?)*$ linear.
 //
 // General loops (nkLoop ... nkLoopEnd -> nkLoopExit) keep a count, the
 // position where the current iteration began and an "active" flag per loop
@@ -21,6 +27,34 @@
 
 namespace vantora {
 
+namespace {
+bool IsHigh(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
+bool IsLow(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
+
+// Repeats one code point at a time from p until 'target'; true when the
+// repetitions reach it exactly.
+bool ReachRun(const TRECode* code, const char16_t*& p, const char16_t* target) {
+  while (p < target)
+    if (code->Repeat(p, 1) != 1) return false;
+  return p == target;
+}
+}  // namespace
+
+// A leaf that matches exactly one code point, read without context: its
+// repetitions from any start pass through every position that is not inside
+// a surrogate pair, so runs and give-back sweeps can be shared between
+// starts. (Width folding reads two units as one letter, so it is excluded.)
+bool TREMatchState::CachesRuns(const TRECode* code) {
+  int mn = 0, mx = 0, cmn = 0, cmx = 0;
+  code->GetLengthRange(mn, mx);
+  code->GetCharLengthRange(cmn, cmx);
+  return mn >= 1 && mx >= 1 && mx <= 2 && cmn == 1 && cmx == 1 && !code->CompareOptions().Contains(coIgnoreWidth);
+}
+
+bool TREMatchState::MidPair(const char16_t* p) const {
+  return p > Re.FTextTopP && p < Re.FTextEndP && IsHigh(p[-1]) && IsLow(p[0]);
+}
+
 TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) {
   if (!s->Code) return TREStep::Fail;
   if (MemoSeen(s, 0, Pos)) return TREStep::Fail;
@@ -34,7 +68,29 @@ TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) 
     if (s->Code->Repeat(minPos, min) < min) return TREStep::Fail;
   }
   const char16_t* p = minPos;
-  if (max < 0 || max > min) s->Code->Repeat(p, max < 0 ? -1 : max - min);
+  if (max < 0 && CachesRuns(s->Code) && !MidPair(minPos)) {
+    TREStarCache& cache = StarCache[s];
+    TREStarCache::TRun* hit = nullptr;   // a run that contains minPos
+    TREStarCache::TRun* above = nullptr; // the nearest run starting after minPos
+    for (TREStarCache::TRun& r : cache.Runs) {
+      if (r.Generation != Memo.Generation() || r.RangeEnd != Re.FMatchEndP) continue;
+      if (r.Start <= minPos && minPos <= r.End) hit = &r;
+      else if (r.Start > minPos && (!above || r.Start < above->Start)) above = &r;
+    }
+    if (hit) {
+      p = hit->End;  // inside a run found before: it ends at the same place
+    } else if (above && ReachRun(s->Code, p, above->Start)) {
+      p = above->End;  // reached a known run: extend it downwards
+      above->Start = minPos;
+    } else {
+      p = minPos;
+      s->Code->Repeat(p, -1);
+      TREStarCache::TRun& r = cache.Runs[cache.NextRun++ % 4];
+      r = TREStarCache::TRun{Memo.Generation(), Re.FMatchEndP, minPos, p};
+    }
+  } else if (max < 0 || max > min) {
+    s->Code->Repeat(p, max < 0 ? -1 : max - min);
+  }
   if (s->LoopKind != lkPossessive && p > minPos) {
     TREEntry e;
     e.Kind = ekStarRange;
@@ -52,10 +108,38 @@ TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) 
 // (memo) are skipped.
 bool TREMatchState::ResumeStarRange(TREEntry e, const TRENFAState*& next) {
   const char16_t* p = e.P;
+  // For one-unit leaves, a sweep of give-back positions that all failed is
+  // remembered as an interval and jumped over at once. Positions above the
+  // loop's start have the same memo key in every sweep of the same loop
+  // context (no active loop began there).
+  TREStarCache* sweep = nullptr;
+  std::uint64_t active = 0;
+  if (e.State->Kind != nkBound && CachesRuns(e.State->Code) && MemoContext(active)) {
+    sweep = &StarCache[e.State];
+    if (sweep->SweepGeneration != Memo.Generation() || sweep->SweepActive != active) {
+      sweep->SweepGeneration = Memo.Generation();
+      sweep->SweepActive = active;
+      sweep->SweepLo = sweep->SweepHi = nullptr;
+    }
+  }
   for (;;) {
     const char16_t* q = e.State->Code->PrevRepeat(p, e.P3);
     if (!q || q < e.P2) q = e.P2;
-    if (MemoSeen(e.State, 4, q)) {
+    if (sweep && sweep->SweepLo && q > e.P2 && q >= sweep->SweepLo && q <= sweep->SweepHi) {
+      if (sweep->SweepLo > e.P2) {
+        p = sweep->SweepLo;  // everything from here up to q is known to fail
+        continue;
+      }
+      q = e.P2;
+    }
+    const bool seen = MemoSeen(e.State, 4, q);
+    if (sweep && q > e.P2) {
+      if (sweep->SweepLo && p == sweep->SweepLo)
+        sweep->SweepLo = q;
+      else if (!sweep->SweepLo || q < sweep->SweepLo || q > sweep->SweepHi)
+        sweep->SweepLo = sweep->SweepHi = q;
+    }
+    if (seen) {
       if (q <= e.P2) return false;
       p = q;
       continue;
@@ -112,6 +196,8 @@ TREStep TREMatchState::Iterate(const TRENFAState* exitState, const TRENFAState*&
   ls.Start = Pos;
   ls.Active = true;
   SetLoop(idx, ls);
+  // Another iteration from here in the same loop context was explored before.
+  if (MemoSeen(exitState, 5, Pos)) return TREStep::Fail;
   return Go(exitState->ExtendTo, next);
 }
 

@@ -18,13 +18,20 @@
 //   - \K discards the resume points before it; a callout without a handler
 //     fails; (*SKIP:name) and the verbs are not generated;
 //   - {n, m} with a space after the comma is a bound here, literal there;
-//     # is not a comment in extended mode here.
+//     # is not a comment in extended mode here;
+//   - a general loop leaves as soon as an iteration above its minimum
+//     consumed nothing, also when its maximum is finite; PCRE2 runs bounded
+//     repeats as copies and may take one more empty-then-nonempty iteration,
+//     so the captures (never the match) can differ for such loops. The
+//     fixed seed below has no such case; other seeds show one in about
+//     100,000.
 // Cases where PCRE2 reports an error (its match limits) are skipped and
 // counted. The number of agreeing cases is printed.
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -78,7 +85,7 @@ class TGenerator {
   }
 
   std::string Atom(int depth) {
-    switch (Int(0, depth > 0 ? 20 : 12)) {
+    switch (Int(0, depth > 0 ? 23 : 12)) {
       case 0: case 1: case 2: return std::string(1, "abcx"[Int(0, 3)]);
       case 3: return "ab";
       case 4: return ".";
@@ -103,7 +110,23 @@ class TGenerator {
         static const char* bodies[] = {"a", "b", "ab", "a|bc", "\\d", "[ab]x", " "};
         return std::string(Int(0, 1) ? "(?<=" : "(?<!") + bodies[Int(0, 6)] + ")";
       }
-      default: {
+      case 20: case 21: {
+        static const char* anchors[] = {"^", "$", "\\b", "\\B", "\\A", "\\z"};
+        return anchors[Int(0, 5)];
+      }
+      case 22:  // a condition on a group that may have matched
+        if (FClosed > 0)
+          return "(?(" + std::to_string(Int(1, FClosed)) + ")" + Sequence(depth - 1) + "|" + Sequence(depth - 1) + ")";
+        return "(?(?=a)a|" + Sequence(depth - 1) + ")";
+      default: {  // a subroutine call of a finished group, or a named group
+        // (A group that is nothing but a call is rejected here by design.)
+        if (FClosed > 0) return "(?" + std::to_string(Int(1, FClosed)) + ")" + std::string(1, "abx"[Int(0, 2)]);
+        const int g = ++FGroups;
+        std::string body = Alternation(depth - 1);
+        FClosed = std::max(FClosed, g);
+        return "(?<n" + std::to_string(g) + ">" + body + ")\\k<n" + std::to_string(g) + ">";
+      }
+      case 99: {
         static const char* anchors[] = {"^", "$", "\\b", "\\B", "\\A", "\\z"};
         return anchors[Int(0, 5)];
       }
@@ -168,7 +191,8 @@ std::string PcreMatches(const std::string& pattern, const std::string& subject, 
 }
 
 TEST(DifferentialPcre2, GeneratedPatternsAgree) {
-  TGenerator gen(20261209);
+  const char* seedText = std::getenv("VANTORA_DIFF_SEED");  // other seeds for exploring by hand
+  TGenerator gen(seedText ? static_cast<unsigned>(std::atoi(seedText)) : 20261209u);
   int agree = 0, skipped = 0, differ = 0, compileErrors = 0, anchorLoops = 0;
   TRegExp quantifiedAnchor;
   quantifiedAnchor.SetExpression(u"\\((?:\\?:)?(?:\\\\[AzbB]|\\^|\\$)\\)(?:[*+?]|\\{\\d)");

@@ -1,0 +1,66 @@
+// The failure memo: pathological patterns end, and the memo never changes a
+// result (counted loops, the empty-iteration bit, searches after a match,
+// look-arounds and start positions).
+#include <gtest/gtest.h>
+
+#include "support_regex.h"
+
+namespace vantora::test {
+namespace {
+
+TEST(FailureMemo, CountedLoopsAreNotCutByAnEarlierStart) {
+  EXPECT_EQ(AllMatches("(?:x?y){2}z", "yyyz"), R"(@2"yyz")");
+  EXPECT_EQ(AllMatches("(?:x?y){3}z", "yyyyz"), R"(@2"yyyz")");
+  EXPECT_EQ(AllMatches("(?:a|b){2,3}c", "ababac"), R"(@3"abac")");
+  EXPECT_EQ(AllMatches("(?:a*b){2}c", "abbabbc"), R"(@4"abbc")");
+  EXPECT_EQ(AllMatches("(?:(?:y|x?y){2})+z", "yyyz"), R"(@2"yyz")");
+}
+
+TEST(FailureMemo, EmptyIterationBitIsPartOfTheKey) {
+  // The same loop state at the same position, once at the start of an
+  // iteration and once after consuming: only the first may iterate again.
+  EXPECT_EQ(AllMatches("(?:a?b?)*c", "abbac"), R"(@1"abbac")");
+  EXPECT_EQ(AllMatches("(?:(a)|b?)*c", "xbac"), R"(@2"bac","a")");
+  EXPECT_EQ(AllMatches("(?:a|(?=b))*b", "aab"), R"(@1"aab")");
+}
+
+TEST(FailureMemo, ASuccessfulSearchDoesNotPoisonTheNext) {
+  EXPECT_EQ(AllMatches("(?:ab)*", "abab"), R"(@1"abab" @5"")");
+  EXPECT_EQ(AllMatches("(a|b)*", "ab"), R"(@1"ab","b" @3"",-)");
+  EXPECT_EQ(AllMatches("(?:a+)+", "aa-aa"), R"(@1"aa" @4"aa")");
+}
+
+TEST(FailureMemo, PathologicalPatternsEnd) {
+  const std::u16string as(10000, u'a');
+  TRegExp re;
+  re.SetExpression(u"(a*)*b");
+  EXPECT_FALSE(re.Exec(as));
+  re.SetExpression(u"(a|aa)+$");
+  EXPECT_FALSE(re.Exec(as + u"b"));
+  ASSERT_TRUE(re.Exec(as));
+  EXPECT_EQ(re.Groups()[0].Length(), 10000);
+  re.SetExpression(u"(x+x+)+y");
+  EXPECT_FALSE(re.Exec(std::u16string(10000, u'x')));
+  re.SetExpression(u"(?:a+|b)*c");
+  EXPECT_FALSE(re.Exec(as + u"b" + as));
+  re.SetExpression(u"^(\\w+\\s?)*$");
+  EXPECT_FALSE(re.Exec(std::u16string(3000, u'a') + u"!"));
+}
+
+TEST(FailureMemo, LongSubjectsUseTheHeapNotTheCallStack) {
+  const std::u16string s = std::u16string(200000, u'a') + u"c";
+  TRegExp re;
+  re.SetExpression(u"(?:a|b)*c");
+  ASSERT_TRUE(re.Exec(s));
+  EXPECT_EQ(re.Groups()[0].Length(), 200001);
+  re.SetExpression(u"(a|b)*?c");
+  ASSERT_TRUE(re.Exec(s));
+  EXPECT_EQ(re.Groups()[1].Strings(), u"a");
+  re.SetExpression(u"^(a(?1)?b)$");
+  ASSERT_TRUE(re.Exec(std::u16string(3000, u'a') + std::u16string(3000, u'b')));
+  re.SetExpression(u"(?>a+)(?<=a)c");
+  EXPECT_TRUE(re.Exec(s));
+}
+
+}  // namespace
+}  // namespace vantora::test
