@@ -392,11 +392,15 @@ void TRECharClassCode::Add(std::uint32_t from, std::uint32_t to) {
   AddRange(from, to);
   TRECompareOptions co = CompareOptions();
   if (co.Empty()) return;
-  for (std::uint32_t c = from; c <= to && c <= UnicodeMaxCodePoint; ++c) {
+  // Folding changes nothing above the Deseret block (the last cased letters
+  // of the tables), and the images of folded characters lie below it, so a
+  // range covering U+0020..U+1044F already holds every image.
+  constexpr std::uint32_t kLastFolded = 0x1044F;
+  if (from <= 0x20 && to >= kLastFolded) return;
+  for (std::uint32_t c = from; c <= to && c <= kLastFolded; ++c) {
     std::uint32_t f = REFoldChar(c, co);
-    if (f != c) AddRange(f, f);
+    if (f != c && (f < from || f > to)) AddRange(f, f);
   }
-  // Voiced letters that a half-width pair folds to are already full width.
 }
 
 void TRECharClassCode::Add(std::unique_ptr<TRECharLevelCode> code) { FMembers.push_back(std::move(code)); }
