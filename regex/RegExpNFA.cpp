@@ -456,6 +456,19 @@ TRENFA::TLen TRENFA::GroupLength(int index) {
   return t;
 }
 
+// -------------------------------------------------------------- ReplaceCode
+
+void REReplaceCode(TRegExp& re, const TRECode* oldCode, std::unique_ptr<TRECode> newCode) {
+  auto it = std::find_if(re.FCodeList.begin(), re.FCodeList.end(),
+                         [&](const std::unique_ptr<TRECode>& c) { return c.get() == oldCode; });
+  if (it == re.FCodeList.end() || !newCode) throw ERegExp(sNotFoundOldCode);
+  TREStateList& list = *re.FStateList;
+  for (int n = 0; n < list.Count(); ++n)
+    for (TRENFAState* s = list[n]; s; s = s->Next)
+      if (s->Code == oldCode) s->Code = newCode.get();
+  *it = std::move(newCode);
+}
+
 // ------------------------------------------------------------------ listing
 
 std::string REDumpNFA(const TRegExp& re) {

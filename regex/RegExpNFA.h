@@ -141,6 +141,11 @@ class TRENFA {
   bool FHasAccept = false;                 // the tree contains (*ACCEPT)
 };
 
+// Replaces a leaf of the compiled program: the code list entry and every
+// state that tests it now hold newCode (the old leaf is freed). Raises
+// ERegExp with sNotFoundOldCode when oldCode is not in the program.
+void REReplaceCode(TRegExp& re, const TRECode* oldCode, std::unique_ptr<TRECode> newCode);
+
 // A readable listing of the program, one state per line (for tests).
 std::string REDumpNFA(const TRegExp& re);
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "regex/RegExpCodeChar.h"
 #include "regex/RegExpNFA.h"
 #include "regex/RegExpW.h"
 #include "support_regex.h"
@@ -185,6 +186,22 @@ TEST(Compile, AutoCalloutsPrecedeItemsAndQuantifiedItems) {
   re.Compile();
   std::string all = REDumpNFA(re);
   EXPECT_NE(all.find("callout 7"), std::string::npos);
+}
+
+TEST(Compile, ReplaceCodeSwapsALeafEverywhereOrReportsItMissing) {
+  TRegExp re;
+  re.SetExpression(u"a|b");
+  re.Compile();
+  TRECode* old = re.FCodeList.front().get();
+  REReplaceCode(re, old, std::make_unique<TRECharCode>(re, u'z', TREOptions{}));
+  EXPECT_EQ(REDumpNFA(re), "0: Char char z -> 1\n0: Char char b -> 1\n1: End\n");
+  TRECharCode stranger(re, u'q', {});
+  try {
+    REReplaceCode(re, &stranger, std::make_unique<TRECharCode>(re, u'y', TREOptions{}));
+    FAIL();
+  } catch (const ERegExp& e) {
+    EXPECT_EQ(e.Message(), u"BUG: not found OldCode");
+  }
 }
 
 }  // namespace
