@@ -202,41 +202,41 @@ TREToken TRELex::GetToken() {
   S.Name.clear();
   S.HasNumber = false;
   S.PosixKind = pckNone;
-  switch (S.Context) {
-    case ctCharClass:
-    case ctNegativeCharClass:
-      S.TokenStart = S.Pos;
-      S.Token = LexClassMember();
-      break;
-    case ctQuote:
-      S.TokenStart = S.Pos;
-      S.Token = LexQuote();
-      break;
-    case ctNormal:
-      SkipExtendedSpace();
-      S.TokenStart = S.Pos;
-      S.Token = LexNormal();
-      break;
-  }
+  // tkEmpty from a reader means "nothing here" (a comment, \Q, \E): read
+  // on. Looping here keeps long runs of them off the call stack.
+  do {
+    switch (S.Context) {
+      case ctCharClass:
+      case ctNegativeCharClass:
+        S.TokenStart = S.Pos;
+        S.Token = LexClassMember();
+        break;
+      case ctQuote:
+        S.TokenStart = S.Pos;
+        S.Token = LexQuote();
+        break;
+      case ctNormal:
+        SkipExtendedSpace();
+        S.TokenStart = S.Pos;
+        S.Token = LexNormal();
+        break;
+    }
+  } while (S.Token == tkEmpty);
   return S.Token;
 }
 
 TREToken TRELex::LexQuote() {
-  while (true) {
-    if (AtEnd()) {
-      S.Context = ctNormal;
-      return tkEnd;
-    }
-    if (Peek() == u'\\' && Peek(1) == u'E') {
-      S.Pos += 2;
-      S.Context = ctNormal;
-      SkipExtendedSpace();
-      S.TokenStart = S.Pos;
-      return LexNormal();
-    }
-    S.Char = ReadPatternChar();
-    return tkChar;
+  if (AtEnd()) {
+    S.Context = ctNormal;
+    return tkEnd;
   }
+  if (Peek() == u'\\' && Peek(1) == u'E') {
+    S.Pos += 2;
+    S.Context = ctNormal;
+    return tkEmpty;
+  }
+  S.Char = ReadPatternChar();
+  return tkChar;
 }
 
 TREToken TRELex::LexNormal() {
@@ -370,7 +370,7 @@ TREToken TRELex::LexEscape() {
     case u'Q':
       ++S.Pos;
       S.Context = ctQuote;
-      return LexQuote();
+      return tkEmpty;
     case u'k': {
       ++S.Pos;
       if (AtEnd()) Error(sGroupNumberIsEmpty);
@@ -695,10 +695,7 @@ TREToken TRELex::LexParen() {
       while (!AtEnd() && Peek() != u')') ++S.Pos;
       if (AtEnd()) Error(sUnmatchedSmallPar);
       ++S.Pos;
-      // A comment yields nothing: read the next token instead.
-      SkipExtendedSpace();
-      S.TokenStart = S.Pos;
-      return LexNormal();
+      return tkEmpty;  // a comment yields nothing
     case u'<':
       if (Peek(1) == u'=') {
         S.Pos += 2;

@@ -117,6 +117,16 @@ TEST(Lexer, GroupsConditionsVerbsAndOptions) {
   EXPECT_TRUE(lex.Options().Contains(roIgnoreCase));  // the group's options apply inside it only
 }
 
+TEST(Lexer, LongRunsOfCommentsAndQuotesAreReadWithoutRecursion) {
+  std::u16string p = u"a";
+  for (int i = 0; i < 200000; ++i) p += u"(?#c)\\Q\\E";
+  p += u"b";
+  EXPECT_EQ(Chars(p), (std::vector<std::uint32_t>{'a', 'b'}));
+  TRegExp re;
+  re.SetExpression(p);
+  EXPECT_NO_THROW(re.Compile());
+}
+
 TEST(Lexer, BoundsAndQuantifiers) {
   TRELex lex(u"*+?{3}{2,}{1, 5}", {});
   EXPECT_EQ(lex.GetToken(), tkStar);
