@@ -3,6 +3,8 @@
 #include "app/Settings.h"
 
 #include <charconv>
+#include <filesystem>
+#include <system_error>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -102,10 +104,18 @@ std::string Unquote(std::string_view value) {
   return std::string(value);
 }
 
+// The file's bytes; empty when it is missing or cannot be read (a folder of
+// that name included).
 std::string ReadFile(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return {};
   std::ifstream in(path, std::ios::binary);
   if (!in) return {};
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  try {
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } catch (const std::exception&) {
+    return {};
+  }
 }
 
 }  // namespace

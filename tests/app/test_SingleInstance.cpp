@@ -1,0 +1,91 @@
+// The single-instance guard: in one process, and with two real program
+// processes (the second ends at once with exit code 1).
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+
+#include "app/SingleInstance.h"
+#include "support_App.h"
+
+namespace vantora {
+namespace {
+
+TEST(SingleInstance, SecondGuardFailsUntilTheFirstIsGone) {
+  QTemporaryDir runtime;
+  ASSERT_TRUE(runtime.isValid());
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  EXPECT_EQ(SingleInstance::LockFilePath("Vantora_Search"),
+            runtime.filePath(QStringLiteral("Vantora_Search.lock")).toStdString());
+  {
+    SingleInstance first("Vantora_Search");
+    EXPECT_TRUE(first.Acquired());
+    SingleInstance second("Vantora_Search");
+    EXPECT_FALSE(second.Acquired());
+    SingleInstance other("Another_Name");
+    EXPECT_TRUE(other.Acquired());
+  }
+  SingleInstance again("Vantora_Search");
+  EXPECT_TRUE(again.Acquired());
+  qunsetenv("XDG_RUNTIME_DIR");
+}
+
+// Whether process `pid` holds a flock on the file with inode `inode`.
+bool HoldsLock(qint64 pid, ino_t inode) {
+  std::ifstream locks("/proc/locks");
+  std::string line;
+  const std::string pidField = " " + std::to_string(pid) + " ";
+  const std::string inodeField = ":" + std::to_string(inode) + " ";
+  while (std::getline(locks, line)) {
+    if (line.find("FLOCK") != std::string::npos && line.find(pidField) != std::string::npos &&
+        line.find(inodeField) != std::string::npos)
+      return true;
+  }
+  return false;
+}
+
+TEST(SingleInstance, SecondProgramEndsAtOnceWithExitCode1) {
+  const QString program = QStringLiteral(VANTORA_BINARY_DIR "/app/vantora");
+  ASSERT_TRUE(QFileInfo::exists(program));
+  QTemporaryDir runtime;
+  ASSERT_TRUE(runtime.isValid());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+  env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  const QString lockFile = runtime.filePath(QStringLiteral("Vantora_Search.lock"));
+
+  QProcess first;
+  first.setProcessEnvironment(env);
+  first.start(program, {});
+  ASSERT_TRUE(first.waitForStarted());
+  struct stat info {};
+  ASSERT_TRUE(test::WaitUntil([&] {
+    return ::stat(lockFile.toLocal8Bit().constData(), &info) == 0 &&
+           HoldsLock(first.processId(), info.st_ino);
+  }));
+
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(program, {});
+  ASSERT_TRUE(second.waitForFinished(60000));
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 1);
+  EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+  EXPECT_EQ(first.state(), QProcess::Running);  // the first is untouched
+
+  first.kill();
+  ASSERT_TRUE(first.waitForFinished(60000));
+  // With the first gone, the lock is free again.
+  qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+  SingleInstance after("Vantora_Search");
+  EXPECT_TRUE(after.Acquired());
+  qunsetenv("XDG_RUNTIME_DIR");
+}
+
+}  // namespace
+}  // namespace vantora
