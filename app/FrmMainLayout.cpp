@@ -30,6 +30,17 @@ QFont GothicFont(int pixelSize) {
   return font;
 }
 
+// The designed bounds were made for a narrow Gothic face; where the installed
+// face runs wider, the text is narrowed a little instead of being cut off.
+void FitTextToWidth(QWidget* control) {
+  QFont font = control->font();
+  for (int stretch = 95; control->sizeHint().width() > control->width() && stretch >= 75;
+       stretch -= 5) {
+    font.setStretch(stretch);
+    control->setFont(font);
+  }
+}
+
 }  // namespace
 
 void TFrmMain::CreateControls() {
@@ -44,6 +55,7 @@ void TFrmMain::CreateControls() {
   chkCtgr = new QCheckBox(QStringLiteral(" 業種の選択 : "), this);
   chkCtgr->setObjectName(QStringLiteral("chkCtgr"));
   chkCtgr->setGeometry(11, 8, 102, 17);
+  FitTextToWidth(chkCtgr);
 
   lstCtgr = new QListWidget(this);
   lstCtgr->setObjectName(QStringLiteral("lstCtgr"));
@@ -65,6 +77,7 @@ void TFrmMain::CreateControls() {
   chkCode = new QCheckBox(QStringLiteral(" 銘柄コードから取得 （','で複数指定可）"), grp01);
   chkCode->setObjectName(QStringLiteral("chkCode"));
   chkCode->setGeometry(10, 16, 227, 17);
+  FitTextToWidth(chkCode);
 
   txtCode = new QLineEdit(grp01);
   txtCode->setObjectName(QStringLiteral("txtCode"));
