@@ -2,6 +2,7 @@
 // worker thread itself while the job waits, so they may read the job state.
 #include "cli/ConsoleHost.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "common/Charset.h"
@@ -15,15 +16,30 @@ JobInputs ConsoleHost::Inputs() { return inputs_; }
 
 void ConsoleHost::ResetProgress(int maximum) { view_.Reset(maximum); }
 
-void ConsoleHost::StepProgress() { view_.Step(); }
+void ConsoleHost::StepProgress() {
+  view_.Step();
+  // Sector mode: the sectors before this one are done; code mode: the
+  // record count of the status line tells.
+  if (!inputs_.codeMode && view_.Maximum() > 0) {
+    view_.SetFraction(static_cast<double>(view_.Position() - 1) / view_.Maximum());
+  }
+}
 
 int ConsoleHost::ProgressPosition() { return view_.Position(); }
 
 int ConsoleHost::ProgressMaximum() { return view_.Maximum(); }
 
 void ConsoleHost::ShowStatus(const std::string& caption) {
+  // Code mode counts records of the whole run; sector mode counts within the
+  // current sector, which is one step of the bar.
   const JobState& job = Job();
-  view_.Status(Cp932ToUtf8(caption), job.itemCountDone, job.itemTotal);
+  const double within = job.itemTotal > 0 ? static_cast<double>(job.itemCountDone) / job.itemTotal : 0.0;
+  double fraction = within;
+  if (!inputs_.codeMode) {
+    const int maximum = view_.Maximum();
+    fraction = maximum > 0 ? (std::max(view_.Position() - 1, 0) + within) / maximum : 0.0;
+  }
+  view_.Status(Cp932ToUtf8(caption), fraction);
 }
 
 void ConsoleHost::JobCompleted(TMyThread* /*sender*/) {

@@ -21,9 +21,7 @@ void ProgressView::Step() {
   std::lock_guard lock(mutex_);
   // Like the window's bar: a step past the end keeps it full.
   position_ = std::min(position_ + 1, maximum_);
-  done_ = 0;
-  total_ = 0;
-  if (interactive_) DrawLocked();
+  if (interactive_ && !finished_) DrawLocked();
 }
 
 int ProgressView::Position() const {
@@ -36,12 +34,16 @@ int ProgressView::Maximum() const {
   return maximum_;
 }
 
-void ProgressView::Status(const std::string& captionUtf8, int done, int total) {
+void ProgressView::SetFraction(double fractionDone) {
+  std::lock_guard lock(mutex_);
+  fraction_ = std::clamp(fractionDone, 0.0, 1.0);
+}
+
+void ProgressView::Status(const std::string& captionUtf8, double fractionDone) {
   std::lock_guard lock(mutex_);
   caption_ = captionUtf8;
-  done_ = done;
-  total_ = total;
-  if (interactive_) {
+  fraction_ = std::clamp(fractionDone, 0.0, 1.0);
+  if (interactive_ && !finished_) {
     DrawLocked();
   } else {
     std::fprintf(out_, "%s\n", caption_.c_str());
@@ -55,13 +57,14 @@ void ProgressView::Message(const std::string& text) {
   lineOpen_ = false;
   std::fprintf(out_, "%s\n", text.c_str());
   std::fflush(out_);
-  if (interactive_ && maximum_ > 0) DrawLocked();
+  if (interactive_ && !finished_ && maximum_ > 0) DrawLocked();
 }
 
 void ProgressView::Finish() {
   std::lock_guard lock(mutex_);
   if (lineOpen_) std::fputs("\n", out_);
   lineOpen_ = false;
+  finished_ = true;
   std::fflush(out_);
 }
 
@@ -87,17 +90,9 @@ std::chrono::seconds ProgressView::EstimateLeft(double fractionDone, std::chrono
   return std::chrono::seconds(std::llround(spent * (1.0 - fractionDone) / fractionDone));
 }
 
-// Steps done so far plus the share of the current step that its counts show.
-double ProgressView::FractionLocked() const {
-  if (maximum_ <= 0) return 0.0;
-  double steps = std::max(position_ - 1, 0);
-  if (total_ > 0) steps += std::min(1.0, static_cast<double>(done_) / total_);
-  return std::min(1.0, steps / maximum_);
-}
-
 void ProgressView::DrawLocked() {
   constexpr int kWidth = 20;
-  const double fraction = FractionLocked();
+  const double fraction = fraction_;
   const int filled = static_cast<int>(fraction * kWidth);
   std::string bar(static_cast<std::size_t>(filled), '#');
   bar.append(static_cast<std::size_t>(kWidth - filled), '-');

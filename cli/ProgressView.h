@@ -21,13 +21,15 @@ class ProgressView {
   int Position() const;
   int Maximum() const;
 
-  // A new status caption (UTF-8) with the counts of the current item.
-  void Status(const std::string& captionUtf8, int done, int total);
+  // A new status caption (UTF-8) and the share of the whole run done (0..1),
+  // from which the time left is estimated.
+  void Status(const std::string& captionUtf8, double fractionDone);
+  void SetFraction(double fractionDone);
 
   // A message line of its own (the bar, if any, is ended first).
   void Message(const std::string& text);
 
-  // Ends the bar line, if one is drawn.
+  // Ends the bar line, if one is drawn; later messages are plain lines.
   void Finish();
 
   // "1:05" or "1:02:03"; "--:--" for a negative value.
@@ -38,7 +40,6 @@ class ProgressView {
 
  private:
   void DrawLocked();
-  double FractionLocked() const;
 
   std::FILE* out_;
   const bool interactive_;
@@ -46,10 +47,10 @@ class ProgressView {
   std::chrono::steady_clock::time_point start_;
   int position_ = 0;
   int maximum_ = 0;
-  int done_ = 0;
-  int total_ = 0;
+  double fraction_ = 0.0;
   std::string caption_;
   bool lineOpen_ = false;
+  bool finished_ = false;
 };
 
 }  // namespace vantora::cli

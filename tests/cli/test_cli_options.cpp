@@ -95,12 +95,12 @@ TEST(ProgressViewTest, PlainLinesOffTerminalBarOnTerminal) {
   ProgressView plain(plainFile.get(), false);
   plain.Reset(2);
   plain.Step();
-  plain.Status("A 1/2", 1, 2);
+  plain.Status("A 1/2", 0.5);
   plain.Step();
   EXPECT_EQ(plain.Position(), 2);
   plain.Step();
   EXPECT_EQ(plain.Position(), 2) << "a step past the end keeps the bar full";
-  plain.Status("B 2/2", 2, 2);
+  plain.Status("B 2/2", 1.0);
   plain.Finish();
   EXPECT_EQ(Captured(plainFile.get()), "A 1/2\nB 2/2\n");
 
@@ -109,13 +109,14 @@ TEST(ProgressViewTest, PlainLinesOffTerminalBarOnTerminal) {
   bar.Reset(4);
   bar.Step();
   bar.Step();
-  bar.Status("S", 1, 2);  // one and a half of four steps
+  bar.Status("S", 0.375);
   bar.Message("note");
   bar.Finish();
+  bar.Message("done");
   const std::string text = Captured(barFile.get());
   EXPECT_NE(text.find("\r[#######-------------] 2/4 S  left "), std::string::npos) << text;
   EXPECT_NE(text.find("\nnote\n"), std::string::npos) << text;
-  EXPECT_EQ(text.back(), '\n');
+  EXPECT_EQ(text.substr(text.size() - 6), "\ndone\n") << "no bar is drawn after the end";
 }
 
 }  // namespace
