@@ -28,6 +28,7 @@
 
 #include "regex/RegExpFailureMemo.h"
 #include "regex/RegExpNFA.h"
+#include "regex/RegExpOptimize.h"
 #include "regex/RegExpW.h"
 
 namespace vantora {
@@ -136,6 +137,7 @@ struct TREMatchState {
   bool Committed = false;                 // (*COMMIT) ended the scan
   bool Accepted = false;
   TREFailureMemo Memo;
+  TREOptimizer Optimizer;  // start-position strategy (RegExpOptimize.h)
   std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----

@@ -48,6 +48,7 @@ const TRENFAState* TREMatchState::StateAt(int number) const {
 void TREMatchState::Prepare() {
   if (PreparedSerial == Re.FCompileSerial && Re.FStateList) return;
   PreparedSerial = Re.FCompileSerial;
+  Optimizer.Optimize(Re);  // may make loops possessive: before the scan below
   HasLoops = false;
   bool memo = !Re.FHasBackReference && !Re.FHasGoSub;
   LoopCount = std::max(0, Re.FLoopStateCount);
@@ -115,8 +116,10 @@ bool TREMatchState::Match(const char16_t* start) {
     bool& Flag;
     ~TRunningGuard() { Flag = false; }
   } guard{Running};
-  const char16_t* p = start;
-  for (;;) {
+  // Candidate starts come from the optimiser: nullptr when the pre-match
+  // filter or the lead strategy rules out every further start.
+  const char16_t* p = Optimizer.Begin(Re, start) ? Optimizer.NextStart(Re, start) : nullptr;
+  while (p) {
     if (Attempt(p)) {
       Re.FMatched = true;
       Stack.clear();
@@ -133,6 +136,7 @@ bool TREMatchState::Match(const char16_t* start) {
       p += 2;
     else
       p += 1;
+    p = Optimizer.NextStart(Re, p);
   }
   Stack.clear();
   ResetCaptures();

@@ -1,0 +1,609 @@
+// TREOptimizer: analysis of a compiled program (lead codes, anchor literal,
+// pre-match literals, automatic possessive loops) and the candidate start
+// positions of a scan. See RegExpOptimize.h for the rules and invariants.
+// Covered by tests/regex/test_optimize.cpp and
+// tests/regex/test_optimize_corpus.cpp.
+#include "regex/RegExpOptimize.h"
+
+#include <algorithm>
+
+#include "regex/RegExpCodeAssert.h"
+#include "regex/RegExpCodeChar.h"
+#include "regex/RegExpNFA.h"
+#include "regex/RegExpW.h"
+
+namespace vantora {
+
+namespace {
+
+constexpr bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+constexpr bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// The matcher's scan from origin steps over a surrogate pair as a whole:
+// q is skipped when the unit before it is a high surrogate of a pair.
+inline bool OffScan(const char16_t* q, const char16_t* origin, const char16_t* end) {
+  return q > origin && q < end && IsHigh(q[-1]) && IsLow(q[0]);
+}
+
+inline const char16_t* ScanStep(const char16_t* q, const char16_t* end) {
+  return IsHigh(q[0]) && q + 1 < end && IsLow(q[1]) ? q + 2 : q + 1;
+}
+
+bool IsLiteralLeaf(const TRECode* c) {
+  return dynamic_cast<const TRECharCode*>(c) || dynamic_cast<const TRELiteralCode*>(c);
+}
+
+bool IsHeadAnchor(const TRECode* c) {
+  return dynamic_cast<const TRELineHeadCode*>(c) || dynamic_cast<const TRETextHeadCode*>(c);
+}
+
+bool IsZeroWidth(const TRECode* c) { return dynamic_cast<const TREZeroWidthCode*>(c) != nullptr; }
+
+// The text a literal leaf matches (folded) and its compare options.
+std::u16string LiteralText(const TRECode* c) {
+  if (auto lit = dynamic_cast<const TRELiteralCode*>(c)) return lit->Text();
+  std::u16string s;
+  if (auto ch = dynamic_cast<const TRECharCode*>(c)) REAppendChar(s, ch->Char());
+  return s;
+}
+
+std::uint32_t FirstChar(const TRECode* c) {
+  if (auto ch = dynamic_cast<const TRECharCode*>(c)) return ch->Char();
+  auto lit = dynamic_cast<const TRELiteralCode*>(c);
+  return lit && !lit->Chars().empty() ? lit->Chars().front() : 0xFFFFFFFFu;
+}
+
+bool IsVerb(TRENFAKind k) {
+  return k == nkPrune || k == nkSkip || k == nkMark || k == nkThen || k == nkCommit || k == nkAccept;
+}
+
+// The state after a look-around whose body ends at number 'partner'.
+int AfterAssertion(const TRegExp& re, int partner) {
+  if (partner < 0 || partner >= re.FStateList->Count()) return -1;
+  for (const TRENFAState* m = (*re.FStateList)[partner]; m; m = m->Next)
+    if (m->Kind == nkMatchEnd) return m->TransitTo;
+  return -1;
+}
+
+// The exit of a general loop: the nkLoopExit at its ExtendTo number.
+int AfterLoop(const TRegExp& re, const TRENFAState* loop) {
+  if (loop->ExtendTo < 0 || loop->ExtendTo >= re.FStateList->Count()) return -1;
+  for (const TRENFAState* m = (*re.FStateList)[loop->ExtendTo]; m; m = m->Next)
+    if (m->Kind == nkLoopExit) return m->TransitTo;
+  return -1;
+}
+
+// ---------------------------------------------------------------- leads
+
+struct TLeadWalk {
+  const TRegExp& Re;
+  std::vector<char> Visited;
+  std::vector<const TRECode*> Leads;
+  bool Unknown = false;  // a start that the lead codes cannot describe
+
+  explicit TLeadWalk(const TRegExp& re)
+      : Re(re), Visited(static_cast<std::size_t>(re.FStateList->Count()), 0) {}
+
+  void AddLead(const TRECode* c) {
+    if (std::find(Leads.begin(), Leads.end(), c) == Leads.end()) Leads.push_back(c);
+  }
+
+  void Collect(int number) {
+    if (Unknown) return;
+    if (number < 0 || number >= Re.FStateList->Count()) {
+      Unknown = true;
+      return;
+    }
+    if (Visited[static_cast<std::size_t>(number)]) return;
+    Visited[static_cast<std::size_t>(number)] = 1;
+    for (const TRENFAState* s = (*Re.FStateList)[number]; s && !Unknown; s = s->Next) Visit(s);
+  }
+
+  // A leaf consuming at least one code unit is a lead.
+  void AddConsuming(const TRECode* c) {
+    int mn = 0, mx = 0;
+    if (c) c->GetLengthRange(mn, mx);
+    if (!c || mn < 1)
+      Unknown = true;
+    else
+      AddLead(c);
+  }
+
+  void Visit(const TRENFAState* s) {
+    switch (s->Kind) {
+      case nkChar:
+      case nkNormal:
+        if (s->Code && IsHeadAnchor(s->Code))
+          AddLead(s->Code);
+        else if (s->Code && IsZeroWidth(s->Code) && !dynamic_cast<const TREIfThenReferenceCode*>(s->Code) &&
+                 !dynamic_cast<const TREInSubReferenceCode*>(s->Code))
+          Collect(s->TransitTo);  // an assertion: skipping it keeps a superset
+        else
+          AddConsuming(s->Code);
+        break;
+      case nkStar:
+        AddConsuming(s->Code);
+        Collect(s->TransitTo);
+        break;
+      case nkPlus:
+        AddConsuming(s->Code);
+        break;
+      case nkBound:
+        AddConsuming(s->Code);
+        if (s->Min == 0) Collect(s->TransitTo);
+        break;
+      case nkLoop:
+        Collect(s->TransitTo);
+        if (s->Min == 0) Collect(s->ExtendTo);
+        break;
+      case nkLoopExit:
+        Collect(s->TransitTo);
+        Collect(s->ExtendTo);
+        break;
+      case nkEmpty: case nkIfThen: case nkGroupBegin: case nkGroupEnd: case nkKeepPattern:
+      case nkDefine: case nkMatchEnd: case nkSuspend: case nkLoopEnd:
+        Collect(s->TransitTo);
+        break;
+      case nkAheadMatch: case nkAheadNoMatch: case nkBehindMatch: case nkBehindNoMatch:
+        Collect(AfterAssertion(Re, s->ExtendTo));
+        break;
+      case nkIfMatch:
+        Collect(s->TransitTo);
+        Collect(s->ElseTo);
+        break;
+      case nkFail:
+        break;  // no match goes on from here
+      default:  // nkEnd (the match may be empty), calls, callouts, verbs
+        Unknown = true;
+        break;
+    }
+  }
+};
+
+}  // namespace
+
+// ------------------------------------------------------------- path walk
+
+// The literals on the path every match from a state takes (up to the first
+// branching), with the distance range of each literal's start from the
+// match start in code units (Max -1 = unbounded).
+struct TREOptimizer::TPathInfo {
+  struct TLiteral {
+    const TRECode* Code;
+    int Min, Max;
+  };
+  std::vector<TLiteral> Literals;
+  const TRECode* Tail = nullptr;  // literal that ends every match
+  int BranchNumber = -1;          // where a chain of alternatives stopped the walk
+
+  static TPathInfo Walk(const TRegExp& re, const TRENFAState* s) {
+    TPathInfo info;
+    int mn = 0, mx = 0;
+    const TRECode* last = nullptr;  // literal with nothing consumed after it
+    auto add = [&](int a, int b) {
+      mn += a;
+      if (mx >= 0) mx = b < 0 ? -1 : mx + b;
+    };
+    const int count = re.FStateList->Count();
+    for (int guard = 0; s && guard < count * 2 + 8; ++guard) {
+      int next = -1;
+      switch (s->Kind) {
+        case nkChar:
+        case nkNormal: {
+          int a = 0, b = 0;
+          if (s->Code) s->Code->GetLengthRange(a, b);
+          if (s->Code && IsLiteralLeaf(s->Code)) {
+            info.Literals.push_back({s->Code, mn, mx});
+            last = s->Code;
+          } else if (!(s->Code && IsZeroWidth(s->Code))) {
+            last = nullptr;
+          }
+          add(a, b);
+          next = s->TransitTo;
+          break;
+        }
+        case nkStar: case nkPlus: case nkBound: {
+          int a = 0, b = 0;
+          if (s->Code) s->Code->GetLengthRange(a, b);
+          add(s->Min * a, (s->Max >= CONST_LoopMax || b < 0) ? -1 : s->Max * b);
+          last = nullptr;
+          next = s->TransitTo;
+          break;
+        }
+        case nkEmpty: case nkGroupBegin: case nkGroupEnd: case nkKeepPattern: case nkIfThen:
+        case nkDefine: case nkMatchEnd: case nkSuspend:
+          next = s->TransitTo;
+          break;
+        case nkAheadMatch: case nkAheadNoMatch: case nkBehindMatch: case nkBehindNoMatch:
+          next = AfterAssertion(re, s->ExtendTo);
+          break;
+        case nkLoop:
+          add(0, -1);
+          last = nullptr;
+          next = AfterLoop(re, s);
+          break;
+        case nkGoSub:
+          add(0, -1);
+          last = nullptr;
+          next = s->TransitTo;
+          break;
+        case nkEnd:
+          info.Tail = last;
+          return info;
+        default:
+          return info;
+      }
+      if (next < 0 || next >= count) return info;
+      const TRENFAState* chain = (*re.FStateList)[next];
+      if (chain && chain->Next) {
+        info.BranchNumber = next;
+        return info;
+      }
+      s = chain;
+    }
+    return info;
+  }
+};
+
+// ------------------------------------------------------------ TRELeadMap
+
+void TRELeadMap::Clear() {
+  FBits.clear();
+  FHigh.clear();
+  FAscii.fill(false);
+  FCount = 0;
+}
+
+void TRELeadMap::Add(std::uint32_t c) {
+  if (IsExists(c)) return;
+  if (c < 0x10000) {
+    if (FBits.empty()) FBits.assign(1024, 0);
+    FBits[c >> 6] |= std::uint64_t{1} << (c & 63u);
+  } else {
+    FHigh.push_back(c);
+  }
+  ++FCount;
+}
+
+bool TRELeadMap::IsExists(std::uint32_t c) const {
+  if (c < 0x10000) return !FBits.empty() && ((FBits[c >> 6] >> (c & 63u)) & 1u);
+  return std::find(FHigh.begin(), FHigh.end(), c) != FHigh.end();
+}
+
+void TRELeadMap::Seal(TRECompareOptions co) {
+  for (std::uint32_t u = 0; u < 128; ++u) FAscii[u] = IsExists(REFoldChar(u, co));
+}
+
+// ----------------------------------------------------------- TREOptimizer
+
+void TREOptimizer::Reset() {
+  FLeadMode = lcmNone;
+  FPreMatchMode = pmNone;
+  FLeadCodes.clear();
+  FLeadsZeroWidth = false;
+  FLeadSearch.Clear();
+  FLeadMap.Clear();
+  FMapOptions = TRECompareOptions();
+  FLatin1Valid = false;
+  FAnchorMin = FAnchorMax = 0;
+  FPreMatch.clear();
+  FPossessiveLoops = 0;
+  FScanStart = FAnchorHit = FAnchorHitFrom = nullptr;
+  FCacheText = FCacheEnd = nullptr;
+}
+
+std::vector<std::u16string> TREOptimizer::PreMatchTexts() const {
+  std::vector<std::u16string> texts;
+  for (const TPreMatch& pm : FPreMatch) texts.push_back(pm.Search.FindText());
+  return texts;
+}
+
+void TREOptimizer::Optimize(TRegExp& re) {
+  Reset();
+  if (!re.FStateList || re.FStateList->Count() == 0) return;
+  if (re.OptimizeKind() != opRuntimeOnly && re.OptimizeKind() != opBoth) return;
+  // Which start positions get attempted is observable with verbs and
+  // callouts (marks, skips, commits, callout calls): leave those alone.
+  if (re.OptionSet().Contains(roAutoCallout)) return;
+  for (int i = 0; i < re.FStateList->Count(); ++i)
+    for (const TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next)
+      if (IsVerb(s->Kind) || s->Kind == nkCallout) return;
+  OptimizeLoop(re);
+  SetupLeadStrings(re);
+  if (FLeadMode == lcmNone || FLeadMode == lcmHasLead) SetupAnchor(re);
+  // A first-literal scan also gets the filter: a literal that is missing
+  // further on (the 'y' of (x+x+)+y) then ends the search at once instead
+  // of an attempt at every hit of the lead.
+  if (FLeadMode != lcmSimple && FLeadMode != lcmTextTop && FLeadMode != lcmLineTop) SetupPreMatchStrings(re);
+}
+
+void TREOptimizer::OptimizeLoop(TRegExp& re) {
+  // A called group's body is followed by different things at each call.
+  if (re.FHasGoSub) return;
+  const int count = re.FStateList->Count();
+  std::vector<const TRENFAState*> followers;
+  std::vector<int> work;
+  std::vector<char> seen;
+  for (int i = 0; i < count; ++i)
+    for (TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next) {
+      if ((s->Kind != nkStar && s->Kind != nkPlus && s->Kind != nkBound) || s->LoopKind != lkGreedy || !s->Code)
+        continue;
+      // What follows the exit, past group begins and ends.
+      followers.clear();
+      work.assign(1, s->TransitTo);
+      seen.assign(static_cast<std::size_t>(count), 0);
+      bool ok = true;
+      while (ok && !work.empty()) {
+        int n = work.back();
+        work.pop_back();
+        if (n < 0 || n >= count) {
+          ok = false;
+          break;
+        }
+        if (seen[static_cast<std::size_t>(n)]) continue;
+        seen[static_cast<std::size_t>(n)] = 1;
+        for (const TRENFAState* f = (*re.FStateList)[n]; f; f = f->Next) {
+          if (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd)
+            work.push_back(f->TransitTo);
+          else
+            followers.push_back(f);
+        }
+      }
+      if (!ok || followers.empty()) continue;
+      for (const TRENFAState* f : followers) {
+        if (f->Kind == nkEnd) continue;
+        int mn = 0, mx = 0;
+        if ((f->Kind == nkChar || f->Kind == nkNormal) && f->Code) f->Code->GetLengthRange(mn, mx);
+        // Only a follower that consumes a character can be proved disjoint; a
+        // zero-width one (\b, $, a look-around...) overlaps everything.
+        if (mn < 1 || f->Code->IsOverlap(s->Code) || s->Code->IsOverlap(f->Code)) {
+          ok = false;
+          break;
+        }
+      }
+      if (ok) {
+        s->LoopKind = lkPossessive;
+        ++FPossessiveLoops;
+      }
+    }
+}
+
+void TREOptimizer::SetupLeadStrings(TRegExp& re) {
+  TLeadWalk walk(re);
+  walk.Collect(re.FEntryState);
+  if (walk.Unknown || walk.Leads.empty()) return;
+  FLeadCodes = walk.Leads;
+
+  if (FLeadCodes.size() == 1 && IsLiteralLeaf(FLeadCodes[0])) {
+    FLeadSearch.SetFindText(LiteralText(FLeadCodes[0]));
+    FLeadSearch.SetOptions(FLeadCodes[0]->CompareOptions());
+    FLeadSearch.Compile();
+    FLeadMode = lcmFirstLiteral;
+    const TRENFAState* first = (*re.FStateList)[re.FEntryState];
+    if (first && !first->Next && first->Code == FLeadCodes[0] && first->TransitTo >= 0) {
+      const TRENFAState* after = (*re.FStateList)[first->TransitTo];
+      if (after && !after->Next && after->Kind == nkEnd) FLeadMode = lcmSimple;
+    }
+    return;
+  }
+
+  bool allHeads = true, anyMultiLine = false, allLiterals = true;
+  for (const TRECode* c : FLeadCodes) {
+    if (!IsHeadAnchor(c)) allHeads = false;
+    if (auto lh = dynamic_cast<const TRELineHeadCode*>(c); lh && lh->MultiLine()) anyMultiLine = true;
+    if (!IsLiteralLeaf(c)) allLiterals = false;
+    if (IsZeroWidth(c)) FLeadsZeroWidth = true;
+  }
+  if (allHeads) {
+    FLeadMode = anyMultiLine ? lcmLineTop : lcmTextTop;
+    return;
+  }
+  if (allLiterals) {
+    bool sameOptions = true;
+    for (const TRECode* c : FLeadCodes)
+      if (!(c->CompareOptions() == FLeadCodes[0]->CompareOptions())) sameOptions = false;
+    if (sameOptions) {
+      FMapOptions = FLeadCodes[0]->CompareOptions();
+      for (const TRECode* c : FLeadCodes) FLeadMap.Add(FirstChar(c));
+      FLeadMap.Seal(FMapOptions);
+      FLeadMode = lcmMap;
+      return;
+    }
+  }
+  // Per-position test of every lead. When every lead is a one-character
+  // leaf, the answer for units below 256 is tabled (such a unit is a whole
+  // character whatever the folding).
+  FLeadMode = lcmHasLead;
+  bool charLevel = true;
+  for (const TRECode* c : FLeadCodes)
+    if (!dynamic_cast<const TRECharLevelCode*>(c)) charLevel = false;
+  if (charLevel) {
+    for (std::uint32_t u = 0; u < 256; ++u) {
+      bool any = false;
+      for (const TRECode* c : FLeadCodes)
+        if (static_cast<const TRECharLevelCode*>(c)->AcceptsRaw(u)) any = true;
+      FLatin1[u] = any;
+    }
+    FLatin1Valid = true;
+  }
+}
+
+void TREOptimizer::SetupAnchor(TRegExp& re) {
+  const TRENFAState* first = (*re.FStateList)[re.FEntryState];
+  if (!first || first->Next) return;
+  TPathInfo path = TPathInfo::Walk(re, first);
+  const TPathInfo::TLiteral* best = nullptr;
+  int bestLen = 0;
+  for (const auto& lit : path.Literals) {
+    int len = 0, lenMax = 0;
+    lit.Code->GetLengthRange(len, lenMax);
+    if (lit.Max < 0 || len < 2) continue;
+    if (len > bestLen) best = &lit, bestLen = len;
+  }
+  if (!best) return;
+  FLeadSearch.SetFindText(LiteralText(best->Code));
+  FLeadSearch.SetOptions(best->Code->CompareOptions());
+  FLeadSearch.Compile();
+  FAnchorMin = best->Min;
+  FAnchorMax = best->Max;
+  FLeadMode = lcmAnchor;
+}
+
+void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
+  // In first-literal mode the scan itself looks for the lead literal.
+  const TRECode* skip = FLeadMode == lcmFirstLiteral ? FLeadCodes[0] : nullptr;
+  // The literal a path contributes: its tail, else its longest literal.
+  auto choose = [skip](const TPathInfo& p, bool& isTail) -> const TRECode* {
+    isTail = p.Tail && p.Tail != skip;
+    if (isTail) return p.Tail;
+    const TRECode* best = nullptr;
+    std::size_t bestLen = 0;
+    for (const auto& lit : p.Literals) {
+      std::size_t len = LiteralText(lit.Code).size();
+      if (lit.Code != skip && len > bestLen) best = lit.Code, bestLen = len;
+    }
+    return best;
+  };
+  auto addLiteral = [this](const TRECode* c) {
+    TPreMatch pm;
+    pm.Search.SetFindText(LiteralText(c));
+    pm.Search.SetOptions(c->CompareOptions());
+    pm.Search.Compile();
+    for (const TPreMatch& other : FPreMatch)
+      if (other.Search.FindText() == pm.Search.FindText() && other.Search.Options() == pm.Search.Options()) return;
+    FPreMatch.push_back(std::move(pm));
+  };
+  const TRENFAState* first = (*re.FStateList)[re.FEntryState];
+  if (!first) return;
+  int branch = re.FEntryState;
+  bool isTail = false;
+  if (!first->Next) {
+    TPathInfo path = TPathInfo::Walk(re, first);
+    if (const TRECode* c = choose(path, isTail)) {
+      addLiteral(c);
+      FPreMatchMode = isTail ? pmTail : pmExitst;
+      return;
+    }
+    branch = path.BranchNumber;
+  }
+  if (branch < 0) return;
+  // Every alternative of the first branching must bring one literal.
+  for (const TRENFAState* alt = (*re.FStateList)[branch]; alt; alt = alt->Next) {
+    const TRECode* c = choose(TPathInfo::Walk(re, alt), isTail);
+    if (!c) {
+      FPreMatch.clear();
+      return;
+    }
+    addLiteral(c);
+  }
+  FPreMatchMode = pmBranch;
+}
+
+// ------------------------------------------------------------------ search
+
+bool TREOptimizer::Occurs(TPreMatch& pm, const char16_t* start, const char16_t* end) {
+  if (pm.FoundAt && pm.FoundFrom <= start && pm.FoundAt >= start) return true;
+  if (pm.AbsentFrom && pm.AbsentFrom <= start) return false;
+  const char16_t* hit = pm.Search.Find(start, end);
+  if (hit) {
+    pm.FoundAt = hit;
+    pm.FoundFrom = start;
+    return true;
+  }
+  pm.AbsentFrom = start;
+  return false;
+}
+
+bool TREOptimizer::Begin(const TRegExp& re, const char16_t* start) {
+  FScanStart = start;
+  FAnchorHit = FAnchorHitFrom = nullptr;
+  if (FPreMatchMode == pmNone) return true;
+  // The hits found for an earlier scan of the same subject stay valid.
+  if (re.FInputChanged || FCacheText != re.FTextTopP || FCacheEnd != re.FMatchEndP ||
+      FCacheSerial != re.FCompileSerial) {
+    for (TPreMatch& pm : FPreMatch) pm.FoundAt = pm.FoundFrom = pm.AbsentFrom = nullptr;
+    FCacheText = re.FTextTopP;
+    FCacheEnd = re.FMatchEndP;
+    FCacheSerial = re.FCompileSerial;
+  }
+  for (TPreMatch& pm : FPreMatch)
+    if (Occurs(pm, start, re.FMatchEndP)) return true;
+  return false;
+}
+
+const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) const {
+  const char16_t* end = re.FMatchEndP;
+  for (const char16_t* q = p; q <= end; q = ScanStep(q, end)) {
+    if (q == end) {
+      if (!FLeadsZeroWidth) return nullptr;
+    } else if (FLeadMode == lcmMap) {
+      char16_t u = *q;
+      if (u < 0x80) {
+        if (FLeadMap.AsciiExists(u)) return q;
+        continue;
+      }
+      const char16_t* r = q;
+      std::uint32_t c = FMapOptions.Empty() ? REReadChar(r, end) : REReadFoldedChar(r, end, FMapOptions);
+      if (FLeadMap.IsExists(c)) return q;
+      continue;
+    } else if (FLatin1Valid && *q < 256) {
+      if (FLatin1[*q]) return q;
+      continue;
+    }
+    for (const TRECode* c : FLeadCodes)
+      if (c->Compare(q)) return q;
+    if (q == end) return nullptr;
+  }
+  return nullptr;
+}
+
+const char16_t* TREOptimizer::NextStart(const TRegExp& re, const char16_t* p) {
+  const char16_t* end = re.FMatchEndP;
+  if (!p || p > end) return nullptr;
+  switch (FLeadMode) {
+    case lcmNone:
+      return p;
+    case lcmTextTop:
+      return p == FScanStart ? p : nullptr;
+    case lcmLineTop:
+      if (p == FScanStart) return p;
+      for (const char16_t* q = p; q <= end; ++q)
+        if (q > re.FTextTopP && REIsLineBreak(q[-1])) return q;
+      return nullptr;
+    case lcmFirstLiteral:
+    case lcmSimple:
+      for (const char16_t* from = p;;) {
+        const char16_t* hit = FLeadSearch.Find(from, end);
+        if (!hit || !OffScan(hit, p, end)) return hit;
+        from = hit + 1;
+      }
+    case lcmAnchor: {
+      if (end - p < FAnchorMin) return nullptr;
+      const char16_t* from = p + FAnchorMin;
+      const char16_t* hit;
+      if (FAnchorHit && FAnchorHitFrom <= from && FAnchorHit >= from) {
+        hit = FAnchorHit;
+      } else {
+        hit = FLeadSearch.Find(from, end);
+        FAnchorHitFrom = from;
+        FAnchorHit = hit;
+      }
+      while (hit) {
+        const char16_t* q = hit - p > FAnchorMax ? hit - FAnchorMax : p;
+        if (OffScan(q, p, end)) ++q;
+        if (q <= hit - FAnchorMin) return q;
+        const char16_t* next = FLeadSearch.Find(hit + 1, end);
+        FAnchorHitFrom = hit + 1;
+        FAnchorHit = next;
+        hit = next;
+      }
+      return nullptr;
+    }
+    case lcmHasLead:
+    case lcmMap:
+      return NextLead(re, p);
+  }
+  return p;
+}
+
+}  // namespace vantora

@@ -1,0 +1,142 @@
+// TREOptimizer: the start-position strategy of the matcher and the
+// automatic possessive loops, computed once per compiled program from its
+// NFA states.
+//
+// Analysis (Optimize, per compile; nothing when the optimisation kind is
+// opNone or opCompileOnly):
+//   OptimizeLoop        a greedy single-leaf loop (nkStar/nkPlus/nkBound)
+//                       becomes possessive when what follows its exit (past
+//                       group begins and ends) is the program end, or only
+//                       character-consuming leaves none of which can overlap
+//                       the loop's leaf. A zero-width follower (\b, $, a
+//                       look-around...) or any other state keeps it greedy.
+//   SetupLeadStrings    the lead codes are the leaves that can consume the
+//                       first character of a match, found by walking from the
+//                       entry state through zero-width states (assertions are
+//                       skipped: a superset of the starts stays sound). Mode:
+//                       one literal lead -> lcmFirstLiteral (lcmSimple when
+//                       the literal is the whole pattern); only ^ and \A
+//                       leads -> lcmLineTop (a multiline ^) or lcmTextTop;
+//                       literal leads with one compare-option set -> lcmMap;
+//                       other leads -> lcmHasLead; a lead that cannot be known
+//                       (the walk reaches the end, a call or a leaf that may
+//                       consume nothing) -> lcmNone. lcmNone and lcmHasLead
+//                       give way to lcmAnchor when a literal of 2+ units
+//                       lies at a bounded distance on the path every match
+//                       takes.
+//   SetupPreMatchStrings for lcmNone/lcmHasLead/lcmMap/lcmAnchor: literals
+//                       every match must contain (path literals; the last
+//                       one before the end is the tail, pmTail; else the
+//                       longest, pmExitst; else one per branch of the first
+//                       branching, pmBranch). They are existence tests only:
+//                       the range end is never lowered (a look-ahead or an
+//                       end anchor after the tail literal reads beyond it).
+// Programs with backtracking verbs or callouts get no strategy (lcmNone,
+// pmNone): which start positions are attempted is observable there.
+//
+// Search (per Match): Begin applies the pre-match filter and returns false
+// when no match can exist; NextStart(p) returns the first candidate start at
+// or after p, or nullptr. Candidates are always positions of the matcher's
+// own scan (which steps over surrogate pairs as a whole), and no position at
+// which an attempt could succeed is ever skipped, so results are identical
+// with and without optimisation.
+// Covered by tests/regex/test_optimize.cpp and
+// tests/regex/test_optimize_corpus.cpp.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "regex/RegExpQuickSearch.h"
+#include "regex/RegExpTypes.h"
+
+namespace vantora {
+
+class TRegExp;
+class TRECode;
+struct TRENFAState;
+
+// Characters that may start a match: a bitmap of BMP code points plus a
+// list of supplementary ones, all folded by one compare-option set.
+class TRELeadMap {
+ public:
+  void Clear();
+  void Add(std::uint32_t c);
+  bool IsExists(std::uint32_t c) const;
+  int Count() const { return FCount; }
+  // Membership of each ASCII unit after folding (filled by Seal).
+  void Seal(TRECompareOptions co);
+  bool AsciiExists(char16_t u) const { return FAscii[u]; }
+
+ private:
+  std::vector<std::uint64_t> FBits;  // 1024 words once used
+  std::vector<std::uint32_t> FHigh;
+  std::array<bool, 128> FAscii{};
+  int FCount = 0;
+};
+
+class TREOptimizer {
+ public:
+  // Analyses the compiled program of re (see the file comment).
+  void Optimize(TRegExp& re);
+  // Pre-match filter before a scan that begins at start.
+  bool Begin(const TRegExp& re, const char16_t* start);
+  // First candidate start at or after p (a position of the scan), or nullptr.
+  const char16_t* NextStart(const TRegExp& re, const char16_t* p);
+
+  TRELeadCharMode LeadMode() const { return FLeadMode; }
+  TREPreMatchMode PreMatchMode() const { return FPreMatchMode; }
+  const std::vector<const TRECode*>& LeadCodes() const { return FLeadCodes; }
+  const TREQuickSearch& LeadSearch() const { return FLeadSearch; }
+  const TRELeadMap& LeadMap() const { return FLeadMap; }
+  // lcmAnchor: the anchor text and its distance from the match start (units).
+  int AnchorMin() const { return FAnchorMin; }
+  int AnchorMax() const { return FAnchorMax; }
+  // The pre-match literals (folded texts).
+  std::vector<std::u16string> PreMatchTexts() const;
+  // Loops made possessive by the last Optimize.
+  int PossessiveLoops() const { return FPossessiveLoops; }
+
+ private:
+  struct TPathInfo;
+  struct TPreMatch {
+    TREQuickSearch Search;
+    const char16_t* FoundAt = nullptr;     // first hit at or after FoundFrom
+    const char16_t* FoundFrom = nullptr;
+    const char16_t* AbsentFrom = nullptr;  // no hit starts at or after this
+  };
+
+  void Reset();
+  void OptimizeLoop(TRegExp& re);
+  void SetupLeadStrings(TRegExp& re);
+  void SetupAnchor(TRegExp& re);
+  void SetupPreMatchStrings(TRegExp& re);
+  bool Occurs(TPreMatch& pm, const char16_t* start, const char16_t* end);
+  const char16_t* NextLead(const TRegExp& re, const char16_t* p) const;
+
+  TRELeadCharMode FLeadMode = lcmNone;
+  TREPreMatchMode FPreMatchMode = pmNone;
+  std::vector<const TRECode*> FLeadCodes;
+  bool FLeadsZeroWidth = false;   // some lead consumes nothing (^ among others)
+  TREQuickSearch FLeadSearch;     // lcmFirstLiteral, lcmSimple, lcmAnchor
+  TRELeadMap FLeadMap;            // lcmMap
+  TRECompareOptions FMapOptions;
+  std::array<bool, 256> FLatin1{};  // lcmHasLead: units < 256 some lead accepts
+  bool FLatin1Valid = false;
+  int FAnchorMin = 0, FAnchorMax = 0;
+  std::vector<TPreMatch> FPreMatch;
+  int FPossessiveLoops = 0;
+
+  // Per scan.
+  const char16_t* FScanStart = nullptr;
+  const char16_t* FAnchorHit = nullptr;      // lcmAnchor: cached first hit
+  const char16_t* FAnchorHitFrom = nullptr;  //   ... searched from here
+  const char16_t* FCacheText = nullptr;      // pre-match cache key
+  const char16_t* FCacheEnd = nullptr;
+  std::uint32_t FCacheSerial = 0;
+};
+
+}  // namespace vantora
