@@ -72,6 +72,9 @@ class Transfer {
   // so an empty body still leaves an empty file.
   void OnHeaderLine(std::string_view line) {
     lastByte_ = Clock::now();
+    // Trailer fields after a chunked body end with an empty line too; the
+    // page has begun already and must not be truncated again.
+    if (began_) return;
     if (line.rfind("HTTP/", 0) == 0) {
       status_ = ParseStatus(line);
       hasLocation_ = false;

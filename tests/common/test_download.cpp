@@ -4,6 +4,11 @@
 // from the environment ignored, and the shared generator under threads.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <set>
@@ -201,6 +206,60 @@ TEST_F(DownloadTest, FileThatCannotBeCreatedIsNoFailure) {
   // The next download into a good path works as usual.
   EXPECT_TRUE(DownloadToFile(Url("/quote/1301/profile"), scratch_));
   EXPECT_EQ(ReadFile(scratch_), ReadFile(kRoot + "/profile/1301.html"));
+}
+
+// A one-shot HTTP responder on 127.0.0.1 that sends fixed bytes, for
+// responses the quote server cannot produce (trailer fields).
+class RawResponder {
+ public:
+  explicit RawResponder(std::string response) : response_(std::move(response)) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(listener_, 1);
+    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::jthread([this] {
+      const int client = ::accept(listener_, nullptr, nullptr);
+      if (client < 0) return;
+      char buffer[4096];
+      std::string request;
+      while (request.find("\r\n\r\n") == std::string::npos) {
+        const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        request.append(buffer, static_cast<std::size_t>(n));
+      }
+      ::send(client, response_.data(), response_.size(), MSG_NOSIGNAL);
+      ::shutdown(client, SHUT_RDWR);
+      ::close(client);
+    });
+  }
+  ~RawResponder() {
+    ::shutdown(listener_, SHUT_RDWR);
+    thread_ = {};
+    ::close(listener_);
+  }
+  RawResponder(const RawResponder&) = delete;
+  RawResponder& operator=(const RawResponder&) = delete;
+  std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/quote/1/profile"; }
+
+ private:
+  std::string response_;
+  int listener_ = -1;
+  int port_ = 0;
+  std::jthread thread_;
+};
+
+TEST(DownloadRawTest, TrailerFieldsAfterAChunkedBodyKeepThePage) {
+  TempFolder folder;
+  RawResponder responder(
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nTrailer: X-Check\r\nConnection: close\r\n\r\n"
+      "5\r\nhello\r\n6\r\n world\r\n0\r\nX-Check: 1\r\n\r\n");
+  ASSERT_TRUE(DownloadToFile(responder.Url(), folder.File("tmp.dat")));
+  EXPECT_EQ(ReadFile(folder.File("tmp.dat")), "hello world");
 }
 
 // With the full range the value reveals the state (value = state - 1 for a

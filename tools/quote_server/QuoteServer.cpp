@@ -135,7 +135,9 @@ struct QuoteServer::Impl {
         res.set_content("", kHtml);
         return;
       case Kind::kRedirect:
+        // With a small page, as real servers send one; clients must skip it.
         res.set_redirect(fault.location, 302);
+        res.set_content("<html><body><a href=\"" + fault.location + "\">moved</a></body></html>\n", kHtml);
         return;
       case Kind::kLargeBody:
         res.status = fault.status;
