@@ -112,6 +112,11 @@ inline std::uint32_t ReadFor(const char16_t*& p, const char16_t* end, bool fold,
 bool TRECharLevelCode::IsEqual(const char16_t* p, int& len) const {
   const char16_t* end = RangeEnd();
   if (p >= end) return false;
+  if (*p < 0x80) {
+    if (!AcceptsAscii(*p)) return false;
+    len = 1;
+    return true;
+  }
   const char16_t* q = p;
   std::uint32_t c = ReadFor(q, end, FFoldSubject, CompareOptions());
   if (!MatchChar(c)) return false;
@@ -432,9 +437,20 @@ bool TRECharClassCode::MatchChar(std::uint32_t c) const {
   return in != FNegative;
 }
 
+bool TRECharClassCode::AcceptsAsciiSlow(char16_t u) const {
+  bool in = InRanges(FFoldSubject ? REFoldChar(u, CompareOptions()) : u);
+  for (std::size_t i = 0; !in && i < FMembers.size(); ++i) in = FMembers[i]->MatchChar(u);
+  return in != FNegative;
+}
+
 bool TRECharClassCode::IsEqual(const char16_t* p, int& len) const {
   const char16_t* end = RangeEnd();
   if (p >= end) return false;
+  if (*p < 0x80) {
+    if (!AcceptsAscii(*p)) return false;
+    len = 1;
+    return true;
+  }
   const char16_t* q = p;
   std::uint32_t folded = ReadFor(q, end, FFoldSubject, CompareOptions());
   bool in = InRanges(folded);

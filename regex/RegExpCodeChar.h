@@ -11,6 +11,7 @@
 // Covered by tests/regex/test_code.cpp.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -57,7 +58,21 @@ class TRECharLevelCode : public TRECode {
   bool FoldsSubject() const { return FFoldSubject; }
 
  protected:
+  // The answer for an ASCII unit (a whole character under every folding),
+  // tabled at the first use: leaves do not change after parsing, and a
+  // program is used by one thread at a time.
+  bool AcceptsAscii(char16_t u) const {
+    if (!FAsciiReady) {
+      for (char16_t c = 0; c < 128; ++c) FAscii[c] = AcceptsAsciiSlow(c);
+      FAsciiReady = true;
+    }
+    return FAscii[u];
+  }
+  virtual bool AcceptsAsciiSlow(char16_t u) const { return AcceptsRaw(u); }
+
   bool FFoldSubject;
+  mutable std::array<bool, 128> FAscii{};
+  mutable bool FAsciiReady = false;
 };
 
 // One literal character (stored folded).
@@ -229,6 +244,7 @@ class TRECharClassCode : public TRECharLevelCode {
 
  private:
   bool InRanges(std::uint32_t c) const;
+  bool AcceptsAsciiSlow(char16_t u) const override;
   void AddRange(std::uint32_t from, std::uint32_t to) { FRanges.emplace_back(from, to); }
 
   bool FNegative;

@@ -285,9 +285,14 @@ void TREOptimizer::Reset() {
   FLeadMap.Clear();
   FMapOptions = TRECompareOptions();
   FLatin1Valid = false;
+  FFoldsWidth = false;
+  FUnitMemo.clear();
   FAnchorMin = FAnchorMax = 0;
   FPreMatch.clear();
   FPossessiveLoops = 0;
+  FRunLeaf = nullptr;
+  FLastCandidate = nullptr;
+  FStartAsserts.clear();
   FScanStart = FAnchorHit = FAnchorHitFrom = nullptr;
   FCacheText = FCacheEnd = nullptr;
 }
@@ -309,6 +314,8 @@ void TREOptimizer::Optimize(TRegExp& re) {
     for (const TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next)
       if (IsVerb(s->Kind) || s->Kind == nkCallout) return;
   OptimizeLoop(re);
+  SetupRunSkip(re);
+  SetupStartAsserts(re);
   SetupLeadStrings(re);
   if (FLeadMode == lcmNone || FLeadMode == lcmHasLead) SetupAnchor(re);
   // A first-literal scan also gets the filter: a literal that is missing
@@ -368,6 +375,30 @@ void TREOptimizer::OptimizeLoop(TRegExp& re) {
     }
 }
 
+void TREOptimizer::SetupRunSkip(TRegExp& re) {
+  if (re.FHasBackReference) return;
+  const TRENFAState* s = (*re.FStateList)[re.FEntryState];
+  for (int guard = 0; s && !s->Next && s->Kind == nkGroupBegin && guard < 1000; ++guard)
+    s = s->TransitTo >= 0 && s->TransitTo < re.FStateList->Count() ? (*re.FStateList)[s->TransitTo] : nullptr;
+  if (!s || s->Next || (s->Kind != nkPlus && s->Kind != nkStar) || s->LoopKind != lkPossessive ||
+      s->Max < CONST_LoopMax || !dynamic_cast<const TRECharLevelCode*>(s->Code) ||
+      s->Code->CompareOptions().Contains(coIgnoreWidth))
+    return;
+  FRunLeaf = s->Code;
+}
+
+void TREOptimizer::SetupStartAsserts(TRegExp& re) {
+  const TRENFAState* s = (*re.FStateList)[re.FEntryState];
+  for (int guard = 0; s && !s->Next && guard < 1000; ++guard) {
+    if (s->Kind == nkNormal && s->Code && IsZeroWidth(s->Code) && !IsHeadAnchor(s->Code) &&
+        !dynamic_cast<const TREIfThenReferenceCode*>(s->Code) && !dynamic_cast<const TREInSubReferenceCode*>(s->Code))
+      FStartAsserts.push_back(s->Code);
+    else if (s->Kind != nkGroupBegin && s->Kind != nkEmpty)
+      break;
+    s = s->TransitTo >= 0 && s->TransitTo < re.FStateList->Count() ? (*re.FStateList)[s->TransitTo] : nullptr;
+  }
+}
+
 void TREOptimizer::SetupLeadStrings(TRegExp& re) {
   TLeadWalk walk(re);
   walk.Collect(re.FEntryState);
@@ -410,22 +441,37 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
       return;
     }
   }
-  // Per-position test of every lead. When every lead is a one-character
-  // leaf, the answer for units below 256 is tabled (such a unit is a whole
-  // character whatever the folding).
+  // Per-position test of every lead. When every lead decides on the first
+  // character alone (one-character leaves, literals by their first
+  // character, '.'), the answer for a unit that is a whole character is a
+  // function of the unit: tabled below 256 (such a unit is a whole
+  // character whatever the folding), memoised above.
   FLeadMode = lcmHasLead;
-  bool charLevel = true;
-  for (const TRECode* c : FLeadCodes)
-    if (!dynamic_cast<const TRECharLevelCode*>(c)) charLevel = false;
-  if (charLevel) {
-    for (std::uint32_t u = 0; u < 256; ++u) {
-      bool any = false;
-      for (const TRECode* c : FLeadCodes)
-        if (static_cast<const TRECharLevelCode*>(c)->AcceptsRaw(u)) any = true;
-      FLatin1[u] = any;
-    }
-    FLatin1Valid = true;
+  bool byFirstChar = !FLeadsZeroWidth;
+  for (const TRECode* c : FLeadCodes) {
+    if (!dynamic_cast<const TRECharLevelCode*>(c) && !dynamic_cast<const TRELiteralCode*>(c) &&
+        !dynamic_cast<const TREAnyCharCode*>(c))
+      byFirstChar = false;
+    if (c->CompareOptions().Contains(coIgnoreWidth)) FFoldsWidth = true;
   }
+  if (byFirstChar) {
+    FLatin1Valid = true;
+    for (std::uint32_t u = 0; u < 256; ++u) FLatin1[u] = UnitStartsLead(static_cast<char16_t>(u));
+  }
+}
+
+bool TREOptimizer::UnitStartsLead(char16_t u) const {
+  for (const TRECode* c : FLeadCodes) {
+    if (auto cl = dynamic_cast<const TRECharLevelCode*>(c)) {
+      if (cl->AcceptsRaw(u)) return true;
+    } else if (auto lit = dynamic_cast<const TRELiteralCode*>(c)) {
+      TRECompareOptions co = lit->CompareOptions();
+      if (!lit->Chars().empty() && (co.Empty() ? u : REFoldChar(u, co)) == lit->Chars().front()) return true;
+    } else if (auto any = dynamic_cast<const TREAnyCharCode*>(c)) {
+      if (any->SingleLine() || !REIsLineBreak(u)) return true;
+    }
+  }
+  return false;
 }
 
 void TREOptimizer::SetupAnchor(TRegExp& re) {
@@ -516,6 +562,7 @@ bool TREOptimizer::Occurs(TPreMatch& pm, const char16_t* start, const char16_t* 
 
 bool TREOptimizer::Begin(const TRegExp& re, const char16_t* start) {
   FScanStart = start;
+  FLastCandidate = nullptr;
   FAnchorHit = FAnchorHitFrom = nullptr;
   if (FPreMatchMode == pmNone) return true;
   // The hits found for an earlier scan of the same subject stay valid.
@@ -531,7 +578,7 @@ bool TREOptimizer::Begin(const TRegExp& re, const char16_t* start) {
   return false;
 }
 
-const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) const {
+const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
   const char16_t* end = re.FMatchEndP;
   for (const char16_t* q = p; q <= end; q = ScanStep(q, end)) {
     if (q == end) {
@@ -546,9 +593,19 @@ const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) con
       std::uint32_t c = FMapOptions.Empty() ? REReadChar(r, end) : REReadFoldedChar(r, end, FMapOptions);
       if (FLeadMap.IsExists(c)) return q;
       continue;
-    } else if (FLatin1Valid && *q < 256) {
-      if (FLatin1[*q]) return q;
-      continue;
+    } else if (FLatin1Valid) {
+      const char16_t u = *q;
+      if (u < 256) {
+        if (FLatin1[u]) return q;
+        continue;
+      }
+      if (!(u >= 0xD800 && u <= 0xDFFF) && !(FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F)) {
+        if (FUnitMemo.empty()) FUnitMemo.assign(0x10000, 0);
+        std::uint8_t& m = FUnitMemo[u];
+        if (m == 0) m = UnitStartsLead(u) ? 2 : 1;
+        if (m == 2) return q;
+        continue;
+      }
     }
     for (const TRECode* c : FLeadCodes)
       if (c->Compare(q)) return q;
@@ -560,6 +617,35 @@ const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) con
 const char16_t* TREOptimizer::NextStart(const TRegExp& re, const char16_t* p) {
   const char16_t* end = re.FMatchEndP;
   if (!p || p > end) return nullptr;
+  // Called again: the attempt at the last candidate failed.
+  if (FRunLeaf && FLastCandidate && FLastCandidate < p) {
+    const char16_t* q = FLastCandidate;
+    FRunLeaf->Repeat(q, -1);
+    if (q > p) p = q;
+  }
+  const char16_t* q;
+  for (;;) {
+    q = NextCandidate(re, p);
+    if (!q) break;
+    bool hold = true;
+    for (const TRECode* a : FStartAsserts)
+      if (!a->Compare(q)) {
+        hold = false;
+        break;
+      }
+    if (hold) break;
+    if (q >= end) {
+      q = nullptr;
+      break;
+    }
+    p = ScanStep(q, end);
+  }
+  FLastCandidate = q;
+  return q;
+}
+
+const char16_t* TREOptimizer::NextCandidate(const TRegExp& re, const char16_t* p) {
+  const char16_t* end = re.FMatchEndP;
   switch (FLeadMode) {
     case lcmNone:
       return p;

@@ -99,6 +99,9 @@ class TREOptimizer {
   std::vector<std::u16string> PreMatchTexts() const;
   // Loops made possessive by the last Optimize.
   int PossessiveLoops() const { return FPossessiveLoops; }
+  // Whether failed attempts skip the rest of a leading run (see FRunLeaf).
+  bool SkipsRuns() const { return FRunLeaf != nullptr; }
+  std::size_t StartAssertions() const { return FStartAsserts.size(); }
 
  private:
   struct TPathInfo;
@@ -115,7 +118,11 @@ class TREOptimizer {
   void SetupAnchor(TRegExp& re);
   void SetupPreMatchStrings(TRegExp& re);
   bool Occurs(TPreMatch& pm, const char16_t* start, const char16_t* end);
-  const char16_t* NextLead(const TRegExp& re, const char16_t* p) const;
+  void SetupRunSkip(TRegExp& re);
+  void SetupStartAsserts(TRegExp& re);
+  const char16_t* NextLead(const TRegExp& re, const char16_t* p);
+  const char16_t* NextCandidate(const TRegExp& re, const char16_t* p);
+  bool UnitStartsLead(char16_t u) const;
 
   TRELeadCharMode FLeadMode = lcmNone;
   TREPreMatchMode FPreMatchMode = pmNone;
@@ -124,11 +131,27 @@ class TREOptimizer {
   TREQuickSearch FLeadSearch;     // lcmFirstLiteral, lcmSimple, lcmAnchor
   TRELeadMap FLeadMap;            // lcmMap
   TRECompareOptions FMapOptions;
-  std::array<bool, 256> FLatin1{};  // lcmHasLead: units < 256 some lead accepts
+  // lcmHasLead with leads that decide on the first character alone: the
+  // answer per code unit, tabled below 256 and memoised above (0 unknown,
+  // 1 no, 2 yes; allocated at the first use). Surrogates, and half-width
+  // kana when a lead folds width, are always tested in place.
+  std::array<bool, 256> FLatin1{};
   bool FLatin1Valid = false;
+  bool FFoldsWidth = false;
+  std::vector<std::uint8_t> FUnitMemo;
   int FAnchorMin = 0, FAnchorMax = 0;
   std::vector<TPreMatch> FPreMatch;
   int FPossessiveLoops = 0;
+  // Run skip: the program starts with a possessive unbounded loop over a
+  // one-character leaf (X++ or X*+, after group begins only) and has no
+  // back-references. An attempt at p that failed consumed the whole run of
+  // X from p to q and went on from q; an attempt inside the run would reach
+  // q in the same state and fail the same way, so the scan resumes at q.
+  const TRECode* FRunLeaf = nullptr;
+  // Zero-width assertions on the path before anything else (\b of \bfoo):
+  // a candidate where one fails is passed over.
+  std::vector<const TRECode*> FStartAsserts;
+  const char16_t* FLastCandidate = nullptr;
 
   // Per scan.
   const char16_t* FScanStart = nullptr;

@@ -241,3 +241,29 @@ TEST(OptimizeSearch, LineTopsAnchorsAndWindows) {
     EXPECT_FALSE(re.ExecNext());
   }
 }
+
+TEST(OptimizeSearch, FailedAttemptSkipsTheRestOfALeadingRun) {
+  EXPECT_TRUE(Analyse("[a-z]+@x")->Opt.SkipsRuns());
+  EXPECT_TRUE(Analyse("(\\w+)@")->Opt.SkipsRuns());
+  EXPECT_TRUE(Analyse("\\d*+x")->Opt.SkipsRuns());
+  EXPECT_FALSE(Analyse("(\\w+)@\\1")->Opt.SkipsRuns());    // a back-reference sees the start
+  EXPECT_FALSE(Analyse("[a-z]+[a-z@]")->Opt.SkipsRuns());    // not possessive
+  EXPECT_FALSE(Analyse("[a-z]{1,5}@")->Opt.SkipsRuns());     // bounded: the run depends on the start
+  EXPECT_FALSE(Analyse("x[a-z]+@")->Opt.SkipsRuns());
+  EXPECT_FALSE(Analyse("[a-z]+@", {roIgnoreWidth})->Opt.SkipsRuns());
+  EXPECT_EQ(Both("[a-z]+@[a-z]+", "abc ab@ abc@d x@@y@z"), "@9\"abc@d\" @18\"y@z\"");
+  EXPECT_EQ(Both("(\\w+)@(?<=c@)", "abc@ bcd@ c@"), "@1\"abc@\",\"abc\" @11\"c@\",\"c\"");
+  EXPECT_EQ(Both("\\d*+x", "12y3x 45x"), "@4\"3x\" @7\"45x\"");
+  EXPECT_EQ(Both("[^@]+@\\b", "a@ b@c"), "@3\" b@\"");
+}
+
+TEST(OptimizeSearch, LeadingAssertionsFilterCandidates) {
+  EXPECT_EQ(Analyse("\\b([A-Za-z]+) \\1\\b")->Opt.StartAssertions(), 1u);
+  EXPECT_EQ(Analyse("(\\B\\b)?x")->Opt.StartAssertions(), 0u);  // optional: not on every path
+  EXPECT_EQ(Analyse("^\\bx")->Opt.StartAssertions(), 0u);         // the anchor comes first
+  EXPECT_EQ(Both("\\b([A-Za-z]+) \\1\\b", "the the cat cat s ss ab ab"),
+            "@1\"the the\",\"the\" @9\"cat cat\",\"cat\" @22\"ab ab\",\"ab\"");
+  EXPECT_EQ(Both("\\Bx+", "xx ax xa"), "@2\"x\" @5\"x\"");
+  EXPECT_EQ(Both("$|a", "ba\n"), "@2\"a\" @3\"\" @4\"\"");
+  EXPECT_EQ(Both("\\b", ""), "-");
+}
