@@ -68,6 +68,8 @@ bool Exists(const std::string& path) {
   return fs::exists(fs::symlink_status(path, error));
 }
 
+std::string Records(int count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }
+
 int CountRecords(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -128,6 +130,11 @@ int RunCli(const CliOptions& options) {
 
   // The window deletes an existing file before a run; here that needs --force.
   if (Exists(target)) {
+    std::error_code folderError;
+    if (fs::is_directory(fs::symlink_status(target, folderError))) {
+      view.Message("vantora-cli: " + target + " is a folder");
+      return kExitOutputFileError;
+    }
     if (!options.force) {
       view.Message("vantora-cli: " + target + " exists; use --force to replace it");
       return kExitOutputFileError;
@@ -194,7 +201,7 @@ int RunCli(const CliOptions& options) {
     return kExitOutputFileError;
   }
   if (interrupted) {
-    view.Message("vantora-cli: interrupted; " + std::to_string(records) + " records kept in " + target);
+    view.Message("vantora-cli: interrupted; " + Records(records) + " kept in " + target);
     return kExitInterrupted;
   }
   if (result == kResultSiteUnreachable) {
@@ -205,7 +212,7 @@ int RunCli(const CliOptions& options) {
     view.Message("vantora-cli: nothing found; " + target + " holds the header line only");
     return kExitNothingFound;
   }
-  view.Message("vantora-cli: " + std::to_string(records) + " records written to " + target);
+  view.Message("vantora-cli: " + Records(records) + " written to " + target);
   return kExitRecordsWritten;
 }
 
