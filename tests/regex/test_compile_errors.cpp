@@ -3,6 +3,7 @@
 // that a failed compile leaves the object uncompiled and usable.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 #include "regex/RegExpConst.h"
@@ -200,6 +201,31 @@ TEST(CompileErrors, DeepNestingIsAnErrorNotACrash) {
   ok += "a";
   ok += std::string(100, ')');
   EXPECT_EQ(CompileMessage(ok), "");
+}
+
+TEST(CompileErrors, RandomPatternsCompileOrRaiseOnlyCompileErrors) {
+  // Fragments of the pattern language glued at random, under random options:
+  // every outcome is a program or an ERegExpCompile, never anything else.
+  const char16_t* atoms[] = {u"a", u"(", u")", u"[", u"]", u"^", u"-", u"\\", u"*", u"+", u"?", u"{", u"}",
+                             u",", u"1", u"0", u"|", u"(?", u"<", u">", u"'", u"=", u"!", u"P", u"k", u"g",
+                             u"x", u"p", u"{L}", u":", u"alpha", u"(*", u"MARK", u"R", u"&", u"C", u"#", u"i",
+                             u"Q", u"E", u"$", u".", u"\uFF76", u"\uFF9E", u"DEFINE", u"c", u" "};
+  std::mt19937 rng(20260);
+  int compiled = 0;
+  for (int i = 0; i < 20000; ++i) {
+    std::u16string pattern;
+    for (int n = static_cast<int>(rng() % 12); n > 0; --n) pattern += atoms[rng() % std::size(atoms)];
+    TRegExp re;
+    re.SetOptionSet(TREOptions(static_cast<std::uint16_t>(rng() & 0x1FE)));
+    re.SetExpression(pattern);
+    try {
+      re.Compile();
+      ++compiled;
+    } catch (const ERegExpCompile&) {
+      EXPECT_FALSE(re.Compiled());
+    }
+  }
+  EXPECT_GT(compiled, 1000);
 }
 
 }  // namespace
