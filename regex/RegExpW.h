@@ -16,8 +16,10 @@
 //   RegExpConst.cpp the exception classes' constructors
 //   RegExpExec.cpp  InputString setter, Exec, ExecNext, ExecPos,
 //                   TGroupCollection::operator[] and Names
-//   RegExpReplace.cpp Substitute, Replace, Split, the convenience functions
-//   RegExpEscape.cpp DecodeEscape, EncodeEscape, EscapeRegExChars
+//   RegExpReplace.cpp Substitute, Replace, Split, the Reg* convenience
+//                   functions
+//   RegExpEscape.cpp DecodeEscape, EncodeEscape, EscapeRegExChars and the
+//                   free DecodeEscape/EncodeEscape
 //
 // The matcher keeps its run-time state (backtrack stack, go-sub stack, loop
 // states, failure memo, ...) in a TREMatchState that it defines itself in
@@ -306,7 +308,8 @@ inline int TGroup::Length() const {
 }
 
 // ------------------------------------------------------ convenience functions
-// Each creates a temporary TRegExp with the given options (RegExpReplace.cpp).
+// Each creates a temporary TRegExp with the given options (RegExpReplace.cpp;
+// the escape forwarders in RegExpEscape.cpp).
 
 bool RegIsMatch(const std::u16string& pattern, const std::u16string& subject, TREOptions options = {});
 bool RegMatch(const std::u16string& pattern, const std::u16string& subject,
