@@ -5,7 +5,9 @@
 // are owned by a local list and freed when Compile returns, also when an
 // error passes), TRENFA emits the states into FStateList, and the leaves stay
 // in FCodeList for the life of the program. A failed compile leaves the
-// object uncompiled with no program.
+// object uncompiled with no program. Compiling from inside a running search
+// (a callout handler) raises ERegExpRuntime instead of freeing the program
+// under the matcher's feet.
 // Covered by tests/regex/test_compile.cpp and tests/regex/test_compile_errors.cpp.
 #include "regex/RegExpW.h"
 
@@ -13,6 +15,7 @@
 
 #include "regex/RegExpCode.h"
 #include "regex/RegExpConst.h"
+#include "regex/RegExpMatcher.h"
 #include "regex/RegExpNFA.h"
 #include "regex/RegExpParser.h"
 
@@ -153,6 +156,9 @@ void TRegExp::ClearProgram() {
 
 void TRegExp::Compile() {
   if (FCompiled) return;
+  // A handler called from inside a search (OnCallout) must not free the
+  // program the search is running.
+  if (FMatchState && FMatchState->Running) throw ERegExpRuntime(sFatalError);
   ClearProgram();
   try {
     std::vector<std::unique_ptr<TREBinCode>> binCodes;

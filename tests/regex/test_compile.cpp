@@ -188,6 +188,25 @@ TEST(Compile, AutoCalloutsPrecedeItemsAndQuantifiedItems) {
   EXPECT_NE(all.find("callout 7"), std::string::npos);
 }
 
+TEST(Compile, RecompilingFromInsideASearchIsRefused) {
+  TRegExp re;
+  re.SetExpression(u"a(?C1)b");
+  bool refused = false;
+  re.OnCallout = [&](TRegExp& r, PCalloutData, bool& isMatch, std::int32_t&) {
+    r.SetExpression(u"xyz");
+    try {
+      r.Compile();
+    } catch (const ERegExpRuntime&) {
+      refused = true;
+    }
+    isMatch = true;
+  };
+  EXPECT_TRUE(re.Exec(u"ab"));
+  EXPECT_TRUE(refused);
+  re.OnCallout = nullptr;
+  EXPECT_TRUE(re.Exec(u"xyz"));  // outside the search the new pattern compiles
+}
+
 TEST(Compile, ReplaceCodeSwapsALeafEverywhereOrReportsItMissing) {
   TRegExp re;
   re.SetExpression(u"a|b");
