@@ -9,12 +9,15 @@
 #include <chrono>
 #include <cstdlib>
 #include <exception>
+#include <memory>
 #include <thread>
 
+#include "app/DemoSite.h"
 #include "app/DialogService.h"
 #include "app/FrmMain.h"
 #include "app/SingleInstance.h"
 #include "common/Thread.h"
+#include "tools/quote_server/QuoteServer.h"
 #include "worker/MyThread.h"
 
 namespace vantora {
@@ -64,6 +67,13 @@ void ScheduleScreenshot(TFrmMain& form) {
 int RunVantora(int& argc, char** argv) {
   SingleInstance guard("Vantora_Search");
   if (!guard.Acquired()) return 1;
+
+  // Started before any worker thread exists (it sets the base address).
+  std::unique_ptr<QuoteServer> demo;
+  if (DemoRequested(argc, argv)) {
+    demo = StartDemoSite();
+    if (demo == nullptr) return 2;
+  }
 
   QtDialogService dialogs;
   VantoraApplication app(argc, argv, dialogs);

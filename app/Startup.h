@@ -6,7 +6,7 @@
 namespace vantora {
 
 // Returns the exit code: 1 when another instance holds the guard (nothing
-// shown), 0 after a normal end.
+// shown), 0 after a normal end, 2 when --demo finds no demo site to serve.
 int RunVantora(int& argc, char** argv);
 
 }  // namespace vantora
