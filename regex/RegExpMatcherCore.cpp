@@ -13,7 +13,8 @@
 //    stack and keep them, so popping always restores the registers exactly.
 //  - Captures live in TGroup::Capture; a failed search leaves every group
 //    unset.
-// Covered by tests/regex/test_match_basic.cpp and tests/regex/test_corpus.cpp.
+// Covered by tests/regex/test_corpus.cpp, tests/regex/test_match_memo.cpp and
+// tests/regex/test_differential_pcre2.cpp.
 #include <algorithm>
 
 #include "regex/RegExpCode.h"

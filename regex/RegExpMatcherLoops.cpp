@@ -124,7 +124,7 @@ bool TREMatchState::ResumeStarRange(TREEntry e, const TRENFAState*& next) {
   }
   for (;;) {
     const char16_t* q = e.State->Code->PrevRepeat(p, e.P3);
-    if (!q || q < e.P2) q = e.P2;
+    if (!q || q < e.P2 || q >= p) q = e.P2;  // never loop without moving down
     if (sweep && sweep->SweepLo && q > e.P2 && q >= sweep->SweepLo && q <= sweep->SweepHi) {
       if (sweep->SweepLo > e.P2) {
         p = sweep->SweepLo;  // everything from here up to q is known to fail
