@@ -302,6 +302,23 @@ TEST_F(RunTest, CloseDuringARunAnsweredYesSavesAndEndsOnlyOnceTheWorkerHasStoppe
   EXPECT_EQ(LineCount(ReadBytes(Path(QStringLiteral("c.csv")).toStdString())), 2);
 }
 
+TEST_F(RunTest, CloseWhileACancelIsPendingEndsOnlyWhenTheWorkerStops) {
+  ShowAndLoad();
+  StartCodeRun(QStringLiteral("1301,7203,9984"), Path(QStringLiteral("c.csv")));
+  dialogs.Answer(IDYES);  // Cancel
+  form->btnCancel->click();
+  ASSERT_EQ(form->RunStatus, rsCancelled);
+  dialogs.Answer(IDYES);  // close
+  EXPECT_FALSE(form->close());
+  EXPECT_EQ(form->RunStatus, rsCloseWaiting);
+  EXPECT_EQ(terminated, 0);
+  EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(SettingsFile())));
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_EQ(terminated, 1);
+  EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(SettingsFile())));
+  EXPECT_EQ(dialogs.boxes.size(), 2u);
+}
+
 TEST_F(RunTest, CompletionWhileAQuestionIsOnScreen) {
   ShowAndLoad();
   // The run ends while the Cancel question is open: the run finishes first
