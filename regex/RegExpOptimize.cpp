@@ -318,10 +318,13 @@ void TREOptimizer::Optimize(TRegExp& re) {
   SetupStartAsserts(re);
   SetupLeadStrings(re);
   if (FLeadMode == lcmNone || FLeadMode == lcmHasLead) SetupAnchor(re);
-  // A first-literal scan also gets the filter: a literal that is missing
-  // further on (the 'y' of (x+x+)+y) then ends the search at once instead
-  // of an attempt at every hit of the lead.
-  if (FLeadMode != lcmSimple && FLeadMode != lcmTextTop && FLeadMode != lcmLineTop) SetupPreMatchStrings(re);
+  // A first-literal scan with a one-unit lead also gets the filter: a
+  // literal that is missing further on (the 'y' of (x+x+)+y) then ends the
+  // search at once instead of an attempt at every hit of a common lead. A
+  // longer lead is rare enough that a second scan would only cost time.
+  if (FLeadMode == lcmNone || FLeadMode == lcmHasLead || FLeadMode == lcmMap || FLeadMode == lcmAnchor ||
+      (FLeadMode == lcmFirstLiteral && FLeadSearch.Length() == 1))
+    SetupPreMatchStrings(re);
 }
 
 void TREOptimizer::OptimizeLoop(TRegExp& re) {

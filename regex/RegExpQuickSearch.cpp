@@ -3,7 +3,10 @@
 // Covered by tests/regex/test_optimize_quicksearch.cpp.
 #include "regex/RegExpQuickSearch.h"
 
+#include <vector>
+
 #include "regex/RegExpCode.h"
+#include "regex/UnicodeProp.h"
 
 namespace vantora {
 
@@ -27,6 +30,30 @@ const std::array<TAsciiFold, 8>& AsciiFoldTables() {
     return t;
   }();
   return tables;
+}
+
+// The BMP units other than c that fold to the ASCII letter c under case
+// folding (the lower-case letter, and a few others such as U+017F for S).
+const std::array<std::vector<char16_t>, 128>& CaseSources() {
+  static const std::array<std::vector<char16_t>, 128> sources = [] {
+    std::array<std::vector<char16_t>, 128> t{};
+    for (std::uint32_t u = 0; u < 0x10000; ++u) {
+      if (IsSurrogate(u)) continue;
+      std::uint32_t up = GetUnicodeUpperCase(u);
+      if (up != u && up < 128) t[up].push_back(static_cast<char16_t>(u));
+    }
+    return t;
+  }();
+  return sources;
+}
+
+bool IsCasedLetter(std::uint32_t c) {
+  TUnicodeProperty cat = GetUnicodeCategory(c);
+  return cat == upLu || cat == upLl || cat == upLt;
+}
+
+constexpr bool IsKatakanaOfHiragana(std::uint32_t c) {
+  return (c >= 0x30A1 && c <= 0x30F6) || (c >= 0x30FD && c <= 0x30FE);
 }
 
 }  // namespace
@@ -59,7 +86,7 @@ char16_t TREQuickSearch::FoldUnit(char16_t u) const {
 }
 
 int TREQuickSearch::ShiftOf(char16_t unit) const {
-  char16_t u = FMode == qmFolded ? FoldUnit(unit) : unit;
+  char16_t u = FMode == qmFolded && !FRawShift ? FoldUnit(unit) : unit;
   return static_cast<int>(FShift[u & 0xFFu]);
 }
 
@@ -87,7 +114,28 @@ void TREQuickSearch::Compile() {
   }
   const auto m = static_cast<std::uint32_t>(FText.size());
   FShift.fill(m + 1);
-  for (std::uint32_t i = 0; i < m; ++i) FShift[FText[i] & 0xFFu] = m - i;
+  FRawShift = false;
+  FProbe = -1;
+  if (FMode == qmFolded) {
+    const bool kana = FOptions.Contains(coIgnoreKana), kase = FOptions.Contains(coIgnoreCase);
+    FRawShift = true;
+    for (std::uint32_t i = 0; i < m; ++i) {
+      const char16_t t = FText[i];
+      const bool cased = kase && IsCasedLetter(t);
+      if (cased && t >= 0x80) FRawShift = false;
+      if (!cased && !(kana && IsKatakanaOfHiragana(t))) FProbe = static_cast<int>(i);
+    }
+  }
+  for (std::uint32_t i = 0; i < m; ++i) {
+    const char16_t t = FText[i];
+    FShift[t & 0xFFu] = m - i;
+    if (!FRawShift) continue;
+    // Every raw form of the unit gets the same shift (later units win, as
+    // the units are visited in order).
+    if (FOptions.Contains(coIgnoreCase) && t < 0x80)
+      for (char16_t src : CaseSources()[t]) FShift[src & 0xFFu] = m - i;
+    if (FOptions.Contains(coIgnoreKana) && IsKatakanaOfHiragana(t)) FShift[(t - 0x60) & 0xFFu] = m - i;
+  }
   FCompiled = true;
 }
 
@@ -150,12 +198,16 @@ const char16_t* TREQuickSearch::FindFolded(const char16_t* from, const char16_t*
   const std::size_t m = FText.size();
   const char16_t* t = FText.data();
   const char16_t* p = from;
+  const int probe = FProbe;
+  const char16_t probeUnit = probe >= 0 ? t[probe] : 0;
   while (static_cast<std::size_t>(end - p) >= m) {
-    std::size_t i = 0;
-    while (i < m && FoldUnit(p[i]) == t[i]) ++i;
-    if (i == m) return p;
+    if (probe < 0 || p[probe] == probeUnit) {
+      std::size_t i = 0;
+      while (i < m && FoldUnit(p[i]) == t[i]) ++i;
+      if (i == m) return p;
+    }
     if (static_cast<std::size_t>(end - p) == m) break;
-    p += FShift[FoldUnit(p[m]) & 0xFFu];
+    p += FShift[(FRawShift ? p[m] : FoldUnit(p[m])) & 0xFFu];
   }
   return nullptr;
 }

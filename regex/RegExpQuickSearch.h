@@ -15,7 +15,14 @@
 //   qmFolded  case/kana folding of a text without surrogates: every subject
 //             unit is folded on its own (each such fold maps one BMP unit to
 //             one BMP unit, and a subject surrogate can never equal a text
-//             unit), so windows keep the text's length;
+//             unit), so windows keep the text's length. When every cased
+//             letter of the text is ASCII, the table is instead entered for
+//             every raw form of each text unit (both ASCII cases, the other
+//             BMP units that fold to that letter, and the hiragana of a
+//             katakana under kana folding), so the subject unit after the
+//             window needs no folding. A window is first tested at a text
+//             unit that only itself folds to (a digit, a mark, a kanji) by a
+//             raw comparison;
 //   qmScan    width folding (a half-width letter with its sound mark folds to
 //             one letter, so a match may be longer than the text) or a
 //             folded text with surrogates: position-by-position test of the
@@ -78,6 +85,8 @@ class TREQuickSearch {
   std::array<std::uint32_t, 256> FShift{};
   const std::array<char16_t, 128>* FAsciiFold = nullptr;  // fold of units < 0x80
   std::uint32_t FFirstFolded = 0;   // qmScan: first folded character
+  bool FRawShift = false;           // qmFolded: table entered with raw forms
+  int FProbe = -1;                  // qmFolded: index of a fold-invariant unit
   // The window of Exec/ExecNext.
   const char16_t* FTextTop = nullptr;
   const char16_t* FTextEnd = nullptr;
