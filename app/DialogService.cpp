@@ -59,7 +59,7 @@ int QtDialogService::MessageBox(QWidget* parent, const QString& text, const QStr
     box.exec();
     return box.clickedButton() == yes ? IDYES : IDNO;
   }
-  box.addButton(QMessageBox::Ok);
+  box.setDefaultButton(box.addButton(QMessageBox::Ok));
   box.exec();
   return IDOK;
 }

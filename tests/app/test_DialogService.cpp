@@ -1,0 +1,65 @@
+// The Qt dialog service: Windows-style flags become the right buttons,
+// default button, icon and stay-on-top hint; the save dialog's filter.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+
+#include "app/DialogService.h"
+#include "support_App.h"
+
+namespace vantora {
+namespace {
+
+// Runs `inspect` on the message box once it is on screen, then presses its
+// default button (Enter).
+int ShowAndPressEnter(unsigned flags, const std::function<void(QMessageBox&)>& inspect) {
+  QtDialogService service;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    inspect(*box);
+    if (QPushButton* button = box->defaultButton()) {
+      button->click();
+    } else {
+      ADD_FAILURE() << "no default button";
+      box->reject();
+    }
+  });
+  return service.MessageBox(nullptr, QStringLiteral("line 1\r\nline 2"), QStringLiteral("Caption"),
+                            flags);
+}
+
+TEST(QtDialogService, FlagsChooseButtonsDefaultIconAndTopmost) {
+  EXPECT_EQ(ShowAndPressEnter(MB_YESNO | MB_ICONQUESTION | MB_TOPMOST | MB_DEFBUTTON2,
+                              [](QMessageBox& box) {
+                                EXPECT_EQ(box.windowTitle(), QStringLiteral("Caption"));
+                                EXPECT_EQ(box.text(), QStringLiteral("line 1\nline 2"));
+                                EXPECT_EQ(box.icon(), QMessageBox::Question);
+                                EXPECT_EQ(box.buttons().size(), 2);
+                                EXPECT_TRUE(box.windowFlags() & Qt::WindowStaysOnTopHint);
+                                EXPECT_EQ(box.windowModality(), Qt::ApplicationModal);
+                              }),
+            IDNO);
+  EXPECT_EQ(ShowAndPressEnter(MB_YESNO | MB_ICONQUESTION, [](QMessageBox& box) {
+              EXPECT_FALSE(box.windowFlags() & Qt::WindowStaysOnTopHint);
+            }),
+            IDYES);
+  EXPECT_EQ(ShowAndPressEnter(MB_OK | MB_ICONINFORMATION | MB_TOPMOST, [](QMessageBox& box) {
+              EXPECT_EQ(box.icon(), QMessageBox::Information);
+              EXPECT_EQ(box.buttons().size(), 1);
+            }),
+            IDOK);
+}
+
+TEST(QtDialogService, FilterInQtSyntax) {
+  EXPECT_EQ(ToQtFilter(test::Utf8("CSVファイル (*.csv)|*.csv")), test::Utf8("CSVファイル (*.csv)"));
+  EXPECT_EQ(ToQtFilter(QStringLiteral("Text|*.txt;*.log|All (*.*)|*.*")),
+            QStringLiteral("Text (*.txt *.log);;All (*.*)"));
+}
+
+}  // namespace
+}  // namespace vantora
