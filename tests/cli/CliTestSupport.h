@@ -77,9 +77,11 @@ std::string SampleSite();
 
 // The bytes the window's job writes for the same inputs: TMyThread run in
 // this process against `baseUrl` with the window's 33 sector items, pauses
-// off; `dir` holds its output and scratch files.
+// off; `dir` holds its output and scratch files. `resultCode`, when given,
+// receives the job's ResultCode.
 std::string WindowJobBytes(const std::string& baseUrl, bool codeMode, const std::string& codesUtf8,
-                           const std::vector<int>& tickedSectors, const TempDir& dir);
+                           const std::vector<int>& tickedSectors, const TempDir& dir,
+                           int* resultCode = nullptr);
 
 // Lines of a CSV file split at CR LF (the line ends removed); the text after
 // the last CR LF, if any, as a last line.

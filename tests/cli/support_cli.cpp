@@ -52,7 +52,7 @@ class WindowLikeHost final : public JobHost {
 }  // namespace
 
 std::string WindowJobBytes(const std::string& baseUrl, bool codeMode, const std::string& codesUtf8,
-                           const std::vector<int>& ticked, const TempDir& dir) {
+                           const std::vector<int>& ticked, const TempDir& dir, int* resultCode) {
   JobInputs inputs;
   inputs.codeMode = codeMode;
   inputs.codeText = Utf8ToCp932(codesUtf8);
@@ -68,6 +68,7 @@ std::string WindowJobBytes(const std::string& baseUrl, bool codeMode, const std:
     thread.Start();
     thread.WaitFor();
   }
+  if (resultCode != nullptr) *resultCode = host.ResultCode().load();
   SetJobScratchFilePath({});
   ::unsetenv("VANTORA_BASE_URL");
   return ReadBytes(dir.File("window.csv")).value_or("<missing>");
