@@ -111,7 +111,12 @@ struct TLeadWalk {
 
   void Visit(const TRENFAState* s) {
     switch (s->Kind) {
-      case nkChar:
+      case nkChar:  // a character or a literal: consumes at least one unit
+        if (s->Code)
+          AddLead(s->Code);
+        else
+          Unknown = true;
+        break;
       case nkNormal:
         if (s->Code && IsHeadAnchor(s->Code))
           AddLead(s->Code);
@@ -409,7 +414,7 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
   FLeadCodes = walk.Leads;
 
   if (FLeadCodes.size() == 1 && IsLiteralLeaf(FLeadCodes[0])) {
-    FLeadSearch.SetFindText(LiteralText(FLeadCodes[0]));
+    FLeadSearch.SetFindText(LiteralText(FLeadCodes[0]), true);
     FLeadSearch.SetOptions(FLeadCodes[0]->CompareOptions());
     FLeadSearch.Compile();
     FLeadMode = lcmFirstLiteral;
@@ -490,7 +495,7 @@ void TREOptimizer::SetupAnchor(TRegExp& re) {
     if (len > bestLen) best = &lit, bestLen = len;
   }
   if (!best) return;
-  FLeadSearch.SetFindText(LiteralText(best->Code));
+  FLeadSearch.SetFindText(LiteralText(best->Code), true);
   FLeadSearch.SetOptions(best->Code->CompareOptions());
   FLeadSearch.Compile();
   FAnchorMin = best->Min;
@@ -515,7 +520,7 @@ void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
   };
   auto addLiteral = [this](const TRECode* c) {
     TPreMatch pm;
-    pm.Search.SetFindText(LiteralText(c));
+    pm.Search.SetFindText(LiteralText(c), true);
     pm.Search.SetOptions(c->CompareOptions());
     pm.Search.Compile();
     for (const TPreMatch& other : FPreMatch)

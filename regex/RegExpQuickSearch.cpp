@@ -48,6 +48,7 @@ const std::array<std::vector<char16_t>, 128>& CaseSources() {
 }
 
 bool IsCasedLetter(std::uint32_t c) {
+  if (c < 0x80) return (c | 0x20u) >= 'a' && (c | 0x20u) <= 'z';
   TUnicodeProperty cat = GetUnicodeCategory(c);
   return cat == upLu || cat == upLl || cat == upLt;
 }
@@ -58,9 +59,9 @@ constexpr bool IsKatakanaOfHiragana(std::uint32_t c) {
 
 }  // namespace
 
-void TREQuickSearch::SetFindText(const std::u16string& text) {
-  if (text == FText && !FCompiled) return;
+void TREQuickSearch::SetFindText(const std::u16string& text, bool folded) {
   FText = text;
+  FTextFolded = folded;
   FCompiled = false;
 }
 
@@ -72,6 +73,7 @@ void TREQuickSearch::SetOptions(TRECompareOptions options) {
 
 void TREQuickSearch::Clear() {
   FText.clear();
+  FTextFolded = false;
   FOptions = TRECompareOptions();
   FMode = qmPlain;
   FCompiled = false;
@@ -96,16 +98,22 @@ void TREQuickSearch::Compile() {
   FMode = qmPlain;
   if (!FOptions.Empty()) {
     // Fold the text character by character (as the leaves fold it).
-    std::u16string folded;
-    const char16_t* p = FText.data();
-    const char16_t* end = p + FText.size();
     bool surrogates = false;
-    while (p < end) {
-      std::uint32_t c = REReadFoldedChar(p, end, FOptions);
-      if (c >= 0x10000 || IsSurrogate(c)) surrogates = true;
-      REAppendChar(folded, c);
+    if (FTextFolded) {
+      for (char16_t u : FText)
+        if (IsSurrogate(u)) surrogates = true;
+    } else {
+      std::u16string folded;
+      const char16_t* p = FText.data();
+      const char16_t* end = p + FText.size();
+      while (p < end) {
+        std::uint32_t c = REReadFoldedChar(p, end, FOptions);
+        if (c >= 0x10000 || IsSurrogate(c)) surrogates = true;
+        REAppendChar(folded, c);
+      }
+      FText = std::move(folded);
+      FTextFolded = true;
     }
-    FText = std::move(folded);
     FMode = FOptions.Contains(coIgnoreWidth) || surrogates ? qmScan : qmFolded;
     if (!FText.empty()) {
       const char16_t* q = FText.data();

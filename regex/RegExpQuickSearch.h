@@ -45,8 +45,9 @@ class TREQuickSearch {
  public:
   enum TMode : std::uint8_t { qmPlain, qmFolded, qmScan };
 
-  // The text to find (folded again by Compile, so folded or raw input both work).
-  void SetFindText(const std::u16string& text);
+  // The text to find: folded by Compile, unless the caller says it already
+  // is (the text of a literal leaf, stored folded by its options).
+  void SetFindText(const std::u16string& text, bool folded = false);
   void SetOptions(TRECompareOptions options);
   // Folds the text and builds the shift table; a no-op when compiled.
   void Compile();
@@ -82,6 +83,7 @@ class TREQuickSearch {
   TRECompareOptions FOptions;
   TMode FMode = qmPlain;
   bool FCompiled = false;
+  bool FTextFolded = false;
   std::array<std::uint32_t, 256> FShift{};
   const std::array<char16_t, 128>* FAsciiFold = nullptr;  // fold of units < 0x80
   std::uint32_t FFirstFolded = 0;   // qmScan: first folded character
