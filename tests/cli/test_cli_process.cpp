@@ -125,7 +125,7 @@ bool WaitForRequest(const QuoteServer& server, const std::string& target) {
 TEST_F(CliProcessTest, InterruptKeepsWrittenRecordsAndTheRecordInHand) {
   // The third company's page arrives slowly, so the signals land while it
   // is being fetched.
-  server_.SetFault("/quote/1333/profile", QuoteFault::StallMidBody(200, std::chrono::milliseconds(1500)));
+  server_.SetFault("/quote/1333/profile", QuoteFault::StallMidBody(200, std::chrono::milliseconds(3000)));
   ChildProcess child({"--codes", "1301,1332,1333,7203,7267", "-o", "part.csv", "--base-url", Base(server_)}, {},
                      Dir());
   ASSERT_TRUE(WaitForRequest(server_, "/quote/1333/profile"));
@@ -151,7 +151,7 @@ TEST_F(CliProcessTest, InterruptKeepsWrittenRecordsAndTheRecordInHand) {
 
   // SIGTERM is a stop too.
   server_.ClearRequests();
-  server_.SetFault("/quote/1301/profile", QuoteFault::StallMidBody(200, std::chrono::milliseconds(1000)));
+  server_.SetFault("/quote/1301/profile", QuoteFault::StallMidBody(200, std::chrono::milliseconds(2000)));
   ChildProcess term({"--codes", "1301,1332", "-o", "term.csv", "--base-url", Base(server_)}, {}, Dir());
   ASSERT_TRUE(WaitForRequest(server_, "/quote/1301/profile"));
   term.Signal(SIGTERM);
