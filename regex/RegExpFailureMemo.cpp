@@ -7,14 +7,15 @@
 namespace vantora {
 
 namespace {
+std::uint64_t Scramble(std::uint64_t x) {  // a full 64-bit avalanche
+  x += 0x9E3779B97F4A7C15ull;
+  x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+  x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+  return x ^ (x >> 31);
+}
+
 std::uint64_t Mix(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
-  std::uint64_t h = a * 0x9E3779B97F4A7C15ull;
-  h ^= b + 0x7F4A7C159E3779B9ull + (h << 6) + (h >> 2);
-  h ^= c * 0xC2B2AE3D27D4EB4Full;
-  h ^= h >> 29;
-  h *= 0xBF58476D1CE4E5B9ull;
-  h ^= h >> 32;
-  return h;
+  return Scramble(a ^ Scramble(b ^ Scramble(c)));
 }
 }  // namespace
 

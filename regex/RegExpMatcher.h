@@ -38,6 +38,7 @@ enum TREEntryKind : std::uint8_t {
   ekResume,       // resume at State (a chain member) at P
   ekResumeNum,    // resume by entering state number Num at P
   ekStarRange,    // fast loop: give back one repetition below P (not below P2)
+  ekLazyRange,    // reluctant fast loop: take one more repetition at P (count A, max B)
   ekLoopLeave,    // general loop: leave loop Num (exit state State) at P
   ekLoopIter,     // reluctant loop: run another iteration of State at P
   ekUndoCapture,  // restore group Num's capture record (P, P2, P3, Flag)
@@ -121,6 +122,10 @@ struct TREMatchState {
   bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
   bool HasLoops = false;
   std::vector<bool> LoopCounted;  // by loop index: the count decides the outcome
+  // General loops whose body is one leaf that repeats exactly: the nkLoop
+  // state -> the body's state. They run as fast loops (no per-iteration
+  // entries), greedy, possessive or reluctant.
+  std::unordered_map<const TRENFAState*, const TRENFAState*> LeafLoops;
   int LoopCount = 0;
   bool Running = false;           // a search is in progress (re-entry guard)
   void Prepare();
@@ -169,6 +174,12 @@ struct TREMatchState {
 
   // ---- loops (RegExpMatcherLoops.cpp) ----
   TREStep FastLoop(const TRENFAState* s, const TRENFAState*& next);
+  // The fast loop over the leaf of 'leaf' (the memo and cache key), exit at
+  // state number 'exitNumber'; max < 0 = unbounded.
+  TREStep FastLoopRun(const TRENFAState* leaf, int min, int max, bool possessive, int exitNumber,
+                      const TRENFAState*& next);
+  TREStep LazyLoopRun(const TRENFAState* leaf, int min, int max, int exitNumber, const TRENFAState*& next);
+  bool ResumeLazyRange(TREEntry e, const TRENFAState*& next);
   static bool CachesRuns(const TRECode* code);
   bool MidPair(const char16_t* p) const;
   TREStep LoopEnter(const TRENFAState* s, const TRENFAState*& next);

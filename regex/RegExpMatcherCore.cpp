@@ -85,6 +85,22 @@ void TREMatchState::Prepare() {
     }
   }
   if (LoopCount > 32) memo = false;
+  LeafLoops.clear();
+  for (int i = 0; i < n; ++i) {
+    for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
+      if (s->Kind != nkLoop) continue;
+      const TRENFAState* body = StateAt(s->TransitTo);
+      if (!body || body->Next || (body->Kind != nkChar && body->Kind != nkNormal) || !body->Code ||
+          !body->Code->CanRepeatFast())
+        continue;
+      int mn = 0, mx = 0;
+      body->Code->GetLengthRange(mn, mx);
+      const TRENFAState* end = StateAt(body->TransitTo);
+      if (mn < 1 || !end || end->Next || end->Kind != nkLoopEnd || end->LoopIndex != s->LoopIndex) continue;
+      if (!StateAt(s->ExtendTo)) continue;
+      LeafLoops[s] = body;
+    }
+  }
   MemoAllowed = memo;
   Loops.assign(static_cast<std::size_t>(LoopCount), TRELoopState{});
   Memo.Clear();
@@ -299,6 +315,9 @@ bool TREMatchState::Backtrack(const TRENFAState*& next) {
         break;
       case ekStarRange:
         if (ResumeStarRange(e, next)) return true;
+        break;
+      case ekLazyRange:
+        if (ResumeLazyRange(e, next)) return true;
         break;
       case ekLoopLeave:
         if (ResumeLoopLeave(e, next)) return true;

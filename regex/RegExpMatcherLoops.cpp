@@ -58,18 +58,23 @@ bool TREMatchState::MidPair(const char16_t* p) const {
 TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) {
   if (!s->Code) return TREStep::Fail;
   if (MemoSeen(s, 0, Pos)) return TREStep::Fail;
-  int min = s->Kind == nkStar ? 0 : s->Kind == nkPlus ? 1 : s->Min;
-  int max = s->Kind == nkBound ? s->Max : -1;
-  if (max >= CONST_LoopMax) max = -1;
+  const int min = s->Kind == nkStar ? 0 : s->Kind == nkPlus ? 1 : s->Min;
+  const int max = s->Kind == nkBound && s->Max < CONST_LoopMax ? s->Max : -1;
+  return FastLoopRun(s, min, max, s->LoopKind == lkPossessive, s->TransitTo, next);
+}
+
+TREStep TREMatchState::FastLoopRun(const TRENFAState* leaf, int min, int max, bool possessive, int exitNumber,
+                                   const TRENFAState*& next) {
+  const TRECode* code = leaf->Code;
   if (min < 0) min = 0;
   const char16_t* start = Pos;
   const char16_t* minPos = Pos;
   if (min > 0) {
-    if (s->Code->Repeat(minPos, min) < min) return TREStep::Fail;
+    if (code->Repeat(minPos, min) < min) return TREStep::Fail;
   }
   const char16_t* p = minPos;
-  if (max < 0 && CachesRuns(s->Code) && !MidPair(minPos)) {
-    TREStarCache& cache = StarCache[s];
+  if (max < 0 && CachesRuns(code) && !MidPair(minPos)) {
+    TREStarCache& cache = StarCache[leaf];
     TREStarCache::TRun* hit = nullptr;   // a run that contains minPos
     TREStarCache::TRun* above = nullptr; // the nearest run starting after minPos
     for (TREStarCache::TRun& r : cache.Runs) {
@@ -79,29 +84,91 @@ TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) 
     }
     if (hit) {
       p = hit->End;  // inside a run found before: it ends at the same place
-    } else if (above && ReachRun(s->Code, p, above->Start)) {
+    } else if (above && ReachRun(code, p, above->Start)) {
       p = above->End;  // reached a known run: extend it downwards
       above->Start = minPos;
     } else {
       p = minPos;
-      s->Code->Repeat(p, -1);
+      code->Repeat(p, -1);
       TREStarCache::TRun& r = cache.Runs[cache.NextRun++ % 4];
       r = TREStarCache::TRun{Memo.Generation(), Re.FMatchEndP, minPos, p};
     }
   } else if (max < 0 || max > min) {
-    s->Code->Repeat(p, max < 0 ? -1 : max - min);
+    code->Repeat(p, max < 0 ? -1 : max - min);
   }
-  if (s->LoopKind != lkPossessive && p > minPos) {
+  if (!possessive && p > minPos) {
     TREEntry e;
     e.Kind = ekStarRange;
-    e.State = s;
+    e.State = leaf;
+    e.Num = exitNumber;
+    e.Flag = max >= 0;
     e.P = p;
     e.P2 = minPos;
     e.P3 = start;
     Push(e);
   }
   Pos = p;
-  return Go(s->TransitTo, next);
+  return Go(exitNumber, next);
+}
+
+// A reluctant loop over one leaf: the minimum first, then one more
+// repetition each time the rest of the pattern fails.
+TREStep TREMatchState::LazyLoopRun(const TRENFAState* leaf, int min, int max, int exitNumber,
+                                   const TRENFAState*& next) {
+  const char16_t* p = Pos;
+  if (min > 0 && leaf->Code->Repeat(p, min) < min) return TREStep::Fail;
+  if (max < 0 || max > min) {
+    TREEntry e;
+    e.Kind = ekLazyRange;
+    e.State = leaf;
+    e.Num = exitNumber;
+    e.P = p;
+    e.A = min;
+    e.B = max;
+    Push(e);
+  }
+  Pos = p;
+  return Go(exitNumber, next);
+}
+
+bool TREMatchState::ResumeLazyRange(TREEntry e, const TRENFAState*& next) {
+  // As for give-back sweeps: for one-code-point leaves without a maximum,
+  // a run of positions already known to fail is remembered as an interval
+  // and crossed at once.
+  TREStarCache* sweep = nullptr;
+  std::uint64_t active = 0;
+  if (e.B < 0 && CachesRuns(e.State->Code) && MemoContext(active)) {
+    sweep = &StarCache[e.State];
+    if (sweep->SweepGeneration != Memo.Generation() || sweep->SweepActive != active) {
+      sweep->SweepGeneration = Memo.Generation();
+      sweep->SweepActive = active;
+      sweep->SweepLo = sweep->SweepHi = nullptr;
+    }
+  }
+  for (;;) {
+    const char16_t* q = e.P;
+    if (e.State->Code->Repeat(q, 1) != 1 || q <= e.P) return false;
+    if (sweep && sweep->SweepLo && q >= sweep->SweepLo && q < sweep->SweepHi) {
+      e.P = sweep->SweepHi;  // every position up to there is known to fail
+      continue;
+    }
+    ++e.A;
+    const bool seen = MemoSeen(e.State, 6, q);
+    if (sweep) {
+      if (sweep->SweepLo && e.P == sweep->SweepHi)
+        sweep->SweepHi = q;
+      else if (!sweep->SweepLo || q < sweep->SweepLo || q > sweep->SweepHi)
+        sweep->SweepLo = sweep->SweepHi = q;
+    }
+    e.P = q;
+    if (seen) {
+      if (e.B >= 0 && e.A >= e.B) return false;
+      continue;
+    }
+    if (e.B < 0 || e.A < e.B) Push(e);
+    Pos = q;
+    return Goto(e.Num, next);
+  }
 }
 
 // Gives back one repetition of a fast loop; positions already known to fail
@@ -114,7 +181,7 @@ bool TREMatchState::ResumeStarRange(TREEntry e, const TRENFAState*& next) {
   // context (no active loop began there).
   TREStarCache* sweep = nullptr;
   std::uint64_t active = 0;
-  if (e.State->Kind != nkBound && CachesRuns(e.State->Code) && MemoContext(active)) {
+  if (!e.Flag && CachesRuns(e.State->Code) && MemoContext(active)) {
     sweep = &StarCache[e.State];
     if (sweep->SweepGeneration != Memo.Generation() || sweep->SweepActive != active) {
       sweep->SweepGeneration = Memo.Generation();
@@ -149,7 +216,7 @@ bool TREMatchState::ResumeStarRange(TREEntry e, const TRENFAState*& next) {
       Push(e);
     }
     Pos = q;
-    return Goto(e.State->TransitTo, next);
+    return Goto(e.Num, next);
   }
 }
 
@@ -158,6 +225,14 @@ TREStep TREMatchState::LoopEnter(const TRENFAState* s, const TRENFAState*& next)
   const TRENFAState* exitState = StateAt(s->ExtendTo);
   if (idx < 0 || idx >= LoopCount || !exitState) return TREStep::Fail;
   if (MemoSeen(s, 0, Pos)) return TREStep::Fail;
+  const auto leaf = LeafLoops.find(s);
+  if (leaf != LeafLoops.end()) {
+    const int max = s->Max >= CONST_LoopMax ? -1 : s->Max;
+    const int exitNumber = exitState->TransitTo;
+    if (s->LoopKind == lkReluctant || s->LoopKind == lkSimpleReluctant)
+      return LazyLoopRun(leaf->second, s->Min, max, exitNumber, next);
+    return FastLoopRun(leaf->second, s->Min, max, s->LoopKind == lkPossessive, exitNumber, next);
+  }
   SetLoop(idx, TRELoopState{0, Pos, true});
   if (s->LoopKind == lkPossessive) PushMarker(mkPossessive, s, nullptr);
   if (s->Min > 0) return Go(s->TransitTo, next);
