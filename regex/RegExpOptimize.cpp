@@ -588,23 +588,30 @@ bool TREOptimizer::Begin(const TRegExp& re, const char16_t* start) {
 
 const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
   const char16_t* end = re.FMatchEndP;
-  for (const char16_t* q = p; q <= end; q = ScanStep(q, end)) {
-    if (q == end) {
-      if (!FLeadsZeroWidth) return nullptr;
-    } else if (FLeadMode == lcmMap) {
-      char16_t u = *q;
+  const char16_t* q = p;
+  if (FLeadMode == lcmMap) {
+    // Map leads all consume: no match can start at the range end.
+    while (q < end) {
+      const char16_t u = *q;
       if (u < 0x80) {
         if (FLeadMap.AsciiExists(u)) return q;
+        ++q;
         continue;
       }
       const char16_t* r = q;
       std::uint32_t c = FMapOptions.Empty() ? REReadChar(r, end) : REReadFoldedChar(r, end, FMapOptions);
       if (FLeadMap.IsExists(c)) return q;
-      continue;
-    } else if (FLatin1Valid) {
+      q = ScanStep(q, end);
+    }
+    return nullptr;
+  }
+  if (FLatin1Valid) {
+    // Leads decided by the first character, none zero-width.
+    while (q < end) {
       const char16_t u = *q;
       if (u < 256) {
         if (FLatin1[u]) return q;
+        ++q;
         continue;
       }
       if (!(u >= 0xD800 && u <= 0xDFFF) && !(FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F)) {
@@ -612,14 +619,21 @@ const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
         std::uint8_t& m = FUnitMemo[u];
         if (m == 0) m = UnitStartsLead(u) ? 2 : 1;
         if (m == 2) return q;
+        ++q;
         continue;
       }
+      for (const TRECode* c : FLeadCodes)
+        if (c->Compare(q)) return q;
+      q = ScanStep(q, end);
     }
+    return nullptr;
+  }
+  for (;; q = ScanStep(q, end)) {
+    if (q == end && !FLeadsZeroWidth) return nullptr;
     for (const TRECode* c : FLeadCodes)
       if (c->Compare(q)) return q;
-    if (q == end) return nullptr;
+    if (q >= end) return nullptr;
   }
-  return nullptr;
 }
 
 const char16_t* TREOptimizer::NextStart(const TRegExp& re, const char16_t* p) {
