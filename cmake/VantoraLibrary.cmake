@@ -23,16 +23,31 @@ endfunction()
 function(vantora_test_folder folder)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/test_*.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/support_*.cpp)
+  set(test_definitions
+    VANTORA_FIXTURES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
+    VANTORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    VANTORA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  # The folder's shared test helpers are compiled once, as objects linked into
+  # every test program of the folder (objects, not an archive, so that helpers
+  # registering tests or environments are never dropped by the linker).
+  set(support_target "")
+  if(support)
+    set(support_target ${folder}_test_support)
+    add_library(${support_target} OBJECT ${support})
+    target_include_directories(${support_target} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+    target_link_libraries(${support_target} PUBLIC ${ARGN} GTest::gmock GTest::gtest Threads::Threads)
+    target_compile_definitions(${support_target} PRIVATE ${test_definitions})
+  endif()
   foreach(test_src ${tests})
     get_filename_component(stem ${test_src} NAME_WE)
     set(target ${folder}_${stem})
-    add_executable(${target} ${test_src} ${support})
+    add_executable(${target} ${test_src})
+    if(support_target)
+      target_sources(${target} PRIVATE $<TARGET_OBJECTS:${support_target}>)
+    endif()
     target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${target} PRIVATE ${ARGN} GTest::gmock GTest::gtest_main Threads::Threads)
-    target_compile_definitions(${target} PRIVATE
-      VANTORA_FIXTURES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
-      VANTORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-      VANTORA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    target_compile_definitions(${target} PRIVATE ${test_definitions})
     gtest_discover_tests(${target}
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
