@@ -56,16 +56,19 @@ enum TREMarkerKind : std::uint8_t {
   mkAtomic, mkAhead, mkAheadNot, mkBehind, mkBehindNot, mkPossessive,
 };
 
+// 48 bytes: entries are the main memory cost of a search.
 struct TREEntry {
   TREEntryKind Kind = ekResume;
-  std::uint8_t Sub = 0;      // marker kind; condition flag
+  std::uint8_t Sub = 0;      // marker kind
   bool Flag = false;
+  int Num = 0;
   const TRENFAState* State = nullptr;
-  const TRENFAState* Cond = nullptr;  // markers of a condition: the nkIfMatch state
   const char16_t* P = nullptr;
   const char16_t* P2 = nullptr;
-  const char16_t* P3 = nullptr;
-  int Num = 0;
+  union {
+    const char16_t* P3 = nullptr;
+    const TRENFAState* Cond;  // markers of a condition: the nkIfMatch state
+  };
   int A = 0;                 // markers: index of the previous marker
   int B = 0;                 // markers: look-behind distance tried (code points)
 };

@@ -153,7 +153,9 @@ bool TREMatchState::ResumeLazyRange(TREEntry e, const TRENFAState*& next) {
       continue;
     }
     ++e.A;
-    const bool seen = MemoSeen(e.State, 6, q);
+    // With a sweep the interval alone remembers the positions (forgetting
+    // is always safe for a memo: it only costs time).
+    const bool seen = sweep ? false : MemoSeen(e.State, 6, q);
     if (sweep) {
       if (sweep->SweepLo && e.P == sweep->SweepHi)
         sweep->SweepHi = q;
