@@ -7,6 +7,7 @@
 #include <iconv.h>
 
 #include <array>
+#include <cstring>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -186,13 +187,34 @@ char16_t DecodeCp932(std::string_view s, std::size_t& i, const Cp932Tables& t) {
   return c == kNone ? char16_t{u'?'} : c;
 }
 
+// The length of the run of ASCII bytes (< 0x80) at the start of `s`, read
+// eight bytes at a time.
+std::size_t AsciiRun(const char* s, std::size_t n) {
+  std::size_t i = 0;
+  while (i + 8 <= n) {
+    std::uint64_t word;
+    std::memcpy(&word, s + i, 8);
+    if (word & 0x8080808080808080ULL) break;
+    i += 8;
+  }
+  while (i < n && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
+}
+
 }  // namespace
 
 std::u16string Cp932ToUtf16(std::string_view cp932) {
   const Cp932Tables& t = Tables();
-  std::u16string out;
-  out.reserve(cp932.size());
-  for (std::size_t i = 0; i < cp932.size();) out += DecodeCp932(cp932, i, t);
+  std::u16string out(cp932.size(), u'\0');  // never more units than bytes
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < cp932.size();) {
+    // ASCII runs widen as they are (CP932 keeps 0x00..0x7F).
+    const std::size_t run = AsciiRun(cp932.data() + i, cp932.size() - i);
+    for (std::size_t k = 0; k < run; ++k) out[n++] = static_cast<unsigned char>(cp932[i + k]);
+    i += run;
+    if (i < cp932.size()) out[n++] = DecodeCp932(cp932, i, t);
+  }
+  out.resize(n);
   return out;
 }
 
@@ -257,11 +279,12 @@ std::string Utf8ToCp932(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
-    const unsigned char b = static_cast<unsigned char>(utf8[i]);
-    if (b < 0x80) {  // ASCII fast path (CP932 keeps 0x00..0x7F)
-      out += static_cast<char>(b);
-      ++i;
-      continue;
+    // ASCII runs are copied as they are (CP932 keeps 0x00..0x7F).
+    const std::size_t j = i + AsciiRun(utf8.data() + i, utf8.size() - i);
+    if (j > i) {
+      out.append(utf8.data() + i, j - i);
+      i = j;
+      if (i >= utf8.size()) break;
     }
     const std::int32_t cp = DecodeUtf8(utf8, i);
     if (cp < 0)

@@ -41,9 +41,26 @@ bool MatchesAt(std::string_view text, std::size_t i, std::string_view what, bool
   return true;
 }
 
+// Whether byte index `i` starts a character, found by looking backwards only:
+// the byte before a run of first-byte-range bytes always ends a character
+// (a single byte, or a second byte), so the run pairs up from its start and
+// `i` is a boundary exactly when the run before it has even length. `from`
+// is a known boundary at or before `i`.
+bool IsCharStart(std::string_view text, std::size_t from, std::size_t i) {
+  std::size_t run = 0;
+  while (i - run > from && IsSjisLeadByte(Byte(text, i - run - 1))) ++run;
+  return run % 2 == 0;
+}
+
 std::size_t Find(std::string_view text, std::string_view what, std::size_t from,
                  bool ignoreCase) {
-  if (what.empty()) return kNpos;
+  if (what.empty() || from >= text.size()) return kNpos;
+  if (!ignoreCase) {
+    // Byte search for candidates, each checked for a character start.
+    for (std::size_t i = text.find(what, from); i != kNpos; i = text.find(what, i + 1))
+      if (IsCharStart(text, from, i)) return i;
+    return kNpos;
+  }
   const unsigned char first = Byte(what, 0);
   const unsigned char firstFolded = FoldAscii(first);
   for (std::size_t i = from; i < text.size(); i += CharLength(text, i)) {
@@ -126,12 +143,14 @@ std::string NormalizeWidth(std::string_view text) {
   return out;
 }
 
-std::string Trim(std::string_view text) {
+std::string_view TrimView(std::string_view text) {
   std::size_t b = 0, e = text.size();
   while (b < e && Byte(text, b) <= 0x20) ++b;
   while (e > b && Byte(text, e - 1) <= 0x20) --e;
-  return std::string(text.substr(b, e - b));
+  return text.substr(b, e - b);
 }
+
+std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 std::size_t FindText(std::string_view text, std::string_view what, std::size_t from) {
   return Find(text, what, from, false);

@@ -30,6 +30,8 @@ std::string NormalizeWidth(std::string_view text);
 
 // Removes leading and trailing bytes <= 0x20 (a full-width space stays).
 std::string Trim(std::string_view text);
+// The same as a view into `text` (no copy).
+std::string_view TrimView(std::string_view text);
 
 // The byte index of the first occurrence of `what` in `text` at or after
 // byte index `from` (a character boundary), or npos. An empty `what` is never

@@ -1,14 +1,113 @@
-// The sector listing crawl.
+// The sector listing crawl: the search page of one sector, its hit count,
+// the quote page addresses it links to, and a record per company.
+#include <string>
+
+#include "common/Charset.h"
+#include "common/SiteConfig.h"
+#include "common/TextUtil.h"
 #include "worker/Job.h"
 #include "worker/JobInternal.h"
+#include "worker/Search.h"
 
 namespace vantora {
+namespace {
 
-void CrawlSector(const std::string& /*sectorCode*/) {
+// The root line: its trimmed text begins with "<di" (case matters) and it
+// contains id="root". Checked on the UTF-8 line; both texts are ASCII, which
+// UTF-8 never hides inside a longer character.
+bool IsRootLine(const std::string& line) {
+  const std::string t = Trim(line);
+  return t.compare(0, 3, "<di") == 0 && t.find("id=\"root\"") != std::string::npos;
+}
+
+// A decimal integer of digits only, or 0 when the text is not one (or does
+// not fit in 32 bits).
+std::int32_t ReadCount(const std::string& text) {
+  if (text.empty() || text.size() > 10) return 0;
+  long long value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return 0;
+    value = value * 10 + (c - '0');
+  }
+  return value > 2147483647LL ? 0 : static_cast<std::int32_t>(value);
+}
+
+}  // namespace
+
+void CrawlSector(const std::string& sectorCode) {
+  static const std::string kHitPattern = detail::Sjis("<!-- -->[0-9]+<!-- -->件中</p>");
+  static const std::string kHitUnit = detail::Sjis("件中");
   JobState& job = Job();
+
+  // 1-4. The listing page.
   job.itemTotal = 0;
   job.itemCountDone = 0;
-  SyncShowStatus();
+  detail::FetchToScratch(QuoteSiteBase() + "/search/qi/?ids=" + sectorCode);
+  StringList lines;
+  StringList addresses;
+  Pause(500);
+  lines = detail::LoadScratchLines();
+
+  // 5. Hit count, from the first root line only.
+  detail::NotifyCrawl("hit-count");
+  for (const std::string& line : lines) {
+    if (IsRootLine(line)) {
+      const std::string t = Utf8ToCp932(Trim(line));
+      const std::string m = detail::SearchFirst(kHitPattern, Cp932ToUtf16(t));
+      if (!m.empty()) {
+        std::string value = Trim(StripTags(m));
+        value = RemoveTextIgnoreCase(value, kHitUnit);
+        value = RemoveTextIgnoreCase(value, "<!-- -->");
+        job.itemTotal = ReadCount(Trim(value));
+      }
+      break;
+    }
+    if (detail::Terminated()) break;
+  }
+
+  // 6. Nothing to process.
+  if (job.itemTotal < 1 || detail::Terminated()) {
+    SyncShowStatus();
+    return;
+  }
+
+  // 7. Harvest the quote page addresses of the root line. Stock codes may
+  // carry letters (130A): a digit, then digits or letters, any one
+  // character, the market letter.
+  const std::string prefix = QuotePagePrefix();
+  const std::string pattern = "<a href=\"" + prefix + "[0-9][0-9A-Z]*.[A-Z]\"";
+  detail::NotifyCrawl("harvest");
+  for (const std::string& line : lines) {
+    if (IsRootLine(line)) {
+      const std::string t = Utf8ToCp932(Trim(line));
+      detail::SearchAll(pattern, Cp932ToUtf16(t), [&](const std::string& match) {
+        std::string a = RemoveTextIgnoreCase(match, "<a href=\"");
+        a = RemoveTextIgnoreCase(a, "\"");
+        bool known = false;
+        for (const std::string& seen : addresses)
+          if (SameTextIgnoreCase(seen, a)) {
+            known = true;
+            break;
+          }
+        if (!known) addresses.push_back(a);
+        return true;
+      });
+      break;
+    }
+    if (detail::Terminated()) break;
+  }
+
+  // 8. One record per address, at most the hit count.
+  if (addresses.empty() || detail::Terminated()) return;
+  for (const std::string& address : addresses) {
+    ClearFieldSlots();
+    ++job.itemCountDone;
+    SyncShowStatus();
+    ReadCompanyProfile(address);
+    if (!detail::WriteRecordLine()) return;
+    detail::RecordWritten();
+    if (job.itemCountDone >= job.itemTotal || detail::Terminated()) return;
+  }
 }
 
 }  // namespace vantora

@@ -65,7 +65,7 @@ void RunOnGui(const std::function<void()>& method) {
   TThread::Synchronize(method);
 }
 
-void CodeModeLoop(JobHost& host, const JobInputs& in, StringList& work) {
+void CodeModeLoop(const JobInputs& in, StringList& work) {
   JobState& job = g_job;
   job.itemTotal = 0;
   job.itemCountDone = 0;
@@ -85,7 +85,7 @@ void CodeModeLoop(JobHost& host, const JobInputs& in, StringList& work) {
     job.fieldSlots[0] = code;
     ReadCompanyProfile(prefix + code);
     if (!detail::WriteRecordLine()) break;
-    host.ResultCode().store(kResultRecordsWritten);
+    detail::RecordWritten();
     ++job.itemCountDone;
     SyncShowStatus();
     if (detail::Terminated()) break;
@@ -232,7 +232,7 @@ void RunJob(JobHost& host) {
   if (!WriteLine(g_run.out, HeaderLine())) {
     g_run.outputFailed = true;
   } else if (in.codeMode) {
-    CodeModeLoop(host, in, work);
+    CodeModeLoop(in, work);
   } else {
     SectorModeLoop(in);
   }
@@ -265,6 +265,10 @@ bool WriteRecordLine() {
   return true;
 }
 
+void RecordWritten() {
+  if (g_run.host != nullptr) g_run.host->ResultCode().store(kResultRecordsWritten);
+}
+
 void FetchToScratch(const std::string& address) {
   ++g_run.downloadsAttempted;
   if (DownloadToFile(address, JobScratchFilePath())) ++g_run.downloadsAnswered;
@@ -285,6 +289,25 @@ StringList LoadScratchLines() {
   }
   if (start < data.size()) lines.emplace_back(data, start);
   return lines;
+}
+
+namespace {
+std::mutex g_observerMutex;
+std::function<void(const std::string&)> g_crawlObserver;
+}  // namespace
+
+void SetCrawlObserver(std::function<void(const std::string& phase)> observer) {
+  std::lock_guard lock(g_observerMutex);
+  g_crawlObserver = std::move(observer);
+}
+
+void NotifyCrawl(const char* phase) {
+  std::function<void(const std::string&)> observer;
+  {
+    std::lock_guard lock(g_observerMutex);
+    observer = g_crawlObserver;
+  }
+  if (observer) observer(phase);
 }
 
 std::string Sjis(std::string_view utf8) { return Utf8ToCp932(utf8); }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/TextUtil.h"
 #include "worker/JobHost.h"
 
 namespace vantora {
@@ -67,6 +68,11 @@ void RunJob(JobHost& host);
 
 // Fills field slots 0..21 from the profile page of `quoteAddress`.
 void ReadCompanyProfile(const std::string& quoteAddress);
+
+// The extraction's work on a page already read: `lines` are the page's
+// lines as stored (UTF-8); fills slots 1..20 as found. ReadCompanyProfile is
+// the download, this, and slots 21 and 0. (The benchmark times this part.)
+void ExtractProfilePage(const StringList& lines);
 
 // The profile label table: position + 5 of the first label equal to `label`
 // (ASCII letters compared without regard to case), 5..17; -1 when none.

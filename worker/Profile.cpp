@@ -1,27 +1,172 @@
 // The company profile extraction: one profile page into field slots 0..21.
+// The page is joined from its trimmed lines (UTF-8 to Shift-JIS), cut at
+// every "</tr>", and each piece is tried for the update time, the two
+// descriptive texts, the price board (name, price, change) and the profile
+// table rows; a later piece that yields a value overwrites an earlier one.
 #include <string>
+#include <string_view>
 
+#include "common/Charset.h"
 #include "common/SiteConfig.h"
 #include "common/TextUtil.h"
-#include "common/Charset.h"
 #include "worker/Job.h"
 #include "worker/JobInternal.h"
+#include "worker/Search.h"
 
 namespace vantora {
+namespace {
+
+constexpr int kAddressSlot = 5;
+constexpr int kLastLabelSlot = 17;  // 平均年収: the scan of pieces ends after it
+constexpr std::size_t kPostalBytes = 10;
+
+// The texts of the extraction, in Shift-JIS, built once.
+struct ProfileTexts {
+  std::string updatePattern = detail::Sjis("最終更新日：<time>(.*?)</time>");
+  std::string updateLabel = detail::Sjis("最終更新日：");
+  std::string featurePattern = detail::Sjis("特色</h2>(.+?)</p></section>");
+  std::string featureHead = detail::Sjis("特色</h2>");
+  std::string featureMark = detail::Sjis("【特色】");
+  std::string businessPattern = detail::Sjis("連結事業</h2>(.+?)</p></section>");
+  std::string businessHead = detail::Sjis("連結事業</h2>");
+  std::string businessMark = detail::Sjis("【連結事業】");
+  std::string namePattern = "<h2 class=\"_BasePriceBoard__name_(.+?)</h2></div>";
+  std::string pricePattern = "<span class=\"_StyledNumber__value_(.+?)</span></span></span>";
+  std::string change = detail::Sjis("前日比");
+  std::string routeLink = detail::Sjis("Vantora!路線情報で確認");
+  std::string addressLabel = detail::Sjis("本社所在地");
+  struct Form {
+    std::string abbreviated, full;
+  };
+  Form forms[4] = {
+      {detail::Sjis("(株)"), detail::Sjis("株式会社")},
+      {detail::Sjis("(有)"), detail::Sjis("有限会社")},
+      {detail::Sjis("(同)"), detail::Sjis("合同会社")},
+      {detail::Sjis("(合)"), detail::Sjis("合同会社")},
+  };
+};
+
+const ProfileTexts& Texts() {
+  static const ProfileTexts texts;
+  return texts;
+}
+
+// The text from byte index `from` to the end (empty past the end).
+std::string From(const std::string& text, std::size_t from) {
+  return from < text.size() ? text.substr(from) : std::string();
+}
+
+// Splits an address value after its postal part: the first 10 bytes, cut
+// one byte earlier when the 10th byte would be the first byte of a
+// double-byte character, so that no character is split.
+std::size_t PostalCut(const std::string& value) { return SafeCutLength(value, kPostalBytes); }
+
+// Steps a to h on one piece. Returns true when the piece was the 平均年収 row,
+// which ends the scan.
+bool ExtractPiece(std::string_view piece) {
+  const ProfileTexts& t = Texts();
+  auto& slots = Job().fieldSlots;
+  const std::string_view p = TrimView(piece);
+  // The subject of the five searches, converted once for all of them.
+  const std::u16string subject = Cp932ToUtf16(p);
+
+  // a. Update time.
+  if (std::string m = detail::SearchFirst(t.updatePattern, subject); !m.empty()) {
+    slots[20] = RemoveTextIgnoreCase(Trim(StripTags(m)), t.updateLabel);
+  }
+  // b. Feature text.
+  if (std::string m = detail::SearchFirst(t.featurePattern, subject); !m.empty()) {
+    m = Trim(StripTags(RemoveTextIgnoreCase(m, t.featureHead)));
+    slots[2] = RemoveTextIgnoreCase(m, t.featureMark);
+  }
+  // c. Business text.
+  if (std::string m = detail::SearchFirst(t.businessPattern, subject); !m.empty()) {
+    m = Trim(StripTags(RemoveTextIgnoreCase(m, t.businessHead)));
+    slots[3] = RemoveTextIgnoreCase(m, t.businessMark);
+  }
+  // d. Company name, its legal form written out in full.
+  if (std::string m = detail::SearchFirst(t.namePattern, subject); !m.empty()) {
+    m = Trim(StripTags(m));
+    for (const auto& form : t.forms) m = ReplaceTextIgnoreCase(m, form.abbreviated, form.full);
+    slots[1] = m;
+  }
+  // e. Share price (thousands separators stay).
+  if (std::string m = detail::SearchFirst(t.pricePattern, subject); !m.empty()) {
+    slots[18] = Trim(StripTags(m));
+  }
+  // f. Change from the previous day.
+  if (const std::size_t at = FindText(p, t.change); at != std::string::npos) {
+    const std::string_view rest = p.substr(at);
+    if (const std::size_t end = FindText(rest, "</dd>"); end != std::string::npos) {
+      slots[19] = Trim(RemoveTextIgnoreCase(Trim(StripTags(rest.substr(0, end))), t.change));
+    }
+  }
+  // g. A profile table row: label in the header cell, value after it.
+  if (p.compare(0, 3, "<tr") == 0) {
+    const std::size_t k = FindText(p, "</th>");
+    if (k == std::string::npos) return false;
+    const int slot = ProfileLabelSlot(Trim(StripTags(p.substr(0, k))));
+    if (slot < 0) return false;
+    std::string value = Trim(StripTags(p.substr(k)));
+    if (slot == kAddressSlot) {
+      value = NormalizeWidth(RemoveTextIgnoreCase(value, t.routeLink));
+      const std::size_t cut = PostalCut(value);
+      slots[4] = value.substr(0, cut);
+      value = From(value, cut);
+    }
+    slots[static_cast<std::size_t>(slot)] = Trim(value);
+    return slot == kLastLabelSlot;
+  }
+  // h. The address row as the first row of its table: the piece begins with
+  // the markup before the row.
+  if (const std::size_t tr = FindText(p, "<tr"); tr != std::string::npos) {
+    const std::string_view rest = p.substr(tr);
+    const std::size_t li = FindText(rest, "</li>");
+    if (FindText(rest, t.addressLabel) != std::string::npos && li != std::string::npos) {
+      std::string q = Trim(StripTags(rest.substr(0, li)));
+      q = NormalizeWidth(RemoveTextIgnoreCase(q, t.addressLabel));
+      const std::size_t cut = PostalCut(q);
+      slots[4] = Trim(q.substr(0, cut));
+      slots[5] = Trim(From(q, cut));
+    }
+  }
+  return false;
+}
+
+}  // namespace
 
 int ProfileLabelSlot(const std::string& label) {
-  static const char* const kLabelsUtf8[] = {
-      "本社所在地", "業種分類", "英文社名", "代表者名", "設立年月日", "市場名", "上場年月日",
-      "決算",       "単元株数", "従業員数（単独）", "従業員数（連結）", "平均年齢", "平均年収",
-  };
   static const StringList kLabels = [] {
     StringList labels;
-    for (const char* l : kLabelsUtf8) labels.push_back(detail::Sjis(l));
+    for (const char* l : {"本社所在地", "業種分類", "英文社名", "代表者名", "設立年月日", "市場名",
+                          "上場年月日", "決算", "単元株数", "従業員数（単独）", "従業員数（連結）",
+                          "平均年齢", "平均年収"})
+      labels.push_back(detail::Sjis(l));
     return labels;
   }();
   for (std::size_t i = 0; i < kLabels.size(); ++i)
     if (SameTextIgnoreCase(kLabels[i], label)) return static_cast<int>(i) + 5;
   return -1;
+}
+
+void ExtractProfilePage(const StringList& lines) {
+  // 5. The page text: the lines trimmed, in Shift-JIS, joined.
+  std::string page;
+  std::size_t bytes = 0;
+  for (const std::string& line : lines) bytes += line.size();
+  page.reserve(bytes);  // Shift-JIS is never longer than the UTF-8 it comes from
+  for (const std::string& line : lines) {
+    page += Utf8ToCp932(TrimView(line));
+    if (detail::Terminated()) break;
+  }
+  if (page.empty()) return;
+  // 7-8. The pieces between "</tr>" markers.
+  StringList pieces;
+  SplitText(page, "</tr>", pieces);
+  for (const std::string& piece : pieces) {
+    if (ExtractPiece(piece)) break;
+    if (detail::Terminated()) break;
+  }
 }
 
 void ReadCompanyProfile(const std::string& quoteAddress) {
@@ -31,21 +176,12 @@ void ReadCompanyProfile(const std::string& quoteAddress) {
   StringList lines;
   Pause(1000);
   lines = detail::LoadScratchLines();
+  ExtractProfilePage(lines);
 
-  std::string page;
-  for (const std::string& line : lines) {
-    page += Utf8ToCp932(Trim(line));
-    if (detail::Terminated()) break;
-  }
-
-  if (!page.empty()) {
-    // The page pieces and their values: added with the extraction.
-  }
-
+  // 9-10. The address read, and the stock code taken from the quote address.
   slots[21] = profileAddress;
   std::string code = RemoveTextIgnoreCase(quoteAddress, QuotePagePrefix());
-  const std::size_t dot = FindText(code, ".");
-  if (dot != std::string::npos) code.resize(dot);
+  if (const std::size_t dot = FindText(code, "."); dot != std::string::npos) code.resize(dot);
   slots[0] = Trim(code);
 }
 

@@ -93,6 +93,52 @@ TEST(FindText, StartsOnlyOnCharacterBoundaries) {
   EXPECT_EQ(FindText("a.b.c", ".", 2), 3u);
 }
 
+TEST(FindText, ResynchronisesThroughRunsOfFirstByteRangeBytes) {
+  // 亜 is 0x88 0x9F: both bytes lie in the first-byte range. 0x8A 0x41 is a
+  // character whose second byte is 'A'.
+  const std::string a = S("亜亜");
+  EXPECT_EQ(FindText(a + "\x8A" "A", "A"), std::string::npos);
+  EXPECT_EQ(FindText(a + "A", "A"), 4u);
+  EXPECT_EQ(FindText(a + "\x8A" "AA", "A"), 6u);
+  EXPECT_EQ(FindText("x" + a + "\x8A" "A", "A", 1), std::string::npos);
+}
+
+TEST(FindText, AgreesWithAForwardWalkOnRandomText) {
+  // Random mixes of ASCII, half-width katakana and double-byte characters
+  // (some with an ASCII second byte); every byte value is searched for.
+  std::uint32_t state = 12345;
+  auto next = [&state](std::uint32_t range) {
+    state = state * 1103515245u + 12345u;
+    return (state >> 8) % range;
+  };
+  const unsigned char seconds[] = {0x40, 0x41, 0x5C, 0x61, 0x7E, 0x80, 0x88, 0x9F, 0xE0, 0xFC};
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int k = 0; k < 40; ++k) {
+      switch (next(4)) {
+        case 0: text += static_cast<char>(0x20 + next(0x5F)); break;
+        case 1: text += static_cast<char>(0xA1 + next(0x3F)); break;
+        default:
+          text += static_cast<char>(next(2) ? 0x81 + next(0x1F) : 0xE0 + next(0x1D));
+          text += static_cast<char>(seconds[next(sizeof seconds)]);
+      }
+    }
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); i += (IsSjisLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ? 2 : 1)
+      starts.push_back(i);
+    for (int b = 0x20; b < 0x100; ++b) {
+      const std::string needle(1, static_cast<char>(b));
+      std::size_t expected = std::string::npos;
+      for (std::size_t i : starts)
+        if (text[i] == needle[0]) {
+          expected = i;
+          break;
+        }
+      ASSERT_EQ(FindText(text, needle), expected) << "round " << round << " byte " << b;
+    }
+  }
+}
+
 TEST(ReplaceText, IgnoresCaseOfAsciiLettersAndSkipsSecondBytes) {
   EXPECT_EQ(ReplaceTextIgnoreCase(S("A(株)b(株)"), S("(株)"), S("株式会社")),
             S("A株式会社b株式会社"));
