@@ -302,9 +302,9 @@ struct TREParser::Impl {
 
   int Relative(int n) {
     // -n: n groups back from the last opened; +n: n groups ahead.
-    int abs = n < 0 ? GroupCounter + n + 1 : GroupCounter + n;
-    if (abs <= 0 || n == 0) Lex.ErrorValue(sInvalidGroupNumber, n);
-    return abs;
+    const long long abs = n < 0 ? static_cast<long long>(GroupCounter) + n + 1 : static_cast<long long>(GroupCounter) + n;
+    if (abs <= 0 || abs > 0x7FFFFFFF || n == 0) Lex.ErrorValue(sInvalidGroupNumber, n);
+    return static_cast<int>(abs);
   }
 
   TREBinCode* Call(int number, const std::u16string& name) {
