@@ -49,6 +49,11 @@ TEST_F(CliProcessTest, SectorModeFetchesAndWritesAsTheWindow) {
     EXPECT_EQ(cli, WindowJobBytes(Base(server_), false, "", positions, dir_, &resultCode)) << sectors;
     EXPECT_EQ(cliTargets, Targets(server_)) << sectors << ": the same pages in the same order";
     EXPECT_EQ(run.exitCode, ExitCodeOf(resultCode)) << sectors << "\n" << run.err;
+    if (sectors == "0050,16") {
+      EXPECT_EQ(run.exitCode, 0) << run.err;
+      EXPECT_EQ(CrLfLines(cli).size(), 6u) << "three companies of 0050 and two of 3700";
+    }
+    if (sectors == "1") EXPECT_EQ(run.exitCode, 1) << "a sector without a listing finds nothing";
   }
 }
 
@@ -64,6 +69,11 @@ TEST_F(CliProcessTest, DemoRunsOnTheBundledSite) {
   EXPECT_EQ(lines[2].rfind("\"7203\",", 0), 0u);
   EXPECT_NE(lines[2].find("/quote/7203/profile\""), std::string::npos) << Cp932ToUtf8(lines[2]);
   EXPECT_EQ(lines[2].find("127.0.0.1:1/"), std::string::npos);
+  // Values from the bundled pages, company forms written out in full.
+  EXPECT_NE(lines[1].find(Utf8ToCp932("\"株式会社極洋\"")), std::string::npos) << Cp932ToUtf8(lines[1]);
+  EXPECT_NE(lines[2].find(Utf8ToCp932("\"トヨタ自動車株式会社\"")), std::string::npos) << Cp932ToUtf8(lines[2]);
+  EXPECT_NE(lines[2].find(Utf8ToCp932("\"〒471-8571\",\"愛知県豊田市トヨタ町1\"")), std::string::npos)
+      << Cp932ToUtf8(lines[2]);
   EXPECT_TRUE(server_.Requests().empty()) << "nothing reaches other servers";
 }
 
