@@ -53,7 +53,9 @@ TEST_F(CliProcessTest, SectorModeFetchesAndWritesAsTheWindow) {
       EXPECT_EQ(run.exitCode, 0) << run.err;
       EXPECT_EQ(CrLfLines(cli).size(), 6u) << "three companies of 0050 and two of 3700";
     }
-    if (sectors == "1") EXPECT_EQ(run.exitCode, 1) << "a sector without a listing finds nothing";
+    if (sectors == "1") {
+      EXPECT_EQ(run.exitCode, 1) << "a sector without a listing finds nothing";
+    }
   }
 }
 
