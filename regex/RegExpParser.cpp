@@ -207,6 +207,16 @@ struct TREParser::Impl {
 
   // With the current token a character: whether a quantifier follows it.
   bool IsQuantifierAhead() {
+    // Fast answer in plain text without extended mode: the next token starts
+    // at the cursor, so only * + ? { can begin a quantifier; ( and \ may
+    // begin a skipped comment or \Q\E and take the full look-ahead.
+    const TRELexRec& st = Lex.State();
+    if (st.Context == ctNormal && !st.Options.Contains(roExtended)) {
+      const std::u16string& pat = Lex.Pattern();
+      if (st.Pos >= pat.size()) return false;
+      const char16_t c = pat[st.Pos];
+      if (c != u'*' && c != u'+' && c != u'?' && c != u'{' && c != u'(' && c != u'\\') return false;
+    }
     TRELexRec save = Lex.Save();
     bool q = IsQuantifier(Lex.GetToken());
     Lex.Restore(save);
