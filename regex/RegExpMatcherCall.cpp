@@ -8,7 +8,8 @@
 // before the call, and execution goes on after the call. Pushing and popping
 // frames are undo entries, so backtracking into or out of a call restores
 // the call stack. A call of a group that is already being called at the same
-// position fails (it could only recurse without end).
+// position fails (it could only recurse without end), and so does a call
+// beyond 20,000 nested calls (each frame holds a copy of the captures).
 //
 // Verbs act when backtracking reaches them (ekVerb entries): PRUNE ends the
 // attempt, SKIP ends it and moves the next start to where the verb was met
