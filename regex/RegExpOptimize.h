@@ -24,15 +24,23 @@
 //                       give way to lcmAnchor when a literal of 2+ units
 //                       lies at a bounded distance on the path every match
 //                       takes.
-//   SetupPreMatchStrings for lcmNone/lcmHasLead/lcmMap/lcmAnchor: literals
+//   SetupPreMatchStrings for lcmNone/lcmHasLead/lcmMap/lcmAnchor, and for
+//                       lcmFirstLiteral with a one-unit lead: literals
 //                       every match must contain (path literals; the last
 //                       one before the end is the tail, pmTail; else the
 //                       longest, pmExitst; else one per branch of the first
 //                       branching, pmBranch). They are existence tests only:
 //                       the range end is never lowered (a look-ahead or an
 //                       end anchor after the tail literal reads beyond it).
+//   SetupRunSkip        a failed attempt of a program that starts with a
+//                       possessive unbounded one-character loop resumes the
+//                       scan after the loop's run (see FRunLeaf).
+//   SetupStartAsserts   assertions before anything else on the entry path
+//                       (\b of \b\w+) are tested at each candidate.
 // Programs with backtracking verbs or callouts get no strategy (lcmNone,
 // pmNone): which start positions are attempted is observable there.
+// lcmLineTop tries every position after a line break (also between two
+// breaks, where ^ matches an empty line).
 //
 // Search (per Match): Begin applies the pre-match filter and returns false
 // when no match can exist; NextStart(p) returns the first candidate start at
