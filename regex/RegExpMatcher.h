@@ -125,6 +125,7 @@ struct TREMatchState {
   bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
   bool HasLoops = false;
   std::vector<bool> LoopCounted;  // by loop index: the count decides the outcome
+  std::vector<int> MemoBit;       // by loop index: its bit in memo keys, -1 = counted
   // General loops whose body is one leaf that repeats exactly: the nkLoop
   // state -> the body's state. They run as fast loops (no per-iteration
   // entries), greedy, possessive or reluctant.

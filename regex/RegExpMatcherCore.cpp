@@ -84,7 +84,13 @@ void TREMatchState::Prepare() {
       if (dynamic_cast<const TREGlobalPosCode*>(s->Code)) memo = false;
     }
   }
-  if (LoopCount > 32) memo = false;
+  // Only unbounded loops take part in memo keys (a counted loop stops the
+  // memo while it runs); each gets one bit of the key, 32 at most.
+  MemoBit.assign(static_cast<std::size_t>(LoopCount), -1);
+  int bits = 0;
+  for (int i = 0; i < LoopCount; ++i)
+    if (!LoopCounted[static_cast<std::size_t>(i)]) MemoBit[static_cast<std::size_t>(i)] = bits++;
+  if (bits > 32) memo = false;
   LeafLoops.clear();
   for (int i = 0; i < n; ++i) {
     for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
@@ -435,8 +441,9 @@ bool TREMatchState::MemoContext(std::uint64_t& active) const {
   active = 0;
   for (int i = 0; i < LoopCount; ++i) {
     if (!Loops[static_cast<std::size_t>(i)].Active) continue;
-    if (LoopCounted[static_cast<std::size_t>(i)]) return false;
-    active |= 1ull << i;
+    const int bit = MemoBit[static_cast<std::size_t>(i)];
+    if (bit < 0) return false;
+    active |= 1ull << bit;
   }
   return true;
 }
@@ -447,9 +454,10 @@ bool TREMatchState::MemoSeen(const void* key, int action, const char16_t* p) {
   for (int i = 0; i < LoopCount; ++i) {
     const TRELoopState& ls = Loops[static_cast<std::size_t>(i)];
     if (!ls.Active) continue;
-    if (LoopCounted[static_cast<std::size_t>(i)]) return false;
-    active |= 1ull << i;
-    if (ls.Start == p) same |= 1ull << i;
+    const int bit = MemoBit[static_cast<std::size_t>(i)];
+    if (bit < 0) return false;
+    active |= 1ull << bit;
+    if (ls.Start == p) same |= 1ull << bit;
   }
   const std::uint64_t k1 = reinterpret_cast<std::uintptr_t>(key) * 8u + static_cast<unsigned>(action) + 1u;
   const std::uint64_t k2 = static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u;
