@@ -45,8 +45,10 @@ TEST(FailureMemo, PathologicalPatternsEnd) {
   EXPECT_FALSE(re.Exec(as + u"b" + as));
   std::u16string many;  // forty optional groups do not switch the memo off
   for (int i = 0; i < 40; ++i) many += u"(x)?";
-  re.SetExpression(many + u"(a*)*b");
-  EXPECT_FALSE(re.Exec(as + u"cc"));
+  TRegExp plain;  // without start-position optimisation: the matcher alone
+  plain.SetOptimizeKind(opNone);
+  plain.SetExpression(many + u"(a*)*b");
+  EXPECT_FALSE(plain.Exec(as + u"cc"));
   re.SetExpression(u"^(\\w+\\s?)*$");
   EXPECT_FALSE(re.Exec(std::u16string(3000, u'a') + u"!"));
 }
