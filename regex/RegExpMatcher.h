@@ -143,7 +143,9 @@ struct TREMatchState {
   std::vector<TRECallFrame> Calls;
   std::vector<TRECallFrame> SavedFrames;  // frames popped by returns (for undo)
   const char16_t* SkipTo = nullptr;       // next start recorded by (*SKIP)
-  bool Committed = false;                 // (*COMMIT) ended the scan
+  bool Committed = false;                 // (*COMMIT) or the step budget ended the scan
+  bool Budgeted = false;                  // this search has a step budget
+  std::uint64_t Budget = 0;               // steps left
   bool Accepted = false;
   TREFailureMemo Memo;
   TREOptimizer Optimizer;  // start-position strategy (RegExpOptimize.h)

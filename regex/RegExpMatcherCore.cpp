@@ -134,6 +134,13 @@ bool TREMatchState::Match(const char16_t* start) {
     return false;
   }
   Committed = false;
+  // Back-references, calls, conditions on groups, verbs and callouts keep the
+  // memo out, and such patterns can need exponential time (((?1)*a)b on a
+  // run of a). Their searches get a step budget that grows with the range,
+  // far above what a polynomial search needs at that length; when it runs
+  // out the search reports no match instead of running for ever.
+  Budgeted = !MemoAllowed;
+  Budget = 20000ull * static_cast<std::uint64_t>(end - start + 100);
   Running = true;
   struct TRunningGuard {
     bool& Flag;
@@ -208,6 +215,12 @@ bool TREMatchState::Run(int startNumber) {
   const TRENFAState* cur = nullptr;
   if (!Goto(startNumber, cur) && !Backtrack(cur)) return false;
   for (;;) {
+    // Step budget of searches the memo cannot bound (see Match): when it
+    // runs out, the attempt fails and the scan stops.
+    if (Budgeted && --Budget == 0) {
+      Committed = true;
+      return false;
+    }
     const TRENFAState* next = nullptr;
     switch (Enter(cur, next)) {
       case TREStep::Success:

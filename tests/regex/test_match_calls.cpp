@@ -32,6 +32,16 @@ TEST(Calls, CapturesComeBackAfterACallAndRecursionTestsSeeTheCallStack) {
   EXPECT_EQ(AllMatches("(?(R)x|y(?R)?)", "yyx"), R"(@1"y" @2"yx")");
 }
 
+TEST(Calls, ExponentialRecursionEndsWithNoMatch) {
+  // The memo cannot cut inside calls; the step budget ends such a search.
+  TRegExp re;
+  re.SetExpression(u"((?1)*a$?a?)pAA");
+  EXPECT_FALSE(re.Exec(u"A\\aA" + std::u16string(37, u'a')));
+  re.SetExpression(u"(a|b?)*\\1c");  // a back-reference keeps the memo out as well
+  EXPECT_FALSE(re.Exec(std::u16string(5000, u'a')));
+  EXPECT_TRUE(re.Exec(std::u16string(50, u'a') + u"c"));
+}
+
 TEST(Calls, DeepRecursionUsesTheHeap) {
   const std::string s = std::string(5000, '(') + "a" + std::string(5000, ')');
   EXPECT_EQ(AllMatches("^(\\((?1)\\)|a)$", s), "@1\"" + s + "\",\"" + s + "\"");
