@@ -3,8 +3,11 @@
 // match of a TRegExp for assertions.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "regex/RegExpW.h"
 
@@ -20,5 +23,20 @@ std::string Describe(TRegExp& re);
 std::string AllMatches(TRegExp& re, const std::u16string& subject);
 // Same with a fresh object for the pattern and options.
 std::string AllMatches(const std::string& pattern, const std::string& subject, TREOptions options = {});
+
+// One table row of the match tests: a pattern, a subject, and every match
+// with its groups as AllMatches writes them.
+struct MatchRow {
+  const char* Pattern;
+  const char* Subject;
+  const char* Expected;
+};
+
+// Checks each row with a fresh object and default options; a failure names
+// the pattern and the subject.
+template <std::size_t N>
+void ExpectRows(const MatchRow (&rows)[N]) {
+  for (const MatchRow& r : rows) EXPECT_EQ(AllMatches(r.Pattern, r.Subject), r.Expected) << r.Pattern << " on " << r.Subject;
+}
 
 }  // namespace vantora::test

@@ -8,14 +8,8 @@
 namespace vantora::test {
 namespace {
 
-struct TRow {
-  const char* Pattern;
-  const char* Subject;
-  const char* Expected;  // every match with its groups, as AllMatches writes them
-};
-
 TEST(Assertions, LookAroundsAndAtomicGroups) {
-  const TRow rows[] = {
+  const MatchRow rows[] = {
       {"(?!(a)b)\\w", "abac", R"x(@2"b",- @3"a",- @4"c",-)x"},
       {"(?=a(?!b))..", "abac", R"x(@3"ac")x"},
       {"(?>(a+))a", "aaa", R"x(-)x"},
@@ -26,7 +20,7 @@ TEST(Assertions, LookAroundsAndAtomicGroups) {
       {"(?=(\\w))(?=(\\w\\w))\\w", "ab", R"x(@1"a","a","ab")x"},
       {"(?:(?=(a))|b)+", "ab", R"x(@1"","a" @2"b",-)x"},
   };
-  for (const TRow& r : rows) EXPECT_EQ(AllMatches(r.Pattern, r.Subject), r.Expected) << r.Pattern << " on " << r.Subject;
+  ExpectRows(rows);
 }
 
 TEST(Assertions, LookBehindNeverReadsBeforeTheRangeOrInsideAPair) {

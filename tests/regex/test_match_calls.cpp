@@ -8,21 +8,15 @@
 namespace vantora::test {
 namespace {
 
-struct TRow {
-  const char* Pattern;
-  const char* Subject;
-  const char* Expected;  // every match with its groups, as AllMatches writes them
-};
-
 TEST(Calls, RecursionAndSubroutines) {
-  const TRow rows[] = {
+  const MatchRow rows[] = {
       {"a|(?R)b", "b", R"x(-)x"},
       {"(a|b(?1))", "bba", R"x(@1"bba","bba")x"},
       {"(?<p>\\((?:[^()]|(?&p))*\\))", "((a)(b(c)))", R"x(@1"((a)(b(c)))","((a)(b(c)))")x"},
       {"(a)(?1)(?1)", "aaa", R"x(@1"aaa","a")x"},
       {"(?(DEFINE)(?<w>[a-z]+))(?&w)\\s(?&w)", "hello world", R"x(@1"hello world",-)x"},
   };
-  for (const TRow& r : rows) EXPECT_EQ(AllMatches(r.Pattern, r.Subject), r.Expected) << r.Pattern << " on " << r.Subject;
+  ExpectRows(rows);
 }
 
 TEST(Calls, CapturesComeBackAfterACallAndRecursionTestsSeeTheCallStack) {

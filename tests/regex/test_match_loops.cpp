@@ -9,14 +9,8 @@
 namespace vantora::test {
 namespace {
 
-struct TRow {
-  const char* Pattern;
-  const char* Subject;
-  const char* Expected;  // every match with its groups, as AllMatches writes them
-};
-
 TEST(Loops, GreedyLazyPossessiveAndCountedLoops) {
-  const TRow rows[] = {
+  const MatchRow rows[] = {
       {"(ab|a)*?b", "aab", R"x(@1"aab","a")x"},
       {"(?:ab|a)*+b", "aab", R"x(@3"b")x"},
       {"(?:ab|a)*+", "aab", R"x(@1"aab" @4"")x"},
@@ -35,7 +29,7 @@ TEST(Loops, GreedyLazyPossessiveAndCountedLoops) {
       {"((?:a|b)*)c", "ababc", R"x(@1"ababc","abab")x"},
       {"(?:x|(y))+", "xyx", R"x(@1"xyx","y")x"},
   };
-  for (const TRow& r : rows) EXPECT_EQ(AllMatches(r.Pattern, r.Subject), r.Expected) << r.Pattern << " on " << r.Subject;
+  ExpectRows(rows);
 }
 
 TEST(Loops, FoldingOptionsInsideLoops) {

@@ -8,14 +8,8 @@
 namespace vantora::test {
 namespace {
 
-struct TRow {
-  const char* Pattern;
-  const char* Subject;
-  const char* Expected;  // every match with its groups, as AllMatches writes them
-};
-
 TEST(Verbs, BacktrackingControl) {
-  const TRow rows[] = {
+  const MatchRow rows[] = {
       {"a+(*MARK:m)b(*SKIP:m)c|.", "aabx", R"x(@3"b" @4"x")x"},
       {"(?:a(*THEN)b|a(*THEN)c|ad)", "ad ac", R"x(@1"ad" @4"ac")x"},
       {"(?>a(*COMMIT)b)|ac", "ac", R"x(-)x"},
@@ -25,7 +19,7 @@ TEST(Verbs, BacktrackingControl) {
       {"(?:a+(*SKIP)b)+", "aaabaab", R"x(@1"aaabaab")x"},
       {"(a)(*SKIP)(*FAIL)|b", "ab", R"x(@2"b",-)x"},
   };
-  for (const TRow& r : rows) EXPECT_EQ(AllMatches(r.Pattern, r.Subject), r.Expected) << r.Pattern << " on " << r.Subject;
+  ExpectRows(rows);
 }
 
 TEST(Verbs, MarksAndSkipNames) {
