@@ -24,6 +24,20 @@ std::string AllMatches(TRegExp& re, const std::u16string& subject);
 // Same with a fresh object for the pattern and options.
 std::string AllMatches(const std::string& pattern, const std::string& subject, TREOptions options = {});
 
+// One case of the shared match corpus (tests/regex/corpus/match_cases.txt):
+// its line number and its four tab-separated fields as written.
+struct TCorpusCase {
+  int Line = 0;
+  std::string Pattern, Options, Subject, Expected;
+};
+// Every case of the corpus; a malformed line is reported as a test failure.
+std::vector<TCorpusCase> LoadMatchCorpus();
+// The corpus's text escapes: \n \r \t \\ \" and \x{H...} (a code point or a
+// lone surrogate).
+std::u16string CorpusUnescape(const std::string& text);
+// The corpus's option letters (i m n s x w k L); "-" or any other letter adds nothing.
+TREOptions CorpusOptions(const std::string& letters);
+
 // One table row of the match tests: a pattern, a subject, and every match
 // with its groups as AllMatches writes them.
 struct MatchRow {

@@ -14,93 +14,6 @@
 namespace vantora::test {
 namespace {
 
-struct TCase {
-  int Line = 0;
-  std::string Pattern, Options, Subject, Expected;
-};
-
-std::vector<TCase> LoadCorpus() {
-  std::ifstream in(std::string(VANTORA_SOURCE_DIR) + "/tests/regex/corpus/match_cases.txt");
-  std::vector<TCase> cases;
-  std::string line;
-  int n = 0;
-  while (std::getline(in, line)) {
-    ++n;
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> f;
-    std::size_t p = 0;
-    for (;;) {
-      std::size_t t = line.find('\t', p);
-      f.push_back(line.substr(p, t == std::string::npos ? std::string::npos : t - p));
-      if (t == std::string::npos) break;
-      p = t + 1;
-    }
-    if (f.size() != 4) {
-      ADD_FAILURE() << "corpus line " << n << " has " << f.size() << " fields";
-      continue;
-    }
-    cases.push_back({n, f[0], f[1], f[2], f[3]});
-  }
-  return cases;
-}
-
-// Decodes \n \r \t \\ \" and \x{H...} (a code point or a lone surrogate).
-std::u16string Unescape(const std::string& s) {
-  std::u16string out;
-  std::string lit;
-  auto flush = [&] {
-    out += U(lit);
-    lit.clear();
-  };
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '\\' || i + 1 >= s.size()) {
-      lit += s[i];
-      continue;
-    }
-    const char c = s[++i];
-    if (c == 'n') lit += '\n';
-    else if (c == 'r') lit += '\r';
-    else if (c == 't') lit += '\t';
-    else if (c == '\\' || c == '"') lit += c;
-    else if (c == 'x' && i + 1 < s.size() && s[i + 1] == '{') {
-      const std::size_t e = s.find('}', i);
-      unsigned long v = std::stoul(s.substr(i + 2, e - i - 2), nullptr, 16);
-      i = e;
-      flush();
-      if (v >= 0x10000) {
-        v -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (v >> 10));
-        out += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
-      } else {
-        out += static_cast<char16_t>(v);
-      }
-    } else {
-      lit += '\\';
-      lit += c;
-    }
-  }
-  flush();
-  return out;
-}
-
-TREOptions ParseOptions(const std::string& s) {
-  TREOptions o;
-  for (char c : s) {
-    switch (c) {
-      case 'i': o.Include(roIgnoreCase); break;
-      case 'm': o.Include(roMultiLine); break;
-      case 'n': o.Include(roNamedGroupOnly); break;
-      case 's': o.Include(roSingleLine); break;
-      case 'x': o.Include(roExtended); break;
-      case 'w': o.Include(roIgnoreWidth); break;
-      case 'k': o.Include(roIgnoreKana); break;
-      case 'L': o.Include(roDefinedCharClassLegacy); break;
-      default: break;
-    }
-  }
-  return o;
-}
-
 struct TSpan {
   int Start = 0;  // 1-based
   int Length = 0;
@@ -120,7 +33,7 @@ std::vector<TSpan> Spans(const std::string& expected) {
       if (expected[k] == '\\') body += expected[k++];
       body += expected[k];
     }
-    sp.Length = static_cast<int>(Unescape(body).size());
+    sp.Length = static_cast<int>(CorpusUnescape(body).size());
     spans.push_back(sp);
     i = q + body.size() + 2;
   }
@@ -133,12 +46,12 @@ std::string FirstMatch(const std::string& expected) {
 }
 
 TEST(Corpus, EveryCaseThroughEveryEntryPoint) {
-  const std::vector<TCase> cases = LoadCorpus();
+  const std::vector<TCorpusCase> cases = LoadMatchCorpus();
   ASSERT_GT(cases.size(), 250u);
-  for (const TCase& c : cases) {
+  for (const TCorpusCase& c : cases) {
     SCOPED_TRACE("corpus line " + std::to_string(c.Line) + ": " + c.Pattern);
-    const TREOptions options = ParseOptions(c.Options);
-    const std::u16string subject = Unescape(c.Subject);
+    const TREOptions options = CorpusOptions(c.Options);
+    const std::u16string subject = CorpusUnescape(c.Subject);
     try {
       TRegExp re;
       re.SetOptionSet(options);

@@ -21,60 +21,6 @@ using namespace vantora::test;
 
 namespace {
 
-TREOptions ParseOptions(const std::string& letters) {
-  TREOptions o;
-  for (char c : letters) switch (c) {
-      case 'i': o.Include(roIgnoreCase); break;
-      case 'm': o.Include(roMultiLine); break;
-      case 'n': o.Include(roNamedGroupOnly); break;
-      case 's': o.Include(roSingleLine); break;
-      case 'x': o.Include(roExtended); break;
-      case 'w': o.Include(roIgnoreWidth); break;
-      case 'k': o.Include(roIgnoreKana); break;
-      case 'L': o.Include(roDefinedCharClassLegacy); break;
-      default: break;
-    }
-  return o;
-}
-
-// The corpus subject escapes: \n \r \t \\ and \x{H...}.
-std::u16string DecodeSubject(const std::string& text) {
-  std::u16string out;
-  std::string plain;
-  auto flush = [&] {
-    out += U(plain);
-    plain.clear();
-  };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\' || i + 1 >= text.size()) {
-      plain += text[i];
-      continue;
-    }
-    char e = text[++i];
-    if (e == 'n') plain += '\n';
-    else if (e == 'r') plain += '\r';
-    else if (e == 't') plain += '\t';
-    else if (e == '\\') plain += '\\';
-    else if (e == 'x' && i + 1 < text.size() && text[i + 1] == '{') {
-      std::size_t close = text.find('}', i);
-      std::uint32_t c = static_cast<std::uint32_t>(std::stoul(text.substr(i + 2, close - i - 2), nullptr, 16));
-      flush();
-      if (c >= 0x10000) {
-        out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-        out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
-      } else {
-        out += static_cast<char16_t>(c);
-      }
-      i = close;
-    } else {
-      plain += '\\';
-      plain += e;
-    }
-  }
-  flush();
-  return out;
-}
-
 // Everything a caller can observe of the searches: all matches, then an
 // ExecPos window from the second unit with a length limit. Empty when the
 // pattern does not compile.
@@ -174,21 +120,13 @@ class TGenerator {
 }  // namespace
 
 TEST(OptimizeCorpus, SharedCorpusGivesTheSameResultsWithAndWithoutOptimisation) {
-  std::ifstream in(std::string(VANTORA_SOURCE_DIR) + "/tests/regex/corpus/match_cases.txt");
-  ASSERT_TRUE(in.good());
-  std::string line;
   int cases = 0;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::vector<std::string> f;
-    std::stringstream ss(line);
-    for (std::string field; std::getline(ss, field, '\t');) f.push_back(field);
-    if (f.size() < 3) continue;
-    const std::u16string pattern = U(f[0]);
-    const TREOptions options = ParseOptions(f[1] == "-" ? "" : f[1]);
-    const std::u16string subject = DecodeSubject(f[2]);
+  for (const TCorpusCase& c : LoadMatchCorpus()) {
+    const std::u16string pattern = U(c.Pattern);
+    const TREOptions options = CorpusOptions(c.Options);
+    const std::u16string subject = CorpusUnescape(c.Subject);
     EXPECT_EQ(Observe(pattern, options, opBoth, subject), Observe(pattern, options, opNone, subject))
-        << "corpus line: " << line;
+        << "corpus line " << c.Line << ": " << c.Pattern;
     ++cases;
   }
   EXPECT_GT(cases, 200);
