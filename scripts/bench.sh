@@ -13,6 +13,8 @@ FILTER="${1:-.}"
 MIN_TIME="${BENCH_MIN_TIME:-0.3}"
 JOBS="${BENCH_JOBS:-2}"
 
+scripts/setup.sh
+
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DVANTORA_BUILD_BENCH=ON -DVANTORA_BUILD_APP=OFF >/dev/null
 programs=()

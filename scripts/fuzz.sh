@@ -4,10 +4,11 @@
 # from the committed seed corpus. New inputs go to build-fuzz/corpus, not to
 # the committed corpus; findings (crash-*, timeout-*) land in build-fuzz/.
 #   scripts/fuzz.sh [seconds]
-# Needs clang-14 and libclang-rt-14-dev (apt-get install -y clang-14 libclang-rt-14-dev).
+# Installs clang-14 and libclang-rt-14-dev through scripts/setup.sh when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-600}"
+scripts/setup.sh clang-14 libclang-rt-14-dev
 CXX_BIN="$(command -v clang++-14 || command -v clang++)"
 cmake -S tools/fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER="$CXX_BIN" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-fuzz

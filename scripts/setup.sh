@@ -14,7 +14,7 @@ PACKAGES=(
   fonts-noto-cjk
 )
 # Extra packages for optional tasks (screenshots, table generator) are added
-# by the caller: scripts/setup.sh xvfb npm
+# by the caller, e.g. scripts/setup.sh xvfb xauth (npm comes with Node.js)
 PACKAGES+=("$@")
 
 missing=()
