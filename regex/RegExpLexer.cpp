@@ -177,6 +177,37 @@ std::uint32_t TRELex::GetControlCode() {
 }
 
 // After '<', '\'' or '{': the name up to the closing character.
+// The body of a delimited reference or call, after its opening delimiter: an
+// optionally signed group number or a group name, up to `close`. Returns true
+// for a number (S.Number set; `relative` tells whether it carried a sign) and
+// false for a name (S.Name set).
+bool TRELex::ReadDelimitedGroup(char16_t close, bool& relative) {
+  bool neg = false;
+  relative = false;
+  if (!AtEnd() && (Peek() == u'-' || Peek() == u'+')) {
+    relative = true;
+    neg = Peek() == u'-';
+    ++S.Pos;
+  }
+  if (!AtEnd() && IsDigit(Peek())) {
+    int n = GetDigit();
+    if (AtEnd() || Peek() != close) {
+      if (!AtEnd()) ++S.Pos;
+      Error(sNotTerminated);
+    }
+    ++S.Pos;
+    S.Number = neg ? -n : n;
+    return true;
+  }
+  if (relative) Error(sGroupNumberIsEmpty);
+  std::size_t save = S.Pos;
+  while (!AtEnd() && Peek() != close) ++S.Pos;
+  if (AtEnd()) Error(sNotTerminated);
+  S.Pos = save;
+  S.Name = ReadGroupName(close);
+  return false;
+}
+
 std::u16string TRELex::ReadGroupName(char16_t close) {
   std::u16string name;
   while (true) {
@@ -378,31 +409,8 @@ TREToken TRELex::LexEscape() {
       char16_t close = open == u'<' ? u'>' : open == u'\'' ? u'\'' : open == u'{' ? u'}' : 0;
       if (close) {
         ++S.Pos;
-        bool neg = false, rel = false;
-        if (!AtEnd() && (Peek() == u'-' || Peek() == u'+')) {
-          rel = true;
-          neg = Peek() == u'-';
-          ++S.Pos;
-        }
-        if (!AtEnd() && IsDigit(Peek())) {
-          int n = GetDigit();
-          if (AtEnd() || Peek() != close) {
-            if (!AtEnd()) ++S.Pos;
-            Error(sNotTerminated);
-          }
-          ++S.Pos;
-          S.Number = neg ? -n : n;
-          return rel ? tkReferenceRelative : tkReference;
-        }
-        if (rel) Error(sGroupNumberIsEmpty);
-        if (AtEnd()) Error(sNotTerminated);
-        {
-          std::size_t save = S.Pos;
-          while (!AtEnd() && Peek() != close) ++S.Pos;
-          if (AtEnd()) Error(sNotTerminated);
-          S.Pos = save;
-        }
-        S.Name = ReadGroupName(close);
+        bool rel = false;
+        if (ReadDelimitedGroup(close, rel)) return rel ? tkReferenceRelative : tkReference;
         return tkNamedReference;
       }
       bool neg = false, rel = false;
@@ -427,30 +435,8 @@ TREToken TRELex::LexEscape() {
         // Subroutine call.
         char16_t close = open == u'<' ? u'>' : u'\'';
         ++S.Pos;
-        bool sign = false, neg = false;
-        if (!AtEnd() && (Peek() == u'-' || Peek() == u'+')) {
-          sign = true;
-          neg = Peek() == u'-';
-          ++S.Pos;
-        }
-        if (!AtEnd() && IsDigit(Peek())) {
-          int n = GetDigit();
-          if (AtEnd() || Peek() != close) {
-            if (!AtEnd()) ++S.Pos;
-            Error(sNotTerminated);
-          }
-          ++S.Pos;
-          S.Number = neg ? -n : n;
-          return sign ? tkGoSubRelative : tkGoSub;
-        }
-        if (sign) Error(sGroupNumberIsEmpty);
-        {
-          std::size_t save = S.Pos;
-          while (!AtEnd() && Peek() != close) ++S.Pos;
-          if (AtEnd()) Error(sNotTerminated);
-          S.Pos = save;
-        }
-        S.Name = ReadGroupName(close);
+        bool sign = false;
+        if (ReadDelimitedGroup(close, sign)) return sign ? tkGoSubRelative : tkGoSub;
         return tkGoSubName;
       }
       bool brace = open == u'{';

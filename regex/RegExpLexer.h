@@ -102,6 +102,7 @@ class TRELex {
   TREToken LexProperty(bool negative);
   bool LexPosixCharClass(bool& negative, TREPosixClassKind& kind, bool inClass);
   std::u16string ReadGroupName(char16_t close);
+  bool ReadDelimitedGroup(char16_t close, bool& relative);
   int GetDigit();
   std::uint32_t GetOctalDigit();
   std::uint32_t GetHexDigit();
