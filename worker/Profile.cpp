@@ -3,6 +3,7 @@
 // every "</tr>", and each piece is tried for the update time, the two
 // descriptive texts, the price board (name, price, change) and the profile
 // table rows; a later piece that yields a value overwrites an earlier one.
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,7 @@ constexpr std::size_t kPostalBytes = 10;
 // The texts of the extraction, in Shift-JIS, built once.
 struct ProfileTexts {
   std::string updatePattern = detail::Sjis("最終更新日：<time>(.*?)</time>");
+  std::string updateHead = detail::Sjis("最終更新日：<time>");
   std::string updateLabel = detail::Sjis("最終更新日：");
   std::string featurePattern = detail::Sjis("特色</h2>(.+?)</p></section>");
   std::string featureHead = detail::Sjis("特色</h2>");
@@ -32,6 +34,9 @@ struct ProfileTexts {
   std::string businessMark = detail::Sjis("【連結事業】");
   std::string namePattern = "<h2 class=\"_BasePriceBoard__name_(.+?)</h2></div>";
   std::string pricePattern = "<span class=\"_StyledNumber__value_(.+?)</span></span></span>";
+  // The literal heads of the name and price patterns.
+  std::string nameHead = "<h2 class=\"_BasePriceBoard__name_";
+  std::string priceHead = "<span class=\"_StyledNumber__value_";
   std::string change = detail::Sjis("前日比");
   std::string routeLink = detail::Sjis("Vantora!路線情報で確認");
   std::string addressLabel = detail::Sjis("本社所在地");
@@ -61,37 +66,61 @@ std::string From(const std::string& text, std::size_t from) {
 // double-byte character, so that no character is split.
 std::size_t PostalCut(const std::string& value) { return SafeCutLength(value, kPostalBytes); }
 
+// Whether `head` may occur in `text`: a plain byte search with ASCII letters
+// compared without case. It finds every occurrence a case-insensitive search
+// of the engine could find; one that starts inside a double-byte character
+// only means that the real search runs and decides.
+bool MayHold(std::string_view text, std::string_view head) {
+  const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+  if (head.empty() || lower(head[0]) != head[0] || (head[0] >= 'a' && head[0] <= 'z')) return true;
+  for (std::size_t i = text.find(head[0]); i != std::string_view::npos && i + head.size() <= text.size();
+       i = text.find(head[0], i + 1)) {
+    if (std::equal(head.begin(), head.end(), text.begin() + static_cast<std::ptrdiff_t>(i),
+                   [&](char a, char b) { return lower(a) == lower(b); }))
+      return true;
+  }
+  return false;
+}
+
 // Steps a to h on one piece. Returns true when the piece was the 平均年収 row,
 // which ends the scan.
 bool ExtractPiece(std::string_view piece) {
   const ProfileTexts& t = Texts();
   auto& slots = Job().fieldSlots;
   const std::string_view p = TrimView(piece);
-  // The subject of the five searches, converted once for all of them.
-  const std::u16string subject = Cp932ToUtf16(p);
+  // Every match of a search holds its pattern's literal head, so a search
+  // whose head is not in the piece cannot match and is skipped; the piece is
+  // converted (once, for all searches) only when one of them can run. The
+  // heads hold ASCII and kanji only, and no Shift-JIS character other than
+  // an ASCII letter folds to an ASCII letter, so MayHold finds a head
+  // wherever the engine could match.
+  const bool can[5] = {MayHold(p, t.updateHead), MayHold(p, t.featureHead), MayHold(p, t.businessHead),
+                       MayHold(p, t.nameHead), MayHold(p, t.priceHead)};
+  const bool any = can[0] || can[1] || can[2] || can[3] || can[4];
+  const std::u16string subject = any ? Cp932ToUtf16(p) : std::u16string();
 
   // a. Update time.
-  if (std::string m = detail::SearchFirst(t.updatePattern, subject); !m.empty()) {
+  if (std::string m = can[0] ? detail::SearchFirst(t.updatePattern, subject) : std::string(); !m.empty()) {
     slots[20] = RemoveTextIgnoreCase(Trim(StripTags(m)), t.updateLabel);
   }
   // b. Feature text.
-  if (std::string m = detail::SearchFirst(t.featurePattern, subject); !m.empty()) {
+  if (std::string m = can[1] ? detail::SearchFirst(t.featurePattern, subject) : std::string(); !m.empty()) {
     m = Trim(StripTags(RemoveTextIgnoreCase(m, t.featureHead)));
     slots[2] = RemoveTextIgnoreCase(m, t.featureMark);
   }
   // c. Business text.
-  if (std::string m = detail::SearchFirst(t.businessPattern, subject); !m.empty()) {
+  if (std::string m = can[2] ? detail::SearchFirst(t.businessPattern, subject) : std::string(); !m.empty()) {
     m = Trim(StripTags(RemoveTextIgnoreCase(m, t.businessHead)));
     slots[3] = RemoveTextIgnoreCase(m, t.businessMark);
   }
   // d. Company name, its legal form written out in full.
-  if (std::string m = detail::SearchFirst(t.namePattern, subject); !m.empty()) {
+  if (std::string m = can[3] ? detail::SearchFirst(t.namePattern, subject) : std::string(); !m.empty()) {
     m = Trim(StripTags(m));
     for (const auto& form : t.forms) m = ReplaceTextIgnoreCase(m, form.abbreviated, form.full);
     slots[1] = m;
   }
   // e. Share price (thousands separators stay).
-  if (std::string m = detail::SearchFirst(t.pricePattern, subject); !m.empty()) {
+  if (std::string m = can[4] ? detail::SearchFirst(t.pricePattern, subject) : std::string(); !m.empty()) {
     slots[18] = Trim(StripTags(m));
   }
   // f. Change from the previous day.

@@ -156,3 +156,18 @@ TEST_F(Extract, AnEmptyOrMissingPageSetsOnlyCodeAndAddress) {
   EXPECT_EQ(Job().fieldSlots[21], QuotePagePrefix() + "8888/profile");
   ClearFieldSlots();
 }
+
+// The searches skip a piece only when their literal head cannot be in it; a
+// head written in other letter case, or right after double-byte characters
+// whose second byte is an ASCII byte (ソ and 表 end in 0x5C), is still found.
+TEST_F(Extract, SearchesStillMatchHeadsInOtherCaseOrAfterDoubleByteText) {
+  const auto s = Read("3333",
+                      "<DIV><H2 CLASS=\"_baseprICEboard__NAME_q\">(株)大文字</H2></DIV>"
+                      "ソ表<SPAN CLASS=\"_styledNUMBER__VALUE_z\">1,234</SPAN></SPAN></SPAN>"
+                      "最終更新日：<TIME>15:00</TIME>\n"
+                      "<h2>特色</H2><p>表示の速さ</P></SECTION>\n");
+  EXPECT_EQ(s[1], "株式会社大文字");
+  EXPECT_EQ(s[18], "1,234");
+  EXPECT_EQ(s[20], "15:00");
+  EXPECT_EQ(s[2], "表示の速さ");
+}
