@@ -22,6 +22,7 @@
 #include "app/SjisText.h"
 #include "app/TaskbarProgress.h"
 #include "common/SiteConfig.h"
+#include "worker/JobSummary.h"
 #include "worker/MyThread.h"
 
 namespace vantora {
@@ -98,14 +99,20 @@ void TFrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFrmMain::ShowInfo(const char* message, const char* caption) {
-  dialogs_.MessageBox(this, QString::fromUtf8(message), QString::fromUtf8(caption),
-                      MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
+  ShowInfo(QString::fromUtf8(message), caption);
+}
+
+void TFrmMain::ShowInfo(const QString& message, const char* caption) {
+  dialogs_.MessageBox(this, message, QString::fromUtf8(caption), MB_OK | MB_ICONINFORMATION | MB_TOPMOST);
 }
 
 int TFrmMain::Ask(const char* question, const char* caption, bool defaultNo) {
-  return dialogs_.MessageBox(
-      this, QString::fromUtf8(question), QString::fromUtf8(caption),
-      MB_YESNO | MB_ICONQUESTION | MB_TOPMOST | (defaultNo ? MB_DEFBUTTON2 : 0u));
+  return Ask(QString::fromUtf8(question), caption, defaultNo);
+}
+
+int TFrmMain::Ask(const QString& question, const char* caption, bool defaultNo) {
+  return dialogs_.MessageBox(this, question, QString::fromUtf8(caption),
+                             MB_YESNO | MB_ICONQUESTION | MB_TOPMOST | (defaultNo ? MB_DEFBUTTON2 : 0u));
 }
 
 void TFrmMain::SetStatusText(const QString& text) {
@@ -151,9 +158,10 @@ void TFrmMain::btnActionClick() {
   if (extension.compare(QStringLiteral(".CSV"), Qt::CaseInsensitive) != 0)
     OutputFileName += QStringLiteral(".csv");
 
-  const QFileInfo target(OutputFileName);
-  if (target.exists() || target.isSymLink()) {
-    if (!QFile::remove(OutputFileName)) {
+  // The file and the outcome report beside it are replaced together.
+  for (const QString& file : {OutputFileName, ReportFileName()}) {
+    const QFileInfo target(file);
+    if ((target.exists() || target.isSymLink()) && !QFile::remove(file)) {
       ShowInfo(text::kFileInUse, text::kCaptionFileError);
       return;
     }
@@ -213,6 +221,8 @@ void TFrmMain::HandleCancel(bool completion) {
         case kResultNothingFound: status = rsNothingFound; break;
         case kResultOutputFileError: status = rsOutputFileError; break;
         case kResultSiteUnreachable: status = rsSiteUnreachable; break;
+        case kResultLayoutChanged: status = rsLayoutChanged; break;
+        case kResultScratchFileError: status = rsScratchFileError; break;
         default: break;
       }
     }
@@ -253,16 +263,19 @@ void TFrmMain::FinishRun(TRunStatus status) {
     case rsActive:
       dialogs_.MessageBeep(MB_ICONQUESTION);
       dialogs_.FlashWindow(window(), 30, 700);
-      if (Ask(text::kAskOpen, text::kCaptionOpen, true) == IDYES) {
-        if (QFileInfo::exists(OutputFileName)) {
-          dialogs_.OpenDocument(OutputFileName);
-        } else {
-          ShowInfo(text::kFileMissing, text::kCaptionFileError);
-        }
-      }
+      AskOpenFinishedFile(LastJobSummary().AllOk() ? QString::fromUtf8(text::kAskOpen) : NotAllReadQuestion());
       break;
     case rsNothingFound:
-      ShowInfo(text::kNothingFound, text::kCaptionNothingFound);
+      ShowInfo(NothingFoundMessage(), text::kCaptionNothingFound);
+      break;
+    case rsCancelled:
+      ShowInfo(CancelledMessage(), text::kCaptionCancel);
+      break;
+    case rsLayoutChanged:
+      ShowInfo(LayoutStoppedMessage(), text::kCaptionFileError);
+      break;
+    case rsScratchFileError:
+      ShowInfo(ScratchStoppedMessage(), text::kCaptionFileError);
       break;
     case rsCloseRequested:
     case rsCloseWaiting:

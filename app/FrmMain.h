@@ -40,6 +40,8 @@ enum TRunStatus : int {
   rsCloseWaiting = 6,     // worker told to stop; the program ends when it reports
   rsOutputFileError = 8,  // the output file could not be opened or written
   rsSiteUnreachable = 9,  // no page of the run could be fetched
+  rsLayoutChanged = 10,   // stopped: the site's pages no longer have the expected layout
+  rsScratchFileError = 11,  // stopped: the scratch file could not be written or read
 };
 
 // Texts of the window, exactly as shown (UTF-8 here; Shift-JIS in files).
@@ -66,6 +68,19 @@ inline constexpr char kNothingFound[] = "該当する情報は見つかりませ
 inline constexpr char kSiteUnreachable[] =
     "サイトへのアクセスができませんでした。\r\nしばらく時間を置いてから再度実行してください。";
 inline constexpr char kStarting[] = "ページ情報を取得中です。暫くお待ちください。";
+// End messages of runs in which not every page could be read; %1, %2 ... are
+// filled in.
+inline constexpr char kAskOpenNotAllRead[] =
+    "情報の取得が完了しましたが、%1 件の企業の情報を読み取れませんでした。\n"
+    "詳しくは次のファイルをご覧ください。\n%2\n保存したファイルを開きますか？";
+inline constexpr char kListingsNotRead[] = "%1 件の業種の一覧を読み取れませんでした。";
+inline constexpr char kSeeReport[] = "詳しくは次のファイルをご覧ください。\n%1";
+inline constexpr char kCancelledKept[] = "取得を中断しました。\n%1 件の情報を次のファイルに保存しました。\n%2";
+inline constexpr char kLayoutStopped[] =
+    "サイトのページが想定した形式ではなくなったため、取得を中止しました。\n"
+    "%1 件の情報を次のファイルに保存しました。\n%2\n詳しくは次のファイルをご覧ください。\n%3";
+inline constexpr char kScratchStopped[] =
+    "作業ファイルを書き込めないため、取得を中止しました。\nフォルダ: %1\n理由: %2";
 }  // namespace text
 
 // Name of the settings file beside the executable.
@@ -150,7 +165,17 @@ class TFrmMain final : public QWidget, public JobHost {
   void SetCodeFieldColour(bool enabled);
   void EnterRunningState();
   void ShowInfo(const char* message, const char* caption);
+  void ShowInfo(const QString& message, const char* caption);
   int Ask(const char* question, const char* caption, bool defaultNo);
+  int Ask(const QString& question, const char* caption, bool defaultNo);
+  // The end messages that tell what could not be read (FrmMainOutcome.cpp).
+  void AskOpenFinishedFile(const QString& question);
+  QString ReportFileName() const;
+  QString NotAllReadQuestion() const;
+  QString NothingFoundMessage() const;
+  QString CancelledMessage() const;
+  QString LayoutStoppedMessage() const;
+  QString ScratchStoppedMessage() const;
   void SetAllSectorTicks(bool ticked);
   void HandleCancel(bool completion);
 

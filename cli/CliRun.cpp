@@ -1,6 +1,7 @@
-// The body of a vantora-cli run: prepares the output file and the scratch
-// folder, starts the demo server when asked, runs TMyThread with the console
-// host, turns signals into a cancel and the job's ResultCode into an exit code.
+// The body of a vantora-cli run: prepares the output file, its report and the
+// scratch folder, starts the demo server when asked, runs TMyThread with the
+// console host, turns signals into a cancel and the job's outcome into the
+// closing line and the exit code.
 #include "cli/CliRun.h"
 
 #include <signal.h>
@@ -11,20 +12,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <optional>
 #include <stdexcept>
 
 #include "cli/ConsoleHost.h"
 #include "cli/DemoSite.h"
-#include "cli/OutputEncoding.h"
 #include "cli/ProgressView.h"
 #include "common/Charset.h"
 #include "common/SiteConfig.h"
 #include "tools/quote_server/QuoteServer.h"
 #include "worker/Job.h"
+#include "worker/JobSummary.h"
 #include "worker/MyThread.h"
 
 namespace vantora::cli {
@@ -70,12 +69,48 @@ bool Exists(const std::string& path) {
 
 std::string Records(int count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }
 
-int CountRecords(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  int lines = 0;
-  for (std::size_t at = bytes.find("\r\n"); at != std::string::npos; at = bytes.find("\r\n", at + 2)) ++lines;
-  return lines > 0 ? lines - 1 : 0;
+std::string Counted(int count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// "15 ok, 2 not found, 1 network error": the outcomes that occurred, in the
+// order of the keywords.
+std::string OutcomeCounts(const JobSummary& summary) {
+  struct Label {
+    Outcome outcome;
+    const char* one;
+    const char* many;
+  };
+  static constexpr Label kLabels[] = {
+      {Outcome::kOk, "ok", "ok"},
+      {Outcome::kNotFound, "not found", "not found"},
+      {Outcome::kBlocked, "blocked", "blocked"},
+      {Outcome::kHttpError, "HTTP error", "HTTP errors"},
+      {Outcome::kNetwork, "network error", "network errors"},
+      {Outcome::kLayoutChanged, "of another layout", "of another layout"},
+      {Outcome::kCancelled, "cancelled", "cancelled"},
+      {Outcome::kLocalError, "local error", "local errors"},
+  };
+  std::string text;
+  for (const Label& label : kLabels) {
+    const int n = summary.Companies(label.outcome);
+    if (n == 0) continue;
+    if (!text.empty()) text += ", ";
+    text += Counted(n, label.one, label.many);
+  }
+  if (summary.listingsNotOk > 0) {
+    if (!text.empty()) text += ", ";
+    text += Counted(summary.listingsNotOk, "sector listing not read", "sector listings not read");
+  }
+  return text;
+}
+
+// The closing line's tail: the records, their outcomes and the report file.
+std::string RecordsAndReport(const JobSummary& summary, const std::string& target) {
+  std::string text = Records(summary.records) + " in " + target;
+  const std::string counts = OutcomeCounts(summary);
+  if (!counts.empty()) text += " (" + counts + ")";
+  return text + "; report: " + summary.reportPath;
 }
 
 JobInputs MakeInputs(const CliOptions& options, const std::string& jobFile) {
@@ -87,6 +122,8 @@ JobInputs MakeInputs(const CliOptions& options, const std::string& jobFile) {
   }
   for (int position : options.sectors) inputs.sectors[static_cast<std::size_t>(position)].ticked = true;
   inputs.outputFileName = jobFile;
+  inputs.outputEncoding =
+      options.encoding == OutputEncoding::kUtf8 ? FileEncoding::kUtf8WithBom : FileEncoding::kShiftJis;
   return inputs;
 }
 
@@ -117,6 +154,54 @@ bool RunWorker(ConsoleHost& host, ProgressView& view) {
   return stopAsked;
 }
 
+// The closing line and the exit code of a finished job.
+int ExitFor(int result, bool interrupted, const JobSummary& summary, const std::string& target,
+            ProgressView& view) {
+  switch (result) {
+    case kResultOutputFileError:
+      view.Message("vantora-cli: cannot write " + target + " or its report (" + summary.reason + "); " +
+                   RecordsAndReport(summary, target));
+      return kExitOutputFileError;
+    case kResultScratchFileError:
+      view.Message("vantora-cli: stopped: the scratch file in " + summary.scratchFolder +
+                   " cannot be written or read (" + summary.reason + "); " + RecordsAndReport(summary, target));
+      return kExitOutputFileError;
+    default:
+      break;
+  }
+  if (interrupted) {
+    view.Message("vantora-cli: interrupted; " + RecordsAndReport(summary, target));
+    return kExitInterrupted;
+  }
+  switch (result) {
+    case kResultLayoutChanged:
+      view.Message("vantora-cli: stopped: the site's pages no longer have the expected layout (" +
+                   std::to_string(kLayoutStopRun) + " companies in a row); " + RecordsAndReport(summary, target));
+      return kExitLayoutChanged;
+    case kResultSiteUnreachable:
+      view.Message("vantora-cli: the quote site could not be reached (" + QuoteSiteBase() + "); " +
+                   RecordsAndReport(summary, target));
+      return kExitSiteUnreachable;
+    case kResultNothingFound: {
+      std::string text = "vantora-cli: nothing found; " + target + " holds the header line only";
+      if (summary.listingsNotOk > 0)
+        text += " (" + OutcomeCounts(summary) + "; report: " + summary.reportPath + ")";
+      view.Message(text);
+      return kExitNothingFound;
+    }
+    default:
+      break;
+  }
+  if (summary.AllOk()) {
+    view.Message("vantora-cli: " + Records(summary.records) + " written to " + target + "; report: " +
+                 summary.reportPath);
+    return kExitRecordsWritten;
+  }
+  view.Message("vantora-cli: " + Records(summary.records) + ": " + OutcomeCounts(summary) +
+               "; report: " + summary.reportPath);
+  return kExitSomeNotOk;
+}
+
 }  // namespace
 
 void BlockStopSignals() {
@@ -128,20 +213,22 @@ int RunCli(const CliOptions& options) {
   ProgressView view(stderr, ::isatty(STDERR_FILENO) == 1);
   const std::string& target = options.outputFile;
 
-  // The window deletes an existing file before a run; here that needs --force.
-  if (Exists(target)) {
+  // The window deletes an existing file (and its report) before a run; here
+  // that needs --force.
+  for (const std::string& file : {target, ReportPathFor(target)}) {
+    if (!Exists(file)) continue;
     std::error_code folderError;
-    if (fs::is_directory(fs::symlink_status(target, folderError))) {
-      view.Message("vantora-cli: " + target + " is a folder");
+    if (fs::is_directory(fs::symlink_status(file, folderError))) {
+      view.Message("vantora-cli: " + file + " is a folder");
       return kExitOutputFileError;
     }
     if (!options.force) {
-      view.Message("vantora-cli: " + target + " exists; use --force to replace it");
+      view.Message("vantora-cli: " + file + " exists; use --force to replace it");
       return kExitOutputFileError;
     }
     std::error_code error;
-    if (!fs::remove(target, error)) {
-      view.Message("vantora-cli: cannot replace " + target + ": " + error.message());
+    if (!fs::remove(file, error)) {
+      view.Message("vantora-cli: cannot replace " + file + ": " + error.message());
       return kExitOutputFileError;
     }
   }
@@ -168,10 +255,6 @@ int RunCli(const CliOptions& options) {
     ::setenv("VANTORA_BASE_URL", options.baseUrl.c_str(), 1);
   }
 
-  // For UTF-8 the job writes its Shift-JIS bytes beside the target first.
-  const bool utf8 = options.encoding == OutputEncoding::kUtf8;
-  const std::string jobFile = utf8 ? target + ".sjis.part" : target;
-
   std::optional<ScratchFolder> scratch;
   try {
     scratch.emplace();
@@ -180,40 +263,10 @@ int RunCli(const CliOptions& options) {
     return kExitOutputFileError;
   }
 
-  ConsoleHost host(MakeInputs(options, jobFile), view);
+  ConsoleHost host(MakeInputs(options, target), view);
   const bool interrupted = RunWorker(host, view);
   view.Finish();
-  const int result = host.ResultCode().load();
-
-  if (utf8) {
-    const bool converted = result != kResultOutputFileError && WriteUtf8Copy(jobFile, target);
-    std::error_code ignored;
-    fs::remove(jobFile, ignored);
-    if (!converted) {
-      view.Message("vantora-cli: cannot write " + target);
-      return kExitOutputFileError;
-    }
-  }
-
-  const int records = CountRecords(utf8 ? target : jobFile);
-  if (result == kResultOutputFileError) {
-    view.Message("vantora-cli: cannot write " + target);
-    return kExitOutputFileError;
-  }
-  if (interrupted) {
-    view.Message("vantora-cli: interrupted; " + Records(records) + " kept in " + target);
-    return kExitInterrupted;
-  }
-  if (result == kResultSiteUnreachable) {
-    view.Message("vantora-cli: the quote site could not be reached (" + QuoteSiteBase() + ")");
-    return kExitSiteUnreachable;
-  }
-  if (result == kResultNothingFound) {
-    view.Message("vantora-cli: nothing found; " + target + " holds the header line only");
-    return kExitNothingFound;
-  }
-  view.Message("vantora-cli: " + Records(records) + " written to " + target);
-  return kExitRecordsWritten;
+  return ExitFor(host.ResultCode().load(), interrupted, LastJobSummary(), target, view);
 }
 
 }  // namespace vantora::cli

@@ -1,6 +1,6 @@
 // One run of vantora-cli after its arguments were accepted: output file
 // checks, the demo server, the job on the worker thread with a console host,
-// cancel by SIGINT/SIGTERM, the optional UTF-8 copy, and the exit code.
+// cancel by SIGINT/SIGTERM, and the closing line and exit code.
 #pragma once
 
 #include "cli/CliOptions.h"
@@ -11,7 +11,9 @@ inline constexpr int kExitRecordsWritten = 0;
 inline constexpr int kExitNothingFound = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitSiteUnreachable = 3;
-inline constexpr int kExitOutputFileError = 4;
+inline constexpr int kExitOutputFileError = 4;    // also a scratch file that fails
+inline constexpr int kExitSomeNotOk = 5;          // records written, not every company or listing ok
+inline constexpr int kExitLayoutChanged = 6;      // stopped: the pages no longer have the expected layout
 inline constexpr int kExitInterrupted = 130;
 
 // Blocks SIGINT and SIGTERM in the calling thread and so in every thread it

@@ -1,6 +1,7 @@
 // Page download with libcurl: one HTTP(S) GET streamed into a file in
 // 1000-byte chunks, each chunk cut at its first NUL byte, with the User-Agent
-// of every call drawn from a fixed table by a process-wide generator.
+// of every call drawn from a fixed table by a process-wide generator; the
+// transfer's end is classified into the status and failure class it reports.
 #include "common/Download.h"
 
 #include <curl/curl.h>
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -110,10 +112,13 @@ class Transfer {
   // when the connection broke in the middle of the body.
   void Finish() {
     FlushChunk();
-    file_.reset();
+    if (file_ && std::fclose(file_.release()) != 0) NoteFileError();
   }
 
   bool Began() const { return began_; }
+  int Status() const { return status_; }
+  // Why the body could not be stored; empty when it could.
+  const std::string& FileError() const { return fileError_; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -143,9 +148,14 @@ class Transfer {
   void BeginBody() {
     began_ = true;
     chunkLength_ = 0;
-    // A file that cannot be created makes the writes fail silently; the body
-    // is still read to its end.
+    // A file that cannot be created makes the writes fail; the body is still
+    // read to its end, and the failure is reported.
     file_.reset(std::fopen(path_.c_str(), "wb"));
+    if (!file_) NoteFileError();
+  }
+
+  void NoteFileError() {
+    if (fileError_.empty()) fileError_ = std::strerror(errno != 0 ? errno : EIO);
   }
 
   // A chunk is text: only the bytes before its first NUL are written.
@@ -156,7 +166,11 @@ class Transfer {
         nul != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nul) - chunk_.data())
                        : chunkLength_;
     if (file_ && length > 0) {
-      if (std::fwrite(chunk_.data(), 1, length, file_.get()) != length) file_.reset();
+      if (std::fwrite(chunk_.data(), 1, length, file_.get()) != length ||
+          std::fflush(file_.get()) != 0) {
+        NoteFileError();
+        file_.reset();
+      }
     }
     chunkLength_ = 0;
   }
@@ -168,6 +182,7 @@ class Transfer {
   bool hasLocation_ = false;
   bool began_ = false;
   FileHandle file_;
+  std::string fileError_;
   std::array<char, kChunkSize> chunk_{};
   std::size_t chunkLength_ = 0;
 };
@@ -187,6 +202,63 @@ extern "C" int ProgressCallback(void* user, curl_off_t, curl_off_t, curl_off_t, 
 }
 
 void RemoveScratchFile(const std::string& path) { ::unlink(path.c_str()); }
+
+// OpenSSL's verification results that name a cause of their own.
+constexpr long kX509CertNotYetValid = 9;
+constexpr long kX509CertHasExpired = 10;
+constexpr long kX509HostnameMismatch = 62;
+
+DownloadFailure ClassifyTls(CURL* h, const std::string& message) {
+  long verify = 0;
+  curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &verify);
+  if (verify == kX509CertHasExpired || verify == kX509CertNotYetValid) return DownloadFailure::kTlsExpired;
+  if (verify == kX509HostnameMismatch) return DownloadFailure::kTlsHostMismatch;
+  if (verify != 0) return DownloadFailure::kTlsUntrusted;
+  // libcurl checks the host name itself and reports it only in its message.
+  if (message.find("subject name") != std::string::npos || message.find("host name") != std::string::npos)
+    return DownloadFailure::kTlsHostMismatch;
+  if (message.find("expired") != std::string::npos) return DownloadFailure::kTlsExpired;
+  return DownloadFailure::kTlsUntrusted;
+}
+
+// The failure class of a finished transfer from libcurl's result code.
+DownloadFailure Classify(CURLcode code, bool responded, CURL* h, const std::string& message) {
+  switch (code) {
+    case CURLE_OK:
+      return DownloadFailure::kNone;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return DownloadFailure::kNotResolved;
+    case CURLE_COULDNT_CONNECT:
+      return DownloadFailure::kRefused;
+    case CURLE_OPERATION_TIMEDOUT:
+    case CURLE_ABORTED_BY_CALLBACK:  // the stall limit passed
+      return DownloadFailure::kTimedOut;
+    case CURLE_PEER_FAILED_VERIFICATION:
+      return ClassifyTls(h, message);
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_USE_SSL_FAILED:
+      return DownloadFailure::kTlsOther;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_GOT_NOTHING:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+      return DownloadFailure::kDropped;
+    default:
+      // Whatever else ends a response that had begun cut it short.
+      return responded ? DownloadFailure::kDropped : DownloadFailure::kOther;
+  }
+}
 
 }  // namespace
 
@@ -215,7 +287,10 @@ DownloadTimeouts GetDownloadTimeouts() {
   return gTimeouts;
 }
 
-bool DownloadToFile(const std::string& address, const std::string& path) {
+bool DownloadToFile(const std::string& address, const std::string& path, DownloadResult* result) {
+  DownloadResult ignored;
+  DownloadResult& report = result != nullptr ? *result : ignored;
+  report = DownloadResult{};
   const std::string& agent = UserAgentText(NextRandom(static_cast<std::uint32_t>(kUserAgents.size())));
   const DownloadTimeouts timeouts = GetDownloadTimeouts();
 
@@ -223,6 +298,8 @@ bool DownloadToFile(const std::string& address, const std::string& path) {
   CurlEasy curl(curl_easy_init());
   if (!curl) {
     RemoveScratchFile(path);
+    report.failure = DownloadFailure::kOther;
+    report.reason = "cannot start a transfer";
     return false;
   }
 
@@ -252,11 +329,28 @@ bool DownloadToFile(const std::string& address, const std::string& path) {
   curl_easy_setopt(h, CURLOPT_HEADERDATA, &transfer);
   curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &BodyCallback);
   curl_easy_setopt(h, CURLOPT_WRITEDATA, &transfer);
+  std::array<char, CURL_ERROR_SIZE> message{};
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message.data());
 
-  // The result code is not needed: a response that began counts as fetched,
-  // even when it broke off later (what was stored stays).
-  curl_easy_perform(h);
+  // A response that began counts as fetched, even when it broke off later
+  // (what was stored stays); the result code tells how it ended.
+  const CURLcode code = curl_easy_perform(h);
   transfer.Finish();
+
+  report.responded = transfer.Began();
+  report.httpStatus = transfer.Began() ? transfer.Status() : 0;
+  const std::string text = message[0] != '\0' ? std::string(message.data()) : std::string(curl_easy_strerror(code));
+  if (!transfer.FileError().empty()) {
+    report.failure = DownloadFailure::kScratchFile;
+    report.reason = transfer.FileError();
+  } else {
+    report.failure = Classify(code, transfer.Began(), h, text);
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+      report.reason = "no data for " + std::to_string(timeouts.stallSeconds) + " s";
+    } else if (report.failure != DownloadFailure::kNone) {
+      report.reason = text;
+    }
+  }
 
   if (!transfer.Began()) {
     RemoveScratchFile(path);

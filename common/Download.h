@@ -1,6 +1,7 @@
 // Fetches one page of the quote site with an HTTP GET into a file, byte for
-// byte, and picks the User-Agent text of each call from a fixed table by a
-// process-wide pseudo-random generator.
+// byte, tells the caller what happened (the HTTP status or the class of
+// failure), and picks the User-Agent text of each call from a fixed table by
+// a process-wide pseudo-random generator.
 #pragma once
 
 #include <cstdint>
@@ -8,14 +9,38 @@
 
 namespace vantora {
 
+// Why a download did not deliver a whole response.
+enum class DownloadFailure {
+  kNone,             // the response arrived whole (whatever its status)
+  kRefused,          // the connection was refused or could not be made
+  kNotResolved,      // the host name could not be resolved
+  kTlsUntrusted,     // the server's certificate is not trusted
+  kTlsHostMismatch,  // the certificate is for another host name
+  kTlsExpired,       // the certificate has expired (or is not yet valid)
+  kTlsOther,         // another failure of the secure connection
+  kTimedOut,         // no byte for the stall limit, or the connect limit passed
+  kDropped,          // the connection ended before the whole body had come
+  kScratchFile,      // the body could not be stored in the file
+  kOther,            // any other failure of the transfer
+};
+
+// What one download reports besides the stored body.
+struct DownloadResult {
+  bool responded = false;   // a response began (the file was created then)
+  int httpStatus = 0;       // status of the page's response; 0 when none came
+  DownloadFailure failure = DownloadFailure::kNone;
+  std::string reason;       // short reason in English (transfer library or system), empty when none
+};
+
 // Fetches `address` (a complete URL) and stores the response body in the file
 // at `path`, created or truncated once a response has begun. The HTTP status
 // is not looked at. When no response could be had at all (refused, unknown
 // host, TLS failure, time-out before a response) any file at `path` is
 // deleted, so the caller reads an empty page.
 // Returns true when a response was had (even an empty or error page), false
-// when none was; callers use this only to tell "site unreachable".
-bool DownloadToFile(const std::string& address, const std::string& path);
+// when none was. `result`, when given, receives the status and the failure
+// class of the call.
+bool DownloadToFile(const std::string& address, const std::string& path, DownloadResult* result = nullptr);
 
 // The next value in 0..range-1 of the process-wide generator (state starts at
 // 0): state = state * 134775813 + 1 (mod 2^32); value = (state * range) >> 32.

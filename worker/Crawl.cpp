@@ -39,17 +39,24 @@ void CrawlSector(const std::string& sectorCode) {
   static const std::string kHitUnit = detail::Sjis("件中");
   JobState& job = Job();
 
-  // 1-4. The listing page.
+  // The listing page.
   job.itemTotal = 0;
   job.itemCountDone = 0;
-  detail::FetchToScratch(QuoteSiteBase() + "/search/qi/?ids=" + sectorCode);
+  const std::string listingAddress = QuoteSiteBase() + "/search/qi/?ids=" + sectorCode;
+  PageOutcome listing = detail::FetchToScratch(listingAddress);
   StringList lines;
   StringList addresses;
   Pause(500);
-  lines = detail::LoadScratchLines();
+  bool readable = true;
+  lines = detail::LoadScratchLines(&readable);
+  if (!readable && listing.outcome != Outcome::kLocalError)
+    listing = MakeOutcome(Outcome::kLocalError, listingAddress, listing.httpStatus);
 
-  // 5. Hit count, from the first root line only.
+  // Hit count, from the first root line only. A page that answered without
+  // a root line or a readable count has another layout; a count of 0 is a
+  // sector without companies.
   detail::NotifyCrawl("hit-count");
+  bool countRead = false;
   for (const std::string& line : lines) {
     if (IsRootLine(line)) {
       const std::string t = Utf8ToCp932(Trim(line));
@@ -58,20 +65,29 @@ void CrawlSector(const std::string& sectorCode) {
         std::string value = Trim(StripTags(m));
         value = RemoveTextIgnoreCase(value, kHitUnit);
         value = RemoveTextIgnoreCase(value, "<!-- -->");
-        job.itemTotal = ReadCount(Trim(value));
+        value = Trim(value);
+        job.itemTotal = ReadCount(value);
+        countRead = job.itemTotal > 0 || value == "0";
       }
       break;
     }
     if (detail::Terminated()) break;
   }
+  if (detail::Terminated()) {
+    listing = MakeOutcome(Outcome::kCancelled, listingAddress, listing.httpStatus);
+  } else if (listing.outcome == Outcome::kOk && !countRead) {
+    listing = MakeOutcome(Outcome::kLayoutChanged, listingAddress, listing.httpStatus);
+    listing.detail = detail::Sjis("一覧ページから件数を読み取れません (ページの形式が違います)");
+  }
+  detail::ReportListing(sectorCode, listing);
 
-  // 6. Nothing to process.
-  if (job.itemTotal < 1 || detail::Terminated()) {
+  // Nothing to process.
+  if (job.itemTotal < 1 || detail::Terminated() || detail::JobStopped()) {
     SyncShowStatus();
     return;
   }
 
-  // 7. Harvest the quote page addresses of the root line. Stock codes may
+  // Harvest the quote page addresses of the root line. Stock codes may
   // carry letters (130A): a digit, then digits or letters, any one
   // character, the market letter.
   const std::string prefix = QuotePagePrefix();
@@ -97,16 +113,19 @@ void CrawlSector(const std::string& sectorCode) {
     if (detail::Terminated()) break;
   }
 
-  // 8. One record per address, at most the hit count.
-  if (addresses.empty() || detail::Terminated()) return;
+  // One record per address, at most the hit count. A stop during the
+  // harvest leaves the sector unread.
+  if (detail::Terminated()) {
+    detail::ReportListing(sectorCode, MakeOutcome(Outcome::kCancelled, listingAddress, listing.httpStatus));
+    return;
+  }
+  if (addresses.empty()) return;
   for (const std::string& address : addresses) {
     ClearFieldSlots();
     ++job.itemCountDone;
     SyncShowStatus();
-    ReadCompanyProfile(address);
-    if (!detail::WriteRecordLine()) return;
-    detail::RecordWritten();
-    if (job.itemCountDone >= job.itemTotal || detail::Terminated()) return;
+    if (!detail::FinishCompany(ReadCompanyProfile(address))) return;
+    if (job.itemCountDone >= job.itemTotal || detail::Terminated() || detail::JobStopped()) return;
   }
 }
 

@@ -1,20 +1,16 @@
 // The retrieval job: its unit-level state, the sector table, the CSV header
 // and record line, the progress callbacks, and RunJob with its code-mode and
-// sector-mode loops.
+// sector-mode loops. The files it writes are JobOutput.cpp's.
 #include "worker/Job.h"
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <memory>
 #include <mutex>
 
 #include "common/Charset.h"
-#include "common/Download.h"
 #include "common/SiteConfig.h"
 #include "common/TextUtil.h"
 #include "common/Thread.h"
 #include "worker/JobInternal.h"
+#include "worker/RecordColumns.h"
 
 namespace vantora {
 namespace {
@@ -38,30 +34,16 @@ constexpr SectorRow kSectors[kSectorCount] = {
     {"7200", "その他金融業"}, {"8050", "不動産業"},     {"9050", "サービス業"},
 };
 
-constexpr const char* kHeaderNamesUtf8[kRecordSlotCount] = {
-    "証券コード", "会社名",   "特色",       "連結事業",         "本社郵便番号",     "本社所在地",
-    "業種分類",   "英文社名", "代表者名",   "設立年月日",       "市場名",           "上場年月日",
-    "決算",       "単元株数", "従業員数（単独）", "従業員数（連結）", "平均年齢", "平均年収",
-    "株価",       "前日比",   "最終更新日", "取得元URL",
-};
-
 // The running job (one at a time); the host is null outside a job.
-struct RunState {
-  JobHost* host = nullptr;
-  std::FILE* out = nullptr;
-  bool outputFailed = false;
-  int downloadsAttempted = 0;
-  int downloadsAnswered = 0;
-};
+JobHost* g_host = nullptr;
 
 JobState g_job;
-RunState g_run;
 
 std::mutex g_scratchMutex;
 std::string g_scratchOverride;
 
 void RunOnGui(const std::function<void()>& method) {
-  if (g_run.host == nullptr) return;
+  if (g_host == nullptr) return;
   TThread::Synchronize(method);
 }
 
@@ -82,13 +64,11 @@ void CodeModeLoop(const JobInputs& in, StringList& work) {
     job.currentItemText = kCodeOpen + code + "]";
     SyncStepProgress();
     ClearFieldSlots();
-    job.fieldSlots[0] = code;
-    ReadCompanyProfile(prefix + code);
-    if (!detail::WriteRecordLine()) break;
-    detail::RecordWritten();
+    job.fieldSlots[kColCode] = code;
+    if (!detail::FinishCompany(ReadCompanyProfile(prefix + code))) break;
     ++job.itemCountDone;
     SyncShowStatus();
-    if (detail::Terminated()) break;
+    if (detail::Terminated() || detail::JobStopped()) break;
   }
 }
 
@@ -105,14 +85,8 @@ void SectorModeLoop(const JobInputs& in) {
     const std::string code = SectorCode(position);
     job.currentItemText = kSectorOpen + Trim(in.sectors[static_cast<std::size_t>(position)].text) + "]";
     CrawlSector(code);
-    if (detail::Terminated() || detail::OutputFailed()) break;
+    if (detail::Terminated() || detail::JobStopped()) break;
   }
-}
-
-bool WriteLine(std::FILE* f, const std::string& line) {
-  if (std::fwrite(line.data(), 1, line.size(), f) != line.size()) return false;
-  if (std::fwrite("\r\n", 1, 2, f) != 2) return false;
-  return std::fflush(f) == 0;
 }
 
 }  // namespace
@@ -137,28 +111,14 @@ const char* SectorNameUtf8(int position) {
 
 std::string HeaderLine() {
   std::string line;
-  for (const char* name : kHeaderNamesUtf8) {
-    if (!line.empty()) line += ',';
-    line += '"';
-    line += detail::Sjis(name);
-    line += '"';
-  }
+  for (const RecordColumnDef& column : kRecordColumns) AppendCsvValue(line, detail::Sjis(column.headerUtf8));
   return line;
 }
 
 std::string FormatRecord() {
   std::string line;
-  for (int i = 0; i < kRecordSlotCount; ++i) {
-    if (!line.empty()) line += ',';
-    line += '"';
-    // A '"' inside a value is doubled so that the column structure holds.
-    // '"' (0x22) is never the second byte of a double-byte character.
-    for (char c : g_job.fieldSlots[static_cast<std::size_t>(i)]) {
-      if (c == '"') line += '"';
-      line += c;
-    }
-    line += '"';
-  }
+  for (const RecordColumnDef& column : kRecordColumns)
+    AppendCsvValue(line, g_job.fieldSlots[static_cast<std::size_t>(column.column)]);
   return line;
 }
 
@@ -187,12 +147,12 @@ std::string StatusCaption() {
 // ---- callbacks on the GUI thread ----
 
 void SyncResetProgress() {
-  RunOnGui([] { g_run.host->ResetProgress(g_job.progressMaximum); });
+  RunOnGui([] { g_host->ResetProgress(g_job.progressMaximum); });
 }
 
 void SyncStepProgress() {
   RunOnGui([] {
-    JobHost& host = *g_run.host;
+    JobHost& host = *g_host;
     host.StepProgress();
     if (host.TaskbarReady()) {
       const int position = host.ProgressPosition();
@@ -204,7 +164,7 @@ void SyncStepProgress() {
 }
 
 void SyncShowStatus() {
-  RunOnGui([] { g_run.host->ShowStatus(StatusCaption()); });
+  RunOnGui([] { g_host->ShowStatus(StatusCaption()); });
 }
 
 // ---- the job ----
@@ -212,39 +172,27 @@ void SyncShowStatus() {
 void RunJob(JobHost& host) {
   // Leaves the unit-level run state clean however the run ends.
   struct RunGuard {
+    bool ended = false;
     ~RunGuard() {
-      if (g_run.out != nullptr) std::fclose(g_run.out);
-      g_run = RunState{};
+      if (!ended) detail::EndOutputs(false);
+      g_host = nullptr;
     }
   } guard;
-  g_run = RunState{};
-  g_run.host = &host;
+  g_host = &host;
 
   JobInputs in;
   TThread::Synchronize([&] { in = host.Inputs(); });
 
   StringList work;
-  g_run.out = std::fopen(in.outputFileName.c_str(), "wb");
-  if (g_run.out == nullptr) {
-    host.ResultCode().store(kResultOutputFileError);
-    return;
+  if (detail::BeginOutputs(host, in)) {
+    if (in.codeMode) {
+      CodeModeLoop(in, work);
+    } else {
+      SectorModeLoop(in);
+    }
   }
-  if (!WriteLine(g_run.out, HeaderLine())) {
-    g_run.outputFailed = true;
-  } else if (in.codeMode) {
-    CodeModeLoop(in, work);
-  } else {
-    SectorModeLoop(in);
-  }
-  std::FILE* f = g_run.out;
-  g_run.out = nullptr;
-  if (std::fclose(f) != 0) g_run.outputFailed = true;
-
-  if (g_run.outputFailed) {
-    host.ResultCode().store(kResultOutputFileError);
-  } else if (g_run.downloadsAttempted > 0 && g_run.downloadsAnswered == 0) {
-    host.ResultCode().store(kResultSiteUnreachable);
-  }
+  guard.ended = true;
+  detail::EndOutputs(detail::Terminated());
 }
 
 namespace detail {
@@ -252,43 +200,6 @@ namespace detail {
 bool Terminated() {
   const TThread* thread = TThread::CurrentThread();
   return thread != nullptr && thread->Terminated();
-}
-
-bool OutputFailed() { return g_run.outputFailed; }
-
-bool WriteRecordLine() {
-  if (g_run.out == nullptr || g_run.outputFailed) return false;
-  if (!WriteLine(g_run.out, FormatRecord())) {
-    g_run.outputFailed = true;
-    return false;
-  }
-  return true;
-}
-
-void RecordWritten() {
-  if (g_run.host != nullptr) g_run.host->ResultCode().store(kResultRecordsWritten);
-}
-
-void FetchToScratch(const std::string& address) {
-  ++g_run.downloadsAttempted;
-  if (DownloadToFile(address, JobScratchFilePath())) ++g_run.downloadsAnswered;
-}
-
-StringList LoadScratchLines() {
-  StringList lines;
-  std::ifstream file(JobScratchFilePath(), std::ios::binary);
-  if (!file) return lines;
-  const std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    const char c = data[i];
-    if (c != '\r' && c != '\n') continue;
-    lines.emplace_back(data, start, i - start);
-    if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < data.size()) lines.emplace_back(data, start);
-  return lines;
 }
 
 namespace {

@@ -12,11 +12,13 @@
 
 #include "common/TextUtil.h"
 #include "worker/JobHost.h"
+#include "worker/Outcome.h"
+#include "worker/RecordColumns.h"
 
 namespace vantora {
 
 inline constexpr int kFieldSlotCount = 40;   // field slots of the record under construction
-inline constexpr int kRecordSlotCount = 22;  // slots 0..21 make up a record line
+inline constexpr int kRecordSlotCount = kRecordColumnCount;  // slots 0..21 make up a record line
 inline constexpr int kSectorCount = 33;
 
 // The unit-level job state: alive for the whole process, used by one job at a
@@ -59,15 +61,19 @@ std::string JobScratchFilePath();
 void SetJobScratchFilePath(const std::string& path);
 
 // One retrieval run for `host`, on the calling thread: takes the
-// input snapshot, writes the file, runs the code or the sector loop and sets
-// ResultCode (1 per record; 8 output file failure; 9 site unreachable).
+// input snapshot, writes the file and its outcome report, runs the code or
+// the sector loop and sets ResultCode (1 per record; 8 output file failure;
+// 9 site unreachable; 10 stopped for pages of another layout; 11 stopped for
+// a scratch file failure). LastJobSummary() tells the rest.
 // The termination request is that of TThread::CurrentThread() (none when
 // called outside a TThread). Raises nothing the worker raises itself, but is
 // not guarded against exceptions: Execute is.
 void RunJob(JobHost& host);
 
-// Fills field slots 0..21 from the profile page of `quoteAddress`.
-void ReadCompanyProfile(const std::string& quoteAddress);
+// Fills field slots 0..21 from the profile page of `quoteAddress` and
+// returns what became of the page: the download's outcome, or
+// layout-changed for a page that gave none of the page's columns.
+PageOutcome ReadCompanyProfile(const std::string& quoteAddress);
 
 // The extraction's work on a page already read: `lines` are the page's
 // lines as stored (UTF-8); fills slots 1..20 as found. ReadCompanyProfile is

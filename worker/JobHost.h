@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "worker/CsvFile.h"
+
 namespace vantora {
 
 class TMyThread;
@@ -23,6 +25,8 @@ inline constexpr int kResultNothingFound = 0;      // no record line written
 inline constexpr int kResultRecordsWritten = 1;    // at least one record line
 inline constexpr int kResultOutputFileError = 8;   // output file could not be opened, written or closed
 inline constexpr int kResultSiteUnreachable = 9;   // downloads were attempted, none got a response
+inline constexpr int kResultLayoutChanged = 10;    // stopped: pages of another layout, several in a row
+inline constexpr int kResultScratchFileError = 11; // stopped: the scratch file could not be written or read
 
 // One sector of the window's list lstCtgr, at its position (0..32).
 struct SectorItem {
@@ -35,7 +39,8 @@ struct JobInputs {
   bool codeMode = false;            // chkCode ticked
   std::string codeText;             // txtCode, Shift-JIS
   std::vector<SectorItem> sectors;  // lstCtgr in list order (33 items in the window)
-  std::string outputFileName;       // OutputFileName, native path
+  std::string outputFileName;       // OutputFileName, native path; the report goes beside it
+  FileEncoding outputEncoding = FileEncoding::kShiftJis;  // of the output and its report
 };
 
 class JobHost {

@@ -1,6 +1,7 @@
-// Shared between the worker's own source files: the running job's host and
-// output file, the stop checks, the download counting and the scratch-file
-// read-back. Not for use outside worker/.
+// Shared between the worker's own source files: the stop checks, the page
+// download with its outcome, the scratch-file read-back, the writing of a
+// company's record and report lines, and the crawl's test seam. Not for use
+// outside worker/.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <string_view>
 
 #include "common/TextUtil.h"
+#include "worker/Outcome.h"
 
 namespace vantora::detail {
 
@@ -15,23 +17,29 @@ namespace vantora::detail {
 // outside a TThread).
 bool Terminated();
 
-// Whether writing the output file has failed; the loops stop as on a cancel.
-bool OutputFailed();
+// Whether the job has stopped itself (output or scratch file failure, pages
+// of another layout); the loops stop as on a cancel.
+bool JobStopped();
 
-// Writes the record line of the field slots and a CR LF, flushed at once.
-// Returns false (and marks the output failed) when the write fails.
-bool WriteRecordLine();
-
-// ResultCode := 1 (a record line has been written).
-void RecordWritten();
-
-// Downloads `address` into the job's scratch file and counts the attempt and
-// whether it got a response.
-void FetchToScratch(const std::string& address);
+// Downloads `address` into the job's scratch file, counts the attempt and
+// whether it got a response, and returns what the download decides.
+PageOutcome FetchToScratch(const std::string& address);
 
 // The scratch file's lines (split at CR LF, CR or LF; line ends dropped);
-// empty when the file does not exist.
-StringList LoadScratchLines();
+// empty when the file does not exist. `readable`, when given, becomes false
+// when the file exists but cannot be read.
+StringList LoadScratchLines(bool* readable = nullptr);
+
+// Writes the record line of the field slots and the company's report line,
+// counts the outcome, and stops the job on a failed write, a scratch-file
+// failure or the third page in a row of another layout. The company in hand
+// when a stop was asked for counts as cancelled. Returns false when the
+// record could not be written; a stop of the job itself shows in JobStopped().
+bool FinishCompany(PageOutcome outcome);
+
+// Writes the report line of a sector listing that was not ok (and stops the
+// job when the scratch file failed).
+void ReportListing(const std::string& sectorCode, const PageOutcome& outcome);
 
 // A seam for the tests: CrawlSector reports "hit-count" before its hit-count
 // pass and "harvest" before its harvest pass (on the worker thread), so that
@@ -41,5 +49,23 @@ void NotifyCrawl(const char* phase);
 
 // A UTF-8 text (the source files' literals) in Shift-JIS.
 std::string Sjis(std::string_view utf8);
+
+}  // namespace vantora::detail
+
+namespace vantora {
+class JobHost;
+struct JobInputs;
+}  // namespace vantora
+
+namespace vantora::detail {
+
+// Starts the run's output for `host`: a fresh summary, the output file and
+// its report opened and their header lines written. False when either file
+// cannot be written (the summary then says why).
+bool BeginOutputs(JobHost& host, const JobInputs& inputs);
+
+// Closes both files and sets ResultCode from the summary (records written,
+// output failure, site unreachable, layout or scratch-file stop).
+void EndOutputs(bool cancelled);
 
 }  // namespace vantora::detail

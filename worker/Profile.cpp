@@ -17,8 +17,6 @@
 namespace vantora {
 namespace {
 
-constexpr int kAddressSlot = 5;
-constexpr int kLastLabelSlot = 17;  // 平均年収: the scan of pieces ends after it
 constexpr std::size_t kPostalBytes = 10;
 
 // The texts of the extraction, in Shift-JIS, built once.
@@ -82,7 +80,7 @@ bool MayHold(std::string_view text, std::string_view head) {
   return false;
 }
 
-// Steps a to h on one piece. Returns true when the piece was the 平均年収 row,
+// Tries every value on one piece. Returns true when the piece was the 平均年収 row,
 // which ends the scan.
 bool ExtractPiece(std::string_view piece) {
   const ProfileTexts& t = Texts();
@@ -99,54 +97,54 @@ bool ExtractPiece(std::string_view piece) {
   const bool any = can[0] || can[1] || can[2] || can[3] || can[4];
   const std::u16string subject = any ? Cp932ToUtf16(p) : std::u16string();
 
-  // a. Update time.
+  // Update time.
   if (std::string m = can[0] ? detail::SearchFirst(t.updatePattern, subject) : std::string(); !m.empty()) {
-    slots[20] = RemoveTextIgnoreCase(Trim(StripTags(m)), t.updateLabel);
+    slots[kColUpdated] = RemoveTextIgnoreCase(Trim(StripTags(m)), t.updateLabel);
   }
-  // b. Feature text.
+  // Feature text.
   if (std::string m = can[1] ? detail::SearchFirst(t.featurePattern, subject) : std::string(); !m.empty()) {
     m = Trim(StripTags(RemoveTextIgnoreCase(m, t.featureHead)));
-    slots[2] = RemoveTextIgnoreCase(m, t.featureMark);
+    slots[kColFeature] = RemoveTextIgnoreCase(m, t.featureMark);
   }
-  // c. Business text.
+  // Business text.
   if (std::string m = can[2] ? detail::SearchFirst(t.businessPattern, subject) : std::string(); !m.empty()) {
     m = Trim(StripTags(RemoveTextIgnoreCase(m, t.businessHead)));
-    slots[3] = RemoveTextIgnoreCase(m, t.businessMark);
+    slots[kColBusiness] = RemoveTextIgnoreCase(m, t.businessMark);
   }
-  // d. Company name, its legal form written out in full.
+  // Company name, its legal form written out in full.
   if (std::string m = can[3] ? detail::SearchFirst(t.namePattern, subject) : std::string(); !m.empty()) {
     m = Trim(StripTags(m));
     for (const auto& form : t.forms) m = ReplaceTextIgnoreCase(m, form.abbreviated, form.full);
-    slots[1] = m;
+    slots[kColName] = m;
   }
-  // e. Share price (thousands separators stay).
+  // Share price (thousands separators stay).
   if (std::string m = can[4] ? detail::SearchFirst(t.pricePattern, subject) : std::string(); !m.empty()) {
-    slots[18] = Trim(StripTags(m));
+    slots[kColPrice] = Trim(StripTags(m));
   }
-  // f. Change from the previous day.
+  // Change from the previous day.
   if (const std::size_t at = FindText(p, t.change); at != std::string::npos) {
     const std::string_view rest = p.substr(at);
     if (const std::size_t end = FindText(rest, "</dd>"); end != std::string::npos) {
-      slots[19] = Trim(RemoveTextIgnoreCase(Trim(StripTags(rest.substr(0, end))), t.change));
+      slots[kColChange] = Trim(RemoveTextIgnoreCase(Trim(StripTags(rest.substr(0, end))), t.change));
     }
   }
-  // g. A profile table row: label in the header cell, value after it.
+  // A profile table row: label in the header cell, value after it.
   if (p.compare(0, 3, "<tr") == 0) {
     const std::size_t k = FindText(p, "</th>");
     if (k == std::string::npos) return false;
     const int slot = ProfileLabelSlot(Trim(StripTags(p.substr(0, k))));
     if (slot < 0) return false;
     std::string value = Trim(StripTags(p.substr(k)));
-    if (slot == kAddressSlot) {
+    if (slot == kColAddress) {
       value = NormalizeWidth(RemoveTextIgnoreCase(value, t.routeLink));
       const std::size_t cut = PostalCut(value);
-      slots[4] = value.substr(0, cut);
+      slots[kColPostalCode] = value.substr(0, cut);
       value = From(value, cut);
     }
     slots[static_cast<std::size_t>(slot)] = Trim(value);
-    return slot == kLastLabelSlot;
+    return slot == kLastLabelColumn;  // the scan of pieces ends after it
   }
-  // h. The address row as the first row of its table: the piece begins with
+  // The address row as the first row of its table: the piece begins with
   // the markup before the row.
   if (const std::size_t tr = FindText(p, "<tr"); tr != std::string::npos) {
     const std::string_view rest = p.substr(tr);
@@ -155,8 +153,8 @@ bool ExtractPiece(std::string_view piece) {
       std::string q = Trim(StripTags(rest.substr(0, li)));
       q = NormalizeWidth(RemoveTextIgnoreCase(q, t.addressLabel));
       const std::size_t cut = PostalCut(q);
-      slots[4] = Trim(q.substr(0, cut));
-      slots[5] = Trim(From(q, cut));
+      slots[kColPostalCode] = Trim(q.substr(0, cut));
+      slots[kColAddress] = Trim(From(q, cut));
     }
   }
   return false;
@@ -165,21 +163,20 @@ bool ExtractPiece(std::string_view piece) {
 }  // namespace
 
 int ProfileLabelSlot(const std::string& label) {
+  // The row labels are the header names of the label columns.
   static const StringList kLabels = [] {
     StringList labels;
-    for (const char* l : {"本社所在地", "業種分類", "英文社名", "代表者名", "設立年月日", "市場名",
-                          "上場年月日", "決算", "単元株数", "従業員数（単独）", "従業員数（連結）",
-                          "平均年齢", "平均年収"})
-      labels.push_back(detail::Sjis(l));
+    for (int c = kFirstLabelColumn; c <= kLastLabelColumn; ++c)
+      labels.push_back(detail::Sjis(kRecordColumns[static_cast<std::size_t>(c)].headerUtf8));
     return labels;
   }();
   for (std::size_t i = 0; i < kLabels.size(); ++i)
-    if (SameTextIgnoreCase(kLabels[i], label)) return static_cast<int>(i) + 5;
+    if (SameTextIgnoreCase(kLabels[i], label)) return static_cast<int>(i) + kFirstLabelColumn;
   return -1;
 }
 
 void ExtractProfilePage(const StringList& lines) {
-  // 5. The page text: the lines trimmed, in Shift-JIS, joined.
+  // The page text: the lines trimmed, in Shift-JIS, joined.
   std::string page;
   std::size_t bytes = 0;
   for (const std::string& line : lines) bytes += line.size();
@@ -189,7 +186,7 @@ void ExtractProfilePage(const StringList& lines) {
     if (detail::Terminated()) break;
   }
   if (page.empty()) return;
-  // 7-8. The pieces between "</tr>" markers.
+  // The pieces between "</tr>" markers.
   StringList pieces;
   SplitText(page, "</tr>", pieces);
   for (const std::string& piece : pieces) {
@@ -198,20 +195,31 @@ void ExtractProfilePage(const StringList& lines) {
   }
 }
 
-void ReadCompanyProfile(const std::string& quoteAddress) {
+PageOutcome ReadCompanyProfile(const std::string& quoteAddress) {
   auto& slots = Job().fieldSlots;
   const std::string profileAddress = quoteAddress + "/profile";
-  detail::FetchToScratch(profileAddress);
+  PageOutcome outcome = detail::FetchToScratch(profileAddress);
   StringList lines;
   Pause(1000);
-  lines = detail::LoadScratchLines();
+  bool readable = true;
+  lines = detail::LoadScratchLines(&readable);
+  if (!readable && outcome.outcome != Outcome::kLocalError)
+    outcome = MakeOutcome(Outcome::kLocalError, profileAddress, outcome.httpStatus);
   ExtractProfilePage(lines);
+  // A page that answered but gave none of its columns has another layout.
+  if (outcome.outcome == Outcome::kOk) {
+    bool any = false;
+    for (int c = kFirstPageColumn; c <= kLastPageColumn && !any; ++c)
+      any = !slots[static_cast<std::size_t>(c)].empty();
+    if (!any) outcome = MakeOutcome(Outcome::kLayoutChanged, profileAddress, outcome.httpStatus);
+  }
 
-  // 9-10. The address read, and the stock code taken from the quote address.
-  slots[21] = profileAddress;
+  // The address read, and the stock code taken from the quote address.
+  slots[kColSourceUrl] = profileAddress;
   std::string code = RemoveTextIgnoreCase(quoteAddress, QuotePagePrefix());
   if (const std::size_t dot = FindText(code, "."); dot != std::string::npos) code.resize(dot);
-  slots[0] = Trim(code);
+  slots[kColCode] = Trim(code);
+  return outcome;
 }
 
 }  // namespace vantora

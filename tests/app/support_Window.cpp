@@ -14,9 +14,12 @@ namespace vantora::test {
 void WindowTest::SetUp() {
   ASSERT_TRUE(dir.isValid());
   QDir(dir.path()).mkpath(QStringLiteral("site/profile"));
+  // Pages whose one value is the company name (the code), so that they read
+  // as pages of the expected layout.
   for (const char* code : {"1301", "7203", "9984"}) {
     WriteBytes(Path(QStringLiteral("site/profile/%1.html").arg(QLatin1String(code))).toStdString(),
-               std::string("<html><body><h1>") + code + "</h1></body></html>\n");
+               std::string("<html><body><div><h2 class=\"_BasePriceBoard__name_a\">") + code +
+                   "</h2></div></body></html>\n");
   }
   server = std::make_unique<QuoteServer>(Path(QStringLiteral("site")).toStdString());
   ::setenv("VANTORA_BASE_URL", server->BaseUrl().c_str(), 1);

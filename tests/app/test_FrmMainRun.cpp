@@ -252,7 +252,12 @@ TEST_F(RunTest, CancelAnsweredYesStopsAfterTheCurrentRecordAndHoldsTheWindow) {
   EXPECT_EQ(dialogs.boxes.size(), 1u);
 
   ASSERT_TRUE(WaitForEnd());
-  EXPECT_EQ(dialogs.boxes.size(), 1u);  // a cancelled run ends without a message
+  // A cancelled run says how many records were kept, and where.
+  ASSERT_EQ(dialogs.boxes.size(), 2u);
+  EXPECT_EQ(dialogs.boxes[1].text, Utf8("取得を中断しました。\n1 件の情報を次のファイルに保存しました。\n") +
+                                       Path(QStringLiteral("c.csv")));
+  EXPECT_EQ(dialogs.boxes[1].caption, Utf8("中断確認"));
+  EXPECT_EQ(dialogs.boxes[1].flags, kInfo);
   EXPECT_TRUE(dialogs.beeps.empty());
   EXPECT_EQ(LineCount(ReadBytes(Path(QStringLiteral("c.csv")).toStdString())), 2);
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("tmp.dat"))));

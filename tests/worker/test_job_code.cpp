@@ -121,6 +121,10 @@ TEST_F(CodeJob, FullWidthCommaAndIdeographicSpaceArePartOfTheCode) {
 }
 
 TEST_F(CodeJob, ProgressStepsAsEachCodeBeginsAndStatusFollowsEachRecord) {
+  // One page with a value, so that three pages in a row without one do not
+  // stop the job.
+  server_->SetPage("/quote/7203/profile",
+                   "<html><body><div><h2 class=\"_BasePriceBoard__name_a\">X</h2></div></body></html>\n");
   RecordingHost host;
   host.inputs = CodeInputs("1301,7203,6758", Output());
   RunJobThread(host);

@@ -1,0 +1,56 @@
+// A CSV text file written line by line: each line goes out with CR LF and
+// reaches the file at once, in Shift-JIS or in UTF-8 with a byte-order mark,
+// so that a kill or a full disk loses at most the line in hand. A line that
+// could not be written whole is cut off again, so the file always ends with
+// a complete line. Also the quoting of values shared by every CSV line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vantora {
+
+enum class FileEncoding {
+  kShiftJis,    // the bytes as the worker holds them (code page 932)
+  kUtf8WithBom, // converted to UTF-8, the file starting with EF BB BF
+};
+
+// Appends `value` between double quotes to `line`, a '"' inside doubled,
+// after a ',' when `line` is not empty. '"' (0x22) is never the second byte
+// of a double-byte character, so Shift-JIS values are safe.
+void AppendCsvValue(std::string& line, std::string_view value);
+
+class CsvFile {
+ public:
+  CsvFile() = default;
+  ~CsvFile();
+  CsvFile(const CsvFile&) = delete;
+  CsvFile& operator=(const CsvFile&) = delete;
+
+  // Creates (or truncates) the file at `path`. False when it cannot be
+  // opened or its byte-order mark cannot be written; Error() says why.
+  bool Open(const std::string& path, FileEncoding encoding);
+  // Writes `lineSjis` (Shift-JIS, without a line end) and CR LF. On a failure
+  // the file is cut back to its last complete line, Failed() becomes true and
+  // every later write is refused.
+  bool WriteLine(std::string_view lineSjis);
+  // Closes the file; false when it was never open, failed, or closing failed.
+  bool Close();
+
+  bool IsOpen() const { return fd_ >= 0; }
+  bool Failed() const { return failed_; }
+  // The system's reason for the first failure ("No space left on device").
+  const std::string& Error() const { return error_; }
+
+ private:
+  bool WriteAll(std::string_view bytes);
+  void Fail(int error);
+
+  int fd_ = -1;
+  FileEncoding encoding_ = FileEncoding::kShiftJis;
+  long long goodEnd_ = 0;  // the file's size after its last complete line
+  bool failed_ = false;
+  std::string error_;
+};
+
+}  // namespace vantora

@@ -1,0 +1,44 @@
+// What the last retrieval job did, for the window's and the CLI's closing
+// words: the records written, how many companies ended with each outcome,
+// the listings that could not be read, why the job stopped early, and the
+// report file. Written by the worker during the job; read after it (the
+// completion callback runs while the worker waits, or once it has ended).
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "worker/Outcome.h"
+
+namespace vantora {
+
+enum class JobStop {
+  kNone,           // the job went through its whole list
+  kCancelled,      // the run was stopped (Cancel, closing, a signal)
+  kLayoutChanged,  // several companies in a row had pages of another layout
+  kScratchFile,    // the scratch file could not be written or read back
+  kOutputFile,     // the output or the report file could not be written
+};
+
+// Companies in a row whose pages have another layout before the job stops.
+inline constexpr int kLayoutStopRun = 3;
+
+struct JobSummary {
+  int records = 0;                                // record lines written
+  std::array<int, kOutcomeCount> companies{};     // companies per outcome
+  int listingsNotOk = 0;                          // report lines of sector listings
+  JobStop stop = JobStop::kNone;
+  std::string reportPath;                         // native path of the report file
+  std::string scratchFolder;                      // the scratch file's folder (kScratchFile)
+  std::string reason;                             // the system's reason of a kScratchFile / kOutputFile stop
+
+  int Companies(Outcome outcome) const { return companies[static_cast<std::size_t>(outcome)]; }
+  // Companies whose outcome is not ok.
+  int CompaniesNotOk() const { return records - Companies(Outcome::kOk); }
+  bool AllOk() const { return CompaniesNotOk() == 0 && listingsNotOk == 0; }
+};
+
+// The summary of the job that ran last (empty before the first).
+const JobSummary& LastJobSummary();
+
+}  // namespace vantora
