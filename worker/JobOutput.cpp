@@ -7,7 +7,6 @@
 #include <fstream>
 #include <iterator>
 
-#include "common/Charset.h"
 #include "common/Download.h"
 #include "common/Thread.h"
 #include "worker/CsvFile.h"
@@ -54,7 +53,7 @@ bool WriteReportLine(const std::string& code, const PageOutcome& outcome) {
 void ScratchFailed(const PageOutcome& outcome) {
   StopJob(JobStop::kScratchFile);
   g_summary.scratchFolder = FolderOf(JobScratchFilePath());
-  g_summary.reason = Cp932ToUtf8(outcome.detail);
+  g_summary.reason = outcome.reason;
 }
 
 }  // namespace

@@ -52,7 +52,10 @@ PageOutcome MakeOutcome(Outcome outcome, const std::string& url, int httpStatus)
   switch (outcome) {
     case Outcome::kLayoutChanged: o.detail = Sjis("ページに必要な情報がありません (ページの形式が違います)"); break;
     case Outcome::kCancelled: o.detail = Sjis("取得を中断しました"); break;
-    case Outcome::kLocalError: o.detail = Sjis("作業ファイルを読み書きできません"); break;
+    case Outcome::kLocalError:
+      o.detail = Sjis("作業ファイルを読み込めません");
+      o.reason = "the scratch file cannot be read back";
+      break;
     default: break;
   }
   return o;
@@ -65,6 +68,7 @@ PageOutcome OutcomeOfDownload(const DownloadResult& d, const std::string& url) {
   if (d.failure == DownloadFailure::kScratchFile) {
     o.outcome = Outcome::kLocalError;
     o.detail = Sjis("作業ファイルに書き込めません: " + d.reason);
+    o.reason = d.reason;
     return o;
   }
   if (d.failure != DownloadFailure::kNone) {

@@ -33,6 +33,7 @@ struct PageOutcome {
   int httpStatus = 0;
   std::string detail;
   std::string url;
+  std::string reason;  // the system's reason of a local error, in English; empty otherwise
 };
 
 // The outcome a download alone decides: a failure class, or the status

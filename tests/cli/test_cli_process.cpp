@@ -71,6 +71,48 @@ TEST_F(CliProcessTest, ExitCodesForNothingFoundUnreachableAndFileErrors) {
   EXPECT_NE(ReadBytes(dir_.File("keep.csv")), "precious");
 }
 
+TEST_F(CliProcessTest, OutcomesDecideTheClosingLineTheExitCodeAndTheReport) {
+  const std::string base = Base(server_);
+  CliResult run = RunCli({"--codes", "1301,9999", "-o", "mixed.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(run.exitCode, 5) << run.err;
+  EXPECT_NE(run.err.find("2 records: 1 ok, 1 not found; report: mixed.report.csv\n"),
+            std::string::npos)
+      << run.err;
+  const std::string report = ReadBytes(dir_.File("mixed.report.csv")).value_or("");
+  const auto lines = CrLfLines(report);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[2], "\"9999\",\"not-found\",\"404\",\"" + Utf8ToCp932("ページが見つかりません (404)") + "\",\"" +
+                          base + "/quote/9999/profile\"");
+
+  // UTF-8 output: the report in UTF-8 too, written as the job goes.
+  run = RunCli({"--codes", "1301,9999", "-o", "mixed8.csv", "--base-url", base, "--encoding", "utf-8"}, Dir());
+  EXPECT_EQ(run.exitCode, 5) << run.err;
+  EXPECT_EQ(ReadBytes(dir_.File("mixed8.report.csv")), "\xEF\xBB\xBF" + Cp932ToUtf8(report));
+
+  // An existing report is replaced only with --force, like the file.
+  run = RunCli({"--codes", "1301", "-o", "mixed.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(run.exitCode, 4);
+  std::filesystem::remove(dir_.File("mixed.csv"));
+  run = RunCli({"--codes", "1301", "-o", "mixed.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(run.exitCode, 4) << "the report is still there";
+  EXPECT_EQ(ReadBytes(dir_.File("mixed.report.csv")), report);
+  run = RunCli({"--codes", "1301", "-o", "mixed.csv", "--base-url", base, "--force"}, Dir());
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(CrLfLines(ReadBytes(dir_.File("mixed.report.csv")).value_or("")).size(), 2u);
+
+  // Pages that no longer fit: the third in a row stops the run with exit 6.
+  std::string codes;
+  for (int i = 0; i < 10; ++i) {
+    const std::string code = std::to_string(4000 + i);
+    server_.SetPage("/quote/" + code + "/profile", "<html><body><p>new site</p></body></html>");
+    codes += (codes.empty() ? "" : ",") + code;
+  }
+  run = RunCli({"--codes", codes, "-o", "layout.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(run.exitCode, 6) << run.err;
+  EXPECT_NE(run.err.find("no longer have the expected layout"), std::string::npos) << run.err;
+  EXPECT_EQ(CrLfLines(ReadBytes(dir_.File("layout.csv")).value_or("")).size(), 4u);
+}
+
 TEST_F(CliProcessTest, BadArgumentsChangeNothingAndFetchNothing) {
   WriteBytes(dir_.File("existing.csv"), "precious");
   const std::string base = Base(server_);

@@ -208,6 +208,49 @@ TEST_F(DownloadTest, FileThatCannotBeCreatedIsNoFailure) {
   EXPECT_EQ(ReadFile(scratch_), ReadFile(kRoot + "/profile/1301.html"));
 }
 
+TEST_F(DownloadTest, ReportsTheStatusAndTheClassOfFailure) {
+  DownloadResult r;
+  server_.SetFault("/quote/1/profile", QuoteFault::Redirect("/quote/1301/profile"));
+  ASSERT_TRUE(DownloadToFile(Url("/quote/1/profile"), scratch_, &r));
+  EXPECT_EQ(r.httpStatus, 200) << "the status of the page, not of the redirect";
+  EXPECT_EQ(r.failure, DownloadFailure::kNone);
+  EXPECT_TRUE(r.responded);
+
+  server_.SetPage("/quote/busy/profile", "busy", 503);
+  ASSERT_TRUE(DownloadToFile(Url("/quote/busy/profile"), scratch_, &r));
+  EXPECT_EQ(r.httpStatus, 503);
+  EXPECT_EQ(r.failure, DownloadFailure::kNone);
+
+  // A body cut short keeps the status that came.
+  server_.SetPage("/quote/cut/profile", Letters(2500));
+  server_.SetFault("/quote/cut/profile", QuoteFault::DropMidBody(1500));
+  ASSERT_TRUE(DownloadToFile(Url("/quote/cut/profile"), scratch_, &r));
+  EXPECT_EQ(r.httpStatus, 200);
+  EXPECT_EQ(r.failure, DownloadFailure::kDropped);
+  EXPECT_FALSE(r.reason.empty());
+
+  SetDownloadTimeouts({2, 1});
+  server_.SetFault("/quote/cut/profile", QuoteFault::StallMidBody(1200, std::chrono::seconds(60)));
+  ASSERT_TRUE(DownloadToFile(Url("/quote/cut/profile"), scratch_, &r));
+  EXPECT_EQ(r.failure, DownloadFailure::kTimedOut);
+  EXPECT_EQ(r.httpStatus, 200);
+  server_.SetFault("/quote/cut/profile", QuoteFault::StallBeforeResponse(std::chrono::seconds(60)));
+  ASSERT_FALSE(DownloadToFile(Url("/quote/cut/profile"), scratch_, &r));
+  EXPECT_EQ(r.failure, DownloadFailure::kTimedOut);
+  EXPECT_EQ(r.httpStatus, 0);
+  EXPECT_FALSE(r.responded);
+
+  ASSERT_FALSE(DownloadToFile("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x", scratch_, &r));
+  EXPECT_EQ(r.failure, DownloadFailure::kRefused);
+  EXPECT_EQ(r.httpStatus, 0);
+
+  // A scratch file that cannot be created is reported with the system's reason.
+  ASSERT_TRUE(DownloadToFile(Url("/quote/1301/profile"), folder_.File("missing/tmp.dat"), &r));
+  EXPECT_EQ(r.failure, DownloadFailure::kScratchFile);
+  EXPECT_EQ(r.reason, "No such file or directory");
+  EXPECT_EQ(r.httpStatus, 200);
+}
+
 // A one-shot HTTP responder on 127.0.0.1 that sends fixed bytes, for
 // responses the quote server cannot produce (trailer fields).
 class RawResponder {
