@@ -90,6 +90,7 @@ std::string OutcomeCounts(const JobSummary& summary) {
       {Outcome::kLayoutChanged, "of another layout", "of another layout"},
       {Outcome::kCancelled, "cancelled", "cancelled"},
       {Outcome::kLocalError, "local error", "local errors"},
+      {Outcome::kTooLarge, "too large", "too large"},
   };
   std::string text;
   for (const Label& label : kLabels) {

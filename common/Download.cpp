@@ -4,6 +4,8 @@
 // transfer's end is classified into the status and failure class it reports.
 #include "common/Download.h"
 
+#include "common/Thread.h"
+
 #include <curl/curl.h>
 
 #include <algorithm>
@@ -39,8 +41,10 @@ constexpr long kMaxRedirects = 10;
 
 std::atomic<std::uint32_t> gRandomState{0};
 
-std::mutex gTimeoutsMutex;
+std::mutex gTimeoutsMutex;  // guards the settings below
 DownloadTimeouts gTimeouts;
+std::size_t gPageSizeLimit = kDefaultPageSizeLimit;
+std::string gCaFile;
 
 // libcurl's global set-up runs once per process, whichever thread asks first.
 void EnsureCurlGlobalInit() {
@@ -61,12 +65,16 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // State of one transfer, shared by the header and body callbacks.
 class Transfer {
  public:
-  Transfer(const std::string& path, std::chrono::seconds stallLimit)
-      : path_(path), stallLimit_(stallLimit), lastByte_(Clock::now()) {}
+  Transfer(const std::string& path, std::chrono::seconds stallLimit, std::size_t sizeLimit, const TThread* thread)
+      : path_(path), stallLimit_(stallLimit), sizeLimit_(sizeLimit), thread_(thread), lastByte_(Clock::now()) {}
 
   // True once no byte has arrived for the stall limit; checked by libcurl's
   // progress callback, which runs at least once a second while idle.
   bool Stalled() const { return Clock::now() - lastByte_ >= stallLimit_; }
+  // True once the thread that runs the download was asked to terminate.
+  bool Cancelled() const { return thread_ != nullptr && thread_->Terminated(); }
+  // True once the body passed the size limit (the rest is not read).
+  bool TooLarge() const { return tooLarge_; }
 
   // One header line of some response. A block ends with an empty line; the
   // block of a redirect that libcurl follows is skipped, any other block is
@@ -95,9 +103,15 @@ class Transfer {
 
   // Body bytes, in whatever pieces the network delivers them; chunks are
   // formed by body offset so the stored bytes do not depend on that.
-  void OnBody(const char* data, std::size_t size) {
+  // Returns false once the size limit is passed, which ends the transfer.
+  bool OnBody(const char* data, std::size_t size) {
     lastByte_ = Clock::now();
     if (!began_) BeginBody();  // a response without a header block (HTTP/0.9)
+    if (size > sizeLimit_ - received_) {
+      size = sizeLimit_ - received_;
+      tooLarge_ = true;
+    }
+    received_ += size;
     while (size > 0) {
       const std::size_t take = std::min(size, kChunkSize - chunkLength_);
       std::memcpy(chunk_.data() + chunkLength_, data, take);
@@ -106,6 +120,7 @@ class Transfer {
       size -= take;
       if (chunkLength_ == kChunkSize) FlushChunk();
     }
+    return !tooLarge_;
   }
 
   // Stores the last, partial chunk; called at the end of the transfer, also
@@ -148,6 +163,7 @@ class Transfer {
   void BeginBody() {
     began_ = true;
     chunkLength_ = 0;
+    received_ = 0;
     // A file that cannot be created makes the writes fail; the body is still
     // read to its end, and the failure is reported.
     file_.reset(std::fopen(path_.c_str(), "wb"));
@@ -177,7 +193,11 @@ class Transfer {
 
   const std::string& path_;
   const std::chrono::seconds stallLimit_;
+  const std::size_t sizeLimit_;
+  const TThread* const thread_;
   Clock::time_point lastByte_;
+  std::size_t received_ = 0;
+  bool tooLarge_ = false;
   int status_ = 0;
   bool hasLocation_ = false;
   bool began_ = false;
@@ -193,12 +213,13 @@ extern "C" size_t HeaderCallback(char* data, size_t size, size_t count, void* us
 }
 
 extern "C" size_t BodyCallback(char* data, size_t size, size_t count, void* user) {
-  static_cast<Transfer*>(user)->OnBody(data, size * count);
-  return size * count;
+  // A short count ends the transfer (CURLE_WRITE_ERROR).
+  return static_cast<Transfer*>(user)->OnBody(data, size * count) ? size * count : 0;
 }
 
 extern "C" int ProgressCallback(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-  return static_cast<const Transfer*>(user)->Stalled() ? 1 : 0;  // non-zero aborts
+  const auto* transfer = static_cast<const Transfer*>(user);
+  return transfer->Stalled() || transfer->Cancelled() ? 1 : 0;  // non-zero aborts
 }
 
 void RemoveScratchFile(const std::string& path) { ::unlink(path.c_str()); }
@@ -287,12 +308,32 @@ DownloadTimeouts GetDownloadTimeouts() {
   return gTimeouts;
 }
 
+void SetPageSizeLimit(std::size_t bytes) {
+  std::lock_guard lock(gTimeoutsMutex);
+  gPageSizeLimit = bytes;
+}
+
+std::size_t PageSizeLimit() {
+  std::lock_guard lock(gTimeoutsMutex);
+  return gPageSizeLimit;
+}
+
+void SetDownloadCaFile(const std::string& path) {
+  std::lock_guard lock(gTimeoutsMutex);
+  gCaFile = path;
+}
+
 bool DownloadToFile(const std::string& address, const std::string& path, DownloadResult* result) {
   DownloadResult ignored;
   DownloadResult& report = result != nullptr ? *result : ignored;
   report = DownloadResult{};
   const std::string& agent = UserAgentText(NextRandom(static_cast<std::uint32_t>(kUserAgents.size())));
   const DownloadTimeouts timeouts = GetDownloadTimeouts();
+  std::string caFile;
+  {
+    std::lock_guard lock(gTimeoutsMutex);
+    caFile = gCaFile;
+  }
 
   EnsureCurlGlobalInit();
   CurlEasy curl(curl_easy_init());
@@ -303,7 +344,7 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
     return false;
   }
 
-  Transfer transfer(path, std::chrono::seconds(timeouts.stallSeconds));
+  Transfer transfer(path, std::chrono::seconds(timeouts.stallSeconds), PageSizeLimit(), TThread::CurrentThread());
   CURL* h = curl.get();
   curl_easy_setopt(h, CURLOPT_URL, address.c_str());
   curl_easy_setopt(h, CURLOPT_USERAGENT, agent.c_str());
@@ -317,6 +358,7 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
   curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!caFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, caFile.c_str());
   curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
   // Stall limit: no byte for that long ends the transfer, before or during
   // the response. (libcurl's own low-speed check averages over several
@@ -343,6 +385,12 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
   if (!transfer.FileError().empty()) {
     report.failure = DownloadFailure::kScratchFile;
     report.reason = transfer.FileError();
+  } else if (transfer.TooLarge()) {
+    report.failure = DownloadFailure::kTooLarge;
+    report.reason = "the page is larger than " + std::to_string(PageSizeLimit()) + " bytes";
+  } else if (code == CURLE_ABORTED_BY_CALLBACK && transfer.Cancelled()) {
+    report.failure = DownloadFailure::kCancelled;
+    report.reason = "stopped";
   } else {
     report.failure = Classify(code, transfer.Began(), h, text);
     if (code == CURLE_ABORTED_BY_CALLBACK) {

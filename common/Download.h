@@ -4,6 +4,7 @@
 // a process-wide pseudo-random generator.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,8 @@ enum class DownloadFailure {
   kTimedOut,         // no byte for the stall limit, or the connect limit passed
   kDropped,          // the connection ended before the whole body had come
   kScratchFile,      // the body could not be stored in the file
+  kTooLarge,         // the body passed the size limit; the file holds its first part
+  kCancelled,        // the calling thread was asked to terminate meanwhile
   kOther,            // any other failure of the transfer
 };
 
@@ -33,7 +36,9 @@ struct DownloadResult {
 };
 
 // Fetches `address` (a complete URL) and stores the response body in the file
-// at `path`, created or truncated once a response has begun. The HTTP status
+// at `path`, created or truncated once a response has begun. The body is
+// stored up to the size limit, and the transfer ends within a second when
+// the calling TThread is asked to terminate. The HTTP status
 // is not looked at. When no response could be had at all (refused, unknown
 // host, TLS failure, time-out before a response) any file at `path` is
 // deleted, so the caller reads an empty page.
@@ -58,5 +63,14 @@ struct DownloadTimeouts {
 };
 void SetDownloadTimeouts(const DownloadTimeouts& timeouts);
 DownloadTimeouts GetDownloadTimeouts();
+
+// The most body bytes one download stores (20 MB); tests lower it.
+inline constexpr std::size_t kDefaultPageSizeLimit = 20u * 1000u * 1000u;
+void SetPageSizeLimit(std::size_t bytes);
+std::size_t PageSizeLimit();
+
+// A file of trusted certificates used instead of the system's, for tests
+// against a local TLS server; empty: the system's.
+void SetDownloadCaFile(const std::string& path);
 
 }  // namespace vantora

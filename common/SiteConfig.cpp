@@ -2,8 +2,11 @@
 // address of the quote site, the scaled pauses and the program's own folder.
 #include "common/SiteConfig.h"
 
+#include "common/Thread.h"
+
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -46,7 +49,15 @@ void Pause(int milliseconds) {
   // Bound the sleep so that a huge factor cannot overflow the duration type.
   constexpr double kLongest = 24.0 * 3600.0 * 1000.0;
   const double ms = scaled < kLongest ? scaled : kLongest;
-  std::this_thread::sleep_for(std::chrono::microseconds(static_cast<long long>(ms * 1000.0)));
+  // A TThread asked to terminate ends its pause at once: the sleep goes in
+  // short slices that look at the request.
+  const TThread* thread = TThread::CurrentThread();
+  const auto end = std::chrono::steady_clock::now() + std::chrono::microseconds(static_cast<long long>(ms * 1000.0));
+  constexpr auto kSlice = std::chrono::milliseconds(20);
+  for (auto now = std::chrono::steady_clock::now(); now < end; now = std::chrono::steady_clock::now()) {
+    if (thread != nullptr && thread->Terminated()) return;
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(end - now, kSlice));
+  }
 }
 
 std::string ProgramFolder() {

@@ -19,7 +19,8 @@ std::string QuoteSiteBase();
 // number >= 0, else 1.
 double PauseScale();
 
-// Sleeps `milliseconds` times PauseScale().
+// Sleeps `milliseconds` times PauseScale(); a TThread asked to terminate
+// wakes within 20 ms.
 void Pause(int milliseconds);
 
 // The folder of the running executable, with a trailing '/'.

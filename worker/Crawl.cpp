@@ -1,6 +1,8 @@
 // The sector listing crawl: the search page of one sector, its hit count,
 // the quote page addresses it links to, and a record per company.
 #include <string>
+#include <string_view>
+#include <unordered_set>
 
 #include "common/Charset.h"
 #include "common/SiteConfig.h"
@@ -30,6 +32,34 @@ std::int32_t ReadCount(const std::string& text) {
     value = value * 10 + (c - '0');
   }
   return value > 2147483647LL ? 0 : static_cast<std::int32_t>(value);
+}
+
+// `text` as a pattern that matches exactly it: the characters the pattern
+// syntax gives a meaning are escaped, so that the dots of a host name match
+// only dots.
+std::string LiteralPattern(const std::string& text) {
+  std::string pattern;
+  for (char c : text) {
+    if (std::string_view("$()*+.?[\\^{|}]").find(c) != std::string_view::npos) pattern += '\\';
+    pattern += c;
+  }
+  return pattern;
+}
+
+// The key under which a harvested address is known: ASCII letters in lower
+// case, as the comparison of addresses ignores their case (the bytes of
+// double-byte characters stay as they are).
+std::string AddressKey(const std::string& address) {
+  std::string key = address;
+  for (std::size_t i = 0; i < key.size(); ++i) {
+    const char c = key[i];
+    if (IsSjisLeadByte(static_cast<unsigned char>(c))) {
+      ++i;
+    } else if (c >= 'A' && c <= 'Z') {
+      key[i] = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return key;
 }
 
 }  // namespace
@@ -90,23 +120,20 @@ void CrawlSector(const std::string& sectorCode) {
   // Harvest the quote page addresses of the root line. Stock codes may
   // carry letters (130A): a digit, then digits or letters, any one
   // character, the market letter.
+  // The prefix is matched literally, so only links under the configured
+  // site are taken. Each address is kept once, in the order first seen.
   const std::string prefix = QuotePagePrefix();
-  const std::string pattern = "<a href=\"" + prefix + "[0-9][0-9A-Z]*.[A-Z]\"";
+  const std::string pattern = "<a href=\"" + LiteralPattern(prefix) + "[0-9][0-9A-Z]*.[A-Z]\"";
   detail::NotifyCrawl("harvest");
+  std::unordered_set<std::string> known;
   for (const std::string& line : lines) {
     if (IsRootLine(line)) {
       const std::string t = Utf8ToCp932(Trim(line));
       detail::SearchAll(pattern, Cp932ToUtf16(t), [&](const std::string& match) {
         std::string a = RemoveTextIgnoreCase(match, "<a href=\"");
         a = RemoveTextIgnoreCase(a, "\"");
-        bool known = false;
-        for (const std::string& seen : addresses)
-          if (SameTextIgnoreCase(seen, a)) {
-            known = true;
-            break;
-          }
-        if (!known) addresses.push_back(a);
-        return true;
+        if (known.insert(AddressKey(a)).second) addresses.push_back(a);
+        return !detail::Terminated();
       });
       break;
     }

@@ -12,9 +12,18 @@
 
 namespace vantora {
 
+bool LooksLikeFormula(std::string_view value) {
+  if (value.empty()) return false;
+  const char c = value[0];
+  if (c == '=' || c == '@' || c == '\t' || c == '\r') return true;
+  if (c == '+' || c == '-') return value.size() > 1 && (value[1] < '0' || value[1] > '9');
+  return false;
+}
+
 void AppendCsvValue(std::string& line, std::string_view value) {
   if (!line.empty()) line += ',';
   line += '"';
+  if (LooksLikeFormula(value)) line += '\'';
   for (char c : value) {
     if (c == '"') line += '"';
     line += c;

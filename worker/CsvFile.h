@@ -17,8 +17,14 @@ enum class FileEncoding {
 
 // Appends `value` between double quotes to `line`, a '"' inside doubled,
 // after a ',' when `line` is not empty. '"' (0x22) is never the second byte
-// of a double-byte character, so Shift-JIS values are safe.
+// of a double-byte character, so Shift-JIS values are safe. A value that a
+// spreadsheet would run as a formula gets a leading "'" (FormulaSafe).
 void AppendCsvValue(std::string& line, std::string_view value);
+
+// Whether a spreadsheet would take `value` as a formula: it starts with '=',
+// '@', a tab or a CR, or with '+' or '-' followed by anything but a digit
+// ("+35(+1.09%)" and "-12.5" are numbers, "-" alone is text).
+bool LooksLikeFormula(std::string_view value);
 
 class CsvFile {
  public:

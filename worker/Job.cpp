@@ -4,6 +4,8 @@
 #include "worker/Job.h"
 
 #include <mutex>
+#include <string_view>
+#include <utility>
 
 #include "common/Charset.h"
 #include "common/SiteConfig.h"
@@ -64,8 +66,10 @@ void CodeModeLoop(const JobInputs& in, StringList& work) {
     job.currentItemText = kCodeOpen + code + "]";
     SyncStepProgress();
     ClearFieldSlots();
-    job.fieldSlots[kColCode] = code;
-    if (!detail::FinishCompany(ReadCompanyProfile(prefix + code))) break;
+    // The request carries the code encoded; the record holds it as typed.
+    PageOutcome outcome = ReadCompanyProfile(prefix + EncodePathSegment(code));
+    job.fieldSlots[kColCode] = StockCodeOf(prefix + code);
+    if (!detail::FinishCompany(std::move(outcome))) break;
     ++job.itemCountDone;
     SyncShowStatus();
     if (detail::Terminated() || detail::JobStopped()) break;
@@ -123,6 +127,25 @@ std::string FormatRecord() {
 }
 
 std::string QuotePagePrefix() { return QuoteSiteBase() + "/quote/"; }
+
+std::string EncodePathSegment(std::string_view code) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  const bool dotsOnly = code == "." || code == "..";
+  std::string out;
+  for (char ch : code) {
+    const auto c = static_cast<unsigned char>(ch);
+    const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                       c == '_' || c == '~' || (c == '.' && !dotsOnly);
+    if (plain) {
+      out += ch;
+    } else {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    }
+  }
+  return out;
+}
 
 std::string JobScratchFilePath() {
   {

@@ -54,6 +54,15 @@ std::string FormatRecord();
 // The quote page prefix: QuoteSiteBase() + "/quote/".
 std::string QuotePagePrefix();
 
+// A typed stock code as one segment of a request path: every byte outside
+// ASCII letters, digits, '-', '.', '_' and '~' as %XX, and a code of only
+// "." or ".." wholly encoded, so that no typed text reaches another path.
+std::string EncodePathSegment(std::string_view code);
+
+// The stock code of a quote page address as the record holds it: the
+// address without the quote page prefix, cut at its first '.', trimmed.
+std::string StockCodeOf(const std::string& quoteAddress);
+
 // The scratch file the job downloads into: ScratchFilePath() (program folder
 // + "tmp.dat") unless a test has set another path (empty text: back to the
 // default).

@@ -22,7 +22,8 @@ bool Terminated();
 bool JobStopped();
 
 // Downloads `address` into the job's scratch file, counts the attempt and
-// whether it got a response, and returns what the download decides.
+// whether it got a response, and returns what the download decides; after a
+// stop was asked for, requests nothing and returns cancelled.
 PageOutcome FetchToScratch(const std::string& address);
 
 // The scratch file's lines (split at CR LF, CR or LF; line ends dropped);
@@ -42,8 +43,10 @@ bool FinishCompany(PageOutcome outcome);
 void ReportListing(const std::string& sectorCode, const PageOutcome& outcome);
 
 // A seam for the tests: CrawlSector reports "hit-count" before its hit-count
-// pass and "harvest" before its harvest pass (on the worker thread), so that
-// a test can cancel at exactly that point. No observer: nothing happens.
+// pass and "harvest" before its harvest pass, and ReadCompanyProfile
+// "extract" between the download and the extraction (on the worker thread),
+// so that a test can cancel at exactly that point. No observer: nothing
+// happens.
 void SetCrawlObserver(std::function<void(const std::string& phase)> observer);
 void NotifyCrawl(const char* phase);
 

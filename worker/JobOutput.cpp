@@ -112,6 +112,8 @@ void EndOutputs(bool cancelled) {
 }
 
 PageOutcome FetchToScratch(const std::string& address) {
+  // After a stop nothing more is asked of the site.
+  if (Terminated()) return MakeOutcome(Outcome::kCancelled, address);
   ++g_out.downloadsAttempted;
   DownloadResult download;
   if (DownloadToFile(address, JobScratchFilePath(), &download)) ++g_out.downloadsAnswered;

@@ -40,6 +40,7 @@ const char* OutcomeKeyword(Outcome outcome) {
     case Outcome::kLayoutChanged: return "layout-changed";
     case Outcome::kCancelled: return "cancelled";
     case Outcome::kLocalError: return "local-error";
+    case Outcome::kTooLarge: return "too-large";
   }
   return "local-error";
 }
@@ -71,6 +72,12 @@ PageOutcome OutcomeOfDownload(const DownloadResult& d, const std::string& url) {
     o.reason = d.reason;
     return o;
   }
+  if (d.failure == DownloadFailure::kTooLarge) {
+    o.outcome = Outcome::kTooLarge;
+    o.detail = Sjis("ページが大きすぎます (" + std::to_string(PageSizeLimit() / 1000000) + " MB まで読み取りました)");
+    return o;
+  }
+  if (d.failure == DownloadFailure::kCancelled) return MakeOutcome(Outcome::kCancelled, url, d.httpStatus);
   if (d.failure != DownloadFailure::kNone) {
     o.outcome = Outcome::kNetwork;
     o.detail = NetworkDetail(d);

@@ -19,11 +19,12 @@ enum class Outcome {
   kLayoutChanged,  // HTTP 200, but the page has none of the expected values
   kCancelled,      // the page in hand when the run was stopped
   kLocalError,     // the scratch file could not be written or read back
+  kTooLarge,       // the page passed the size limit; what came before it was read
 };
-inline constexpr int kOutcomeCount = 8;
+inline constexpr int kOutcomeCount = 9;
 
 // "ok", "not-found", "blocked", "http-error", "network", "layout-changed",
-// "cancelled", "local-error".
+// "cancelled", "local-error", "too-large".
 const char* OutcomeKeyword(Outcome outcome);
 
 // The outcome of one page: the keyword, the status that came (0: none), a

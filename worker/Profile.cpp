@@ -205,6 +205,7 @@ PageOutcome ReadCompanyProfile(const std::string& quoteAddress) {
   lines = detail::LoadScratchLines(&readable);
   if (!readable && outcome.outcome != Outcome::kLocalError)
     outcome = MakeOutcome(Outcome::kLocalError, profileAddress, outcome.httpStatus);
+  detail::NotifyCrawl("extract");
   ExtractProfilePage(lines);
   // A page that answered but gave none of its columns has another layout.
   if (outcome.outcome == Outcome::kOk) {
@@ -216,10 +217,14 @@ PageOutcome ReadCompanyProfile(const std::string& quoteAddress) {
 
   // The address read, and the stock code taken from the quote address.
   slots[kColSourceUrl] = profileAddress;
+  slots[kColCode] = StockCodeOf(quoteAddress);
+  return outcome;
+}
+
+std::string StockCodeOf(const std::string& quoteAddress) {
   std::string code = RemoveTextIgnoreCase(quoteAddress, QuotePagePrefix());
   if (const std::size_t dot = FindText(code, "."); dot != std::string::npos) code.resize(dot);
-  slots[kColCode] = Trim(code);
-  return outcome;
+  return Trim(code);
 }
 
 }  // namespace vantora

@@ -82,10 +82,10 @@ TEST_F(CancelJob, DuringTheHarvestWritesNothingAndShowsNoStatus) {
 }
 
 TEST_F(CancelJob, DuringAnExtractionWritesThatCompanyWithTheFirstLineOnly) {
-  // The status of the first company runs just before its page is read; the
-  // cancel then stops the joining of lines after the first one. 1301's first
-  // line is the document head: only the code and the address are known.
-  Run({0, 16}, "status 業種 : [水産・農林業] 取得中 - 1/2件");
+  // The cancel comes once the first company's page is read; it then stops
+  // the joining of lines after the first one. 1301's first line is the
+  // document head: only the code and the address are known.
+  Run({0, 16}, "phase extract");
   EXPECT_EQ(Targets(), (std::vector<std::string>{"/search/qi/?ids=0050", "/quote/1301.T/profile"}));
   const auto lines = CsvLines(ReadFileBytes(Output()));
   ASSERT_EQ(lines.size(), 2u);
@@ -102,7 +102,7 @@ TEST_F(CancelJob, DuringAnExtractionKeepsTheValuesOfTheFirstPiece) {
   // 6758's page is one line: it is joined whole, and the loop over pieces
   // stops after the first piece (everything up to the first "</tr>": the
   // price board, both texts and the address row that opens the table).
-  Run({15, 16}, "status 業種 : [電気機器] 取得中 - 1/1件");
+  Run({15, 16}, "phase extract");
   EXPECT_EQ(Targets(), (std::vector<std::string>{"/search/qi/?ids=3650", "/quote/6758.T/profile"}));
   const auto lines = CsvLines(ReadFileBytes(Output()));
   ASSERT_EQ(lines.size(), 2u);

@@ -154,13 +154,16 @@ TEST_F(CodeJob, CancelDuringACodeWritesItsRecordAndStartsNoOther) {
   bool scratchExistedDuringTheJob = false;
   host.onEvent = [&](const std::string& event) {
     if (event == "step 2") worker.load()->Terminate();  // the window's confirmed Cancel
-    if (event.rfind("status", 0) == 0) scratchExistedDuringTheJob = FileExists(folder_.Scratch());
+    if (event.rfind("status", 0) == 0 && event.find("1/3") != std::string::npos)
+      scratchExistedDuringTheJob = FileExists(folder_.Scratch());
   };
   RunJobThread(host, &worker);
+  // The code in hand gets its record, but once stopped the site is asked
+  // nothing more.
   const auto lines = CsvLines(ReadFileBytes(Output()));
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[2], EmptyRecord("7203", Profile("7203")));
-  EXPECT_EQ(RequestedTargets(), (std::vector<std::string>{"/quote/1301/profile", "/quote/7203/profile"}));
+  EXPECT_EQ(RequestedTargets(), (std::vector<std::string>{"/quote/1301/profile"}));
   EXPECT_TRUE(scratchExistedDuringTheJob);
   EXPECT_FALSE(FileExists(folder_.Scratch()));
   EXPECT_EQ(host.completions.load(), 1);
