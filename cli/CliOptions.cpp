@@ -5,6 +5,7 @@
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
+#include <filesystem>
 #include <cctype>
 #include <set>
 
@@ -69,6 +70,9 @@ std::vector<int> ParseSectorList(const std::string& text, std::string& error) {
 }
 
 std::string ForceCsvExtension(const std::string& path) {
+  // A folder stays as it was named, for the run to refuse it by name.
+  std::error_code error;
+  if (path.empty() || path.back() == '/' || std::filesystem::is_directory(path, error)) return path;
   const auto slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const auto dot = name.rfind('.');

@@ -36,7 +36,8 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv);
 std::vector<int> ParseSectorList(const std::string& text, std::string& error);
 
 // The window's rule: unless the file-name part ends in ".csv" (any case),
-// ".csv" is appended to the whole name.
+// ".csv" is appended to the whole name. A name that ends in '/' or names an
+// existing folder is returned unchanged.
 std::string ForceCsvExtension(const std::string& path);
 
 }  // namespace vantora::cli

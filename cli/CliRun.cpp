@@ -18,6 +18,7 @@
 
 #include "cli/ConsoleHost.h"
 #include "cli/DemoSite.h"
+#include "cli/OutputTarget.h"
 #include "cli/ProgressView.h"
 #include "common/Charset.h"
 #include "common/SiteConfig.h"
@@ -36,7 +37,26 @@ sigset_t StopSignals() {
   sigemptyset(&signals);
   sigaddset(&signals, SIGINT);
   sigaddset(&signals, SIGTERM);
+  sigaddset(&signals, SIGHUP);  // the terminal went away
   return signals;
+}
+
+constexpr char kScratchPrefix[] = "vantora-cli-";
+
+// Removes the scratch folders ("vantora-cli-<pid>-XXXXXX") that runs killed
+// earlier left behind: those whose process is gone.
+void RemoveStaleScratchFolders(const fs::path& temp) {
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(temp, error)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(kScratchPrefix, 0) != 0) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + sizeof kScratchPrefix - 1, &end, 10);
+    if (pid <= 0 || end == nullptr || *end != '-' || pid == ::getpid()) continue;
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    std::error_code ignored;
+    fs::remove_all(entry.path(), ignored);
+  }
 }
 
 // A private folder for the scratch file, so that runs side by side (and the
@@ -45,7 +65,9 @@ class ScratchFolder {
  public:
   ScratchFolder() {
     std::error_code error;
-    std::string pattern = (fs::temp_directory_path(error) / "vantora-cli-XXXXXX").string();
+    const fs::path temp = fs::temp_directory_path(error);
+    if (!error) RemoveStaleScratchFolders(temp);
+    std::string pattern = (temp / (kScratchPrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
     if (error || ::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a scratch folder");
     path_ = pattern;
     SetJobScratchFilePath((path_ / "tmp.dat").string());
@@ -61,11 +83,6 @@ class ScratchFolder {
  private:
   fs::path path_;
 };
-
-bool Exists(const std::string& path) {
-  std::error_code error;
-  return fs::exists(fs::symlink_status(path, error));
-}
 
 std::string Records(int count) { return std::to_string(count) + (count == 1 ? " record" : " records"); }
 
@@ -125,6 +142,7 @@ JobInputs MakeInputs(const CliOptions& options, const std::string& jobFile) {
   inputs.outputFileName = jobFile;
   inputs.outputEncoding =
       options.encoding == OutputEncoding::kUtf8 ? FileEncoding::kUtf8WithBom : FileEncoding::kShiftJis;
+  inputs.createOutputExclusively = true;
   return inputs;
 }
 
@@ -139,7 +157,7 @@ bool RunWorker(ConsoleHost& host, ProgressView& view) {
   while (!host.WaitCompleted(std::chrono::milliseconds(0))) {
     const timespec wait{0, 100 * 1000 * 1000};
     const int signal = ::sigtimedwait(&signals, nullptr, &wait);
-    if (signal != SIGINT && signal != SIGTERM) continue;
+    if (signal != SIGINT && signal != SIGTERM && signal != SIGHUP) continue;
     if (!stopAsked) {
       stopAsked = true;
       worker->Terminate();
@@ -208,31 +226,17 @@ int ExitFor(int result, bool interrupted, const JobSummary& summary, const std::
 void BlockStopSignals() {
   const sigset_t signals = StopSignals();
   ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+  // A reader of standard error that went away ends nothing but the
+  // progress lines.
+  ::signal(SIGPIPE, SIG_IGN);
 }
 
 int RunCli(const CliOptions& options) {
   ProgressView view(stderr, ::isatty(STDERR_FILENO) == 1);
   const std::string& target = options.outputFile;
 
-  // The window deletes an existing file (and its report) before a run; here
-  // that needs --force.
-  for (const std::string& file : {target, ReportPathFor(target)}) {
-    if (!Exists(file)) continue;
-    std::error_code folderError;
-    if (fs::is_directory(fs::symlink_status(file, folderError))) {
-      view.Message("vantora-cli: " + file + " is a folder");
-      return kExitOutputFileError;
-    }
-    if (!options.force) {
-      view.Message("vantora-cli: " + file + " exists; use --force to replace it");
-      return kExitOutputFileError;
-    }
-    std::error_code error;
-    if (!fs::remove(file, error)) {
-      view.Message("vantora-cli: cannot replace " + file + ": " + error.message());
-      return kExitOutputFileError;
-    }
-  }
+  OutputTarget output;
+  if (const int refused = output.Prepare(target, options.force, view); refused != 0) return refused;
 
   std::unique_ptr<QuoteServer> demoServer;
   if (options.demo) {
@@ -264,10 +268,27 @@ int RunCli(const CliOptions& options) {
     return kExitOutputFileError;
   }
 
-  ConsoleHost host(MakeInputs(options, target), view);
+  ConsoleHost host(MakeInputs(options, output.JobFile()), view);
   const bool interrupted = RunWorker(host, view);
   view.Finish();
-  return ExitFor(host.ResultCode().load(), interrupted, LastJobSummary(), target, view);
+  const int result = host.ResultCode().load();
+
+  // A replacement takes place only after a run that went through; a run
+  // that was stopped, failed or reached no page leaves the old file.
+  JobSummary summary = LastJobSummary();
+  std::string written = target;
+  if (output.Replacing()) {
+    const bool wentThrough =
+        !interrupted && (result == kResultRecordsWritten || result == kResultNothingFound);
+    if (wentThrough && !output.Commit(view)) return kExitOutputFileError;
+    if (wentThrough) {
+      summary.reportPath = ReportPathFor(target);
+    } else {
+      output.KeepOld(view);
+      written = output.JobFile();
+    }
+  }
+  return ExitFor(result, interrupted, summary, written, view);
 }
 
 }  // namespace vantora::cli

@@ -16,9 +16,10 @@ inline constexpr int kExitSomeNotOk = 5;          // records written, not every 
 inline constexpr int kExitLayoutChanged = 6;      // stopped: the pages no longer have the expected layout
 inline constexpr int kExitInterrupted = 130;
 
-// Blocks SIGINT and SIGTERM in the calling thread and so in every thread it
-// starts later; RunCli then takes them synchronously as the Cancel of the
-// window. Call first in main, before any thread exists.
+// Blocks SIGINT, SIGTERM and SIGHUP in the calling thread and so in every
+// thread it starts later; RunCli then takes them synchronously as the Cancel
+// of the window. SIGPIPE is ignored. Call first in main, before any thread
+// exists.
 void BlockStopSignals();
 
 // Runs the job described by `options`; returns the process exit code.

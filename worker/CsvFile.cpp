@@ -3,6 +3,7 @@
 #include "worker/CsvFile.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,17 +36,39 @@ CsvFile::~CsvFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool CsvFile::Open(const std::string& path, FileEncoding encoding) {
+bool FileInUseByAnotherWriter(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return false;
+  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(fd);
+  return locked;
+}
+
+bool CsvFile::Open(const std::string& path, FileEncoding encoding, bool exclusive) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   failed_ = false;
   error_.clear();
   goodEnd_ = 0;
   encoding_ = encoding;
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // The file is emptied only once the lock is held, so that a file another
+  // run is writing loses nothing.
+  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : 0), 0666);
   if (fd_ < 0) {
     failed_ = true;
     error_ = std::strerror(errno);
+    return false;
+  }
+  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    ::close(fd_);
+    fd_ = -1;
+    failed_ = true;
+    error_ = error == EWOULDBLOCK ? kFileLockedReason : std::strerror(error);
+    return false;
+  }
+  if (::ftruncate(fd_, 0) != 0) {
+    Fail(errno);
     return false;
   }
   if (encoding_ == FileEncoding::kUtf8WithBom && !WriteAll("\xEF\xBB\xBF")) return false;

@@ -26,6 +26,13 @@ void AppendCsvValue(std::string& line, std::string_view value);
 // ("+35(+1.09%)" and "-12.5" are numbers, "-" alone is text).
 bool LooksLikeFormula(std::string_view value);
 
+// Whether another writer holds the lock of the file at `path` (false when
+// the file does not exist or cannot be opened).
+bool FileInUseByAnotherWriter(const std::string& path);
+
+// The reason CsvFile gives when another writer holds the file.
+inline constexpr char kFileLockedReason[] = "the file is being written by another run";
+
 class CsvFile {
  public:
   CsvFile() = default;
@@ -33,9 +40,12 @@ class CsvFile {
   CsvFile(const CsvFile&) = delete;
   CsvFile& operator=(const CsvFile&) = delete;
 
-  // Creates (or truncates) the file at `path`. False when it cannot be
-  // opened or its byte-order mark cannot be written; Error() says why.
-  bool Open(const std::string& path, FileEncoding encoding);
+  // Creates (or, unless `exclusive`, empties) the file at `path` and holds
+  // an exclusive lock on it until Close, so that no second run writes the
+  // same file: a file locked by another writer is left untouched. False when
+  // it cannot be created, opened or locked, or its byte-order mark cannot be
+  // written; Error() says why.
+  bool Open(const std::string& path, FileEncoding encoding, bool exclusive = false);
   // Writes `lineSjis` (Shift-JIS, without a line end) and CR LF. On a failure
   // the file is cut back to its last complete line, Failed() becomes true and
   // every later write is refused.

@@ -41,6 +41,7 @@ struct JobInputs {
   std::vector<SectorItem> sectors;  // lstCtgr in list order (33 items in the window)
   std::string outputFileName;       // OutputFileName, native path; the report goes beside it
   FileEncoding outputEncoding = FileEncoding::kShiftJis;  // of the output and its report
+  bool createOutputExclusively = false;  // fail rather than open an existing output or report
 };
 
 class JobHost {

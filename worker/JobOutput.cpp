@@ -75,12 +75,12 @@ bool BeginOutputs(JobHost& host, const JobInputs& inputs) {
   g_out.layoutRun = 0;
   g_summary = JobSummary{};
   g_summary.reportPath = ReportPathFor(inputs.outputFileName);
-  if (!g_out.records.Open(inputs.outputFileName, inputs.outputEncoding) ||
+  if (!g_out.records.Open(inputs.outputFileName, inputs.outputEncoding, inputs.createOutputExclusively) ||
       !g_out.records.WriteLine(HeaderLine())) {
     OutputFailed(g_out.records);
     return false;
   }
-  if (!g_out.report.Open(g_summary.reportPath, inputs.outputEncoding) ||
+  if (!g_out.report.Open(g_summary.reportPath, inputs.outputEncoding, inputs.createOutputExclusively) ||
       !g_out.report.WriteLine(ReportHeaderLine())) {
     OutputFailed(g_out.report);
     return false;

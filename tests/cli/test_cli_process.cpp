@@ -66,9 +66,15 @@ TEST_F(CliProcessTest, ExitCodesForNothingFoundUnreachableAndFileErrors) {
   EXPECT_EQ(run.exitCode, 4) << run.err;
   EXPECT_NE(run.err.find("--force"), std::string::npos) << run.err;
   EXPECT_EQ(ReadBytes(dir_.File("keep.csv")), "precious");
+  // With --force and the site down, the old file stays, and the name of the
+  // file with the new (empty) records is told.
   run = RunCli({"--codes", "1301", "-o", "keep.csv", "--base-url", dead, "--force"}, Dir());
   EXPECT_EQ(run.exitCode, 3) << run.err;
-  EXPECT_NE(ReadBytes(dir_.File("keep.csv")), "precious");
+  EXPECT_EQ(ReadBytes(dir_.File("keep.csv")), "precious");
+  const std::string partial = "keep.partial-";
+  EXPECT_NE(run.err.find("keep.csv is kept as it was; the new records are in " + partial),
+            std::string::npos)
+      << run.err;
 }
 
 TEST_F(CliProcessTest, OutcomesDecideTheClosingLineTheExitCodeAndTheReport) {
