@@ -21,7 +21,9 @@
 #include "app/GuiSynchronize.h"
 #include "app/SjisText.h"
 #include "app/TaskbarProgress.h"
+#include "common/Charset.h"
 #include "common/SiteConfig.h"
+#include "worker/CsvFile.h"
 #include "worker/JobSummary.h"
 #include "worker/MyThread.h"
 
@@ -158,10 +160,12 @@ void TFrmMain::btnActionClick() {
   if (extension.compare(QStringLiteral(".CSV"), Qt::CaseInsensitive) != 0)
     OutputFileName += QStringLiteral(".csv");
 
-  // The file and the outcome report beside it are replaced together.
+  // The file and the outcome report beside it are replaced together; a file
+  // that another run is writing is in use.
   for (const QString& file : {OutputFileName, ReportFileName()}) {
     const QFileInfo target(file);
-    if ((target.exists() || target.isSymLink()) && !QFile::remove(file)) {
+    if (FileInUseByAnotherWriter(QFile::encodeName(file).toStdString()) ||
+        ((target.exists() || target.isSymLink()) && !QFile::remove(file))) {
       ShowInfo(text::kFileInUse, text::kCaptionFileError);
       return;
     }
@@ -284,10 +288,22 @@ void TFrmMain::FinishRun(TRunStatus status) {
       terminateApplication_();
       return;
     case rsOutputFileError:
-      ShowInfo(text::kFileInUse, text::kCaptionFileError);
+      // A file that could not be opened is in use; one that failed while
+      // being written says why.
+      if (LastJobSummary().outputOpened) {
+        ShowInfo(WriteFailedMessage(), text::kCaptionFileError);
+      } else {
+        ShowInfo(text::kFileInUse, text::kCaptionFileError);
+      }
       break;
     case rsSiteUnreachable:
-      ShowInfo(text::kSiteUnreachable, text::kCaptionFileError);
+      if (LastJobSummary().networkTls) {
+        ShowInfo(QString::fromUtf8(text::kSiteCertificate)
+                     .arg(QString::fromStdString(Cp932ToUtf8(LastJobSummary().networkDetail))),
+                 text::kCaptionFileError);
+      } else {
+        ShowInfo(text::kSiteUnreachable, text::kCaptionFileError);
+      }
       break;
     default:
       break;

@@ -79,6 +79,12 @@ inline constexpr char kCancelledKept[] = "取得を中断しました。\n%1 件
 inline constexpr char kLayoutStopped[] =
     "サイトのページが想定した形式ではなくなったため、取得を中止しました。\n"
     "%1 件の情報を次のファイルに保存しました。\n%2\n詳しくは次のファイルをご覧ください。\n%3";
+// A site that could not be reached because of its certificate: waiting does
+// not help, so the message says what failed instead.
+inline constexpr char kSiteCertificate[] = "サイトへのアクセスができませんでした。\r\n%1";
+inline constexpr char kWriteFailed[] =
+    "ファイルへの書き込みに失敗したため、取得を中止しました。\n%1\n理由: %2\n"
+    "それまでの %3 件の情報はファイルに残っています。";
 inline constexpr char kScratchStopped[] =
     "作業ファイルを書き込めないため、取得を中止しました。\nフォルダ: %1\n理由: %2";
 }  // namespace text
@@ -176,6 +182,7 @@ class TFrmMain final : public QWidget, public JobHost {
   QString CancelledMessage() const;
   QString LayoutStoppedMessage() const;
   QString ScratchStoppedMessage() const;
+  QString WriteFailedMessage() const;
   void SetAllSectorTicks(bool ticked);
   void HandleCancel(bool completion);
 

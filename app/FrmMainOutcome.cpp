@@ -1,7 +1,8 @@
 // TFrmMain's end messages about what a run could not read: the open-file
 // question naming the report when some companies failed, the nothing-found
 // message with the listings that failed, and the messages of a cancelled run
-// and of a job that stopped itself. A run in which every page was read keeps
+// and of a job that stopped itself (pages of another layout, a scratch file
+// or an output file that could not be written). A run in which every page was read keeps
 // the plain messages.
 #include <QFile>
 
@@ -50,6 +51,13 @@ QString TFrmMain::LayoutStoppedMessage() const {
   return QString::fromUtf8(text::kLayoutStopped)
       .arg(LastJobSummary().records)
       .arg(OutputFileName, ReportFileName());
+}
+
+QString TFrmMain::WriteFailedMessage() const {
+  const JobSummary& summary = LastJobSummary();
+  return QString::fromUtf8(text::kWriteFailed)
+      .arg(OutputFileName, QString::fromStdString(summary.reason))
+      .arg(summary.records);
 }
 
 QString TFrmMain::ScratchStoppedMessage() const {

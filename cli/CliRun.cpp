@@ -198,7 +198,8 @@ int ExitFor(int result, bool interrupted, const JobSummary& summary, const std::
                    std::to_string(kLayoutStopRun) + " companies in a row); " + RecordsAndReport(summary, target));
       return kExitLayoutChanged;
     case kResultSiteUnreachable:
-      view.Message("vantora-cli: the quote site could not be reached (" + QuoteSiteBase() + "); " +
+      view.Message("vantora-cli: the quote site could not be reached (" + QuoteSiteBase() +
+                   (summary.networkReason.empty() ? std::string() : ": " + summary.networkReason) + "); " +
                    RecordsAndReport(summary, target));
       return kExitSiteUnreachable;
     case kResultNothingFound: {

@@ -230,14 +230,14 @@ constexpr long kX509CertHasExpired = 10;
 constexpr long kX509HostnameMismatch = 62;
 
 DownloadFailure ClassifyTls(CURL* h, const std::string& message) {
+  // libcurl checks the host name itself and reports it only in its message.
+  if (message.find("subject name") != std::string::npos || message.find("host name") != std::string::npos)
+    return DownloadFailure::kTlsHostMismatch;
   long verify = 0;
   curl_easy_getinfo(h, CURLINFO_SSL_VERIFYRESULT, &verify);
   if (verify == kX509CertHasExpired || verify == kX509CertNotYetValid) return DownloadFailure::kTlsExpired;
   if (verify == kX509HostnameMismatch) return DownloadFailure::kTlsHostMismatch;
   if (verify != 0) return DownloadFailure::kTlsUntrusted;
-  // libcurl checks the host name itself and reports it only in its message.
-  if (message.find("subject name") != std::string::npos || message.find("host name") != std::string::npos)
-    return DownloadFailure::kTlsHostMismatch;
   if (message.find("expired") != std::string::npos) return DownloadFailure::kTlsExpired;
   return DownloadFailure::kTlsUntrusted;
 }

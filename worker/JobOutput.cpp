@@ -50,6 +50,13 @@ bool WriteReportLine(const std::string& code, const PageOutcome& outcome) {
   return false;
 }
 
+void NoteNetwork(const PageOutcome& outcome) {
+  if (outcome.outcome != Outcome::kNetwork) return;
+  g_summary.networkDetail = outcome.detail;
+  g_summary.networkReason = outcome.reason;
+  g_summary.networkTls = IsTlsFailure(outcome.failure);
+}
+
 void ScratchFailed(const PageOutcome& outcome) {
   StopJob(JobStop::kScratchFile);
   g_summary.scratchFolder = FolderOf(JobScratchFilePath());
@@ -85,6 +92,7 @@ bool BeginOutputs(JobHost& host, const JobInputs& inputs) {
     OutputFailed(g_out.report);
     return false;
   }
+  g_summary.outputOpened = true;
   return true;
 }
 
@@ -156,6 +164,7 @@ bool FinishCompany(PageOutcome outcome) {
   if (g_out.host != nullptr) g_out.host->ResultCode().store(kResultRecordsWritten);
   if (!WriteReportLine(Job().fieldSlots[kColCode], outcome)) return false;
 
+  NoteNetwork(outcome);
   g_out.layoutRun = outcome.outcome == Outcome::kLayoutChanged ? g_out.layoutRun + 1 : 0;
   if (outcome.outcome == Outcome::kLocalError) ScratchFailed(outcome);
   if (g_out.layoutRun >= kLayoutStopRun) StopJob(JobStop::kLayoutChanged);
@@ -165,6 +174,7 @@ bool FinishCompany(PageOutcome outcome) {
 void ReportListing(const std::string& sectorCode, const PageOutcome& outcome) {
   if (outcome.outcome == Outcome::kOk) return;
   ++g_summary.listingsNotOk;
+  NoteNetwork(outcome);
   WriteReportLine("sector:" + sectorCode, outcome);
   if (outcome.outcome == Outcome::kLocalError) ScratchFailed(outcome);
 }

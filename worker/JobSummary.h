@@ -29,8 +29,14 @@ struct JobSummary {
   int listingsNotOk = 0;                          // report lines of sector listings
   JobStop stop = JobStop::kNone;
   std::string reportPath;                         // native path of the report file
+  bool outputOpened = false;                      // the output and its report were opened and begun
   std::string scratchFolder;                      // the scratch file's folder (kScratchFile)
   std::string reason;                             // the system's reason of a kScratchFile / kOutputFile stop
+  // The last failure to reach the site: its Japanese detail (Shift-JIS),
+  // the transfer's reason in English, and whether it was a certificate.
+  std::string networkDetail;
+  std::string networkReason;
+  bool networkTls = false;
 
   int Companies(Outcome outcome) const { return companies[static_cast<std::size_t>(outcome)]; }
   // Companies whose outcome is not ok.

@@ -62,10 +62,16 @@ PageOutcome MakeOutcome(Outcome outcome, const std::string& url, int httpStatus)
   return o;
 }
 
+bool IsTlsFailure(DownloadFailure failure) {
+  return failure == DownloadFailure::kTlsUntrusted || failure == DownloadFailure::kTlsHostMismatch ||
+         failure == DownloadFailure::kTlsExpired || failure == DownloadFailure::kTlsOther;
+}
+
 PageOutcome OutcomeOfDownload(const DownloadResult& d, const std::string& url) {
   PageOutcome o;
   o.url = url;
   o.httpStatus = d.httpStatus;
+  o.failure = d.failure;
   if (d.failure == DownloadFailure::kScratchFile) {
     o.outcome = Outcome::kLocalError;
     o.detail = Sjis("作業ファイルに書き込めません: " + d.reason);
@@ -81,6 +87,7 @@ PageOutcome OutcomeOfDownload(const DownloadResult& d, const std::string& url) {
   if (d.failure != DownloadFailure::kNone) {
     o.outcome = Outcome::kNetwork;
     o.detail = NetworkDetail(d);
+    o.reason = d.reason;
     return o;
   }
   const int s = d.httpStatus;

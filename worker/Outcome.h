@@ -35,7 +35,11 @@ struct PageOutcome {
   std::string detail;
   std::string url;
   std::string reason;  // the system's reason of a local error, in English; empty otherwise
+  DownloadFailure failure = DownloadFailure::kNone;  // how the download ended
 };
+
+// Whether the download failed on the secure connection (a certificate).
+bool IsTlsFailure(DownloadFailure failure);
 
 // The outcome a download alone decides: a failure class, or the status
 // class; a response below 400 is kOk (what the page holds decides further).

@@ -1,8 +1,10 @@
 // The window's end messages when not every page could be read: the open-file
 // question naming the report, the stop for pages of another layout, the stop
-// for a scratch file that cannot be written; and the report replaced with
-// its file at the start of a run.
+// for a scratch file that cannot be written, a write that fails; and the
+// report replaced with its file at the start of a run.
 #include <QFileInfo>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include "support_Window.h"
 #include "worker/Job.h"
@@ -65,6 +67,31 @@ TEST_F(OutcomeTest, AScratchFileThatCannotBeWrittenNamesItsFolderAndTheReason) {
                 Utf8("\n理由: No such file or directory"));
   EXPECT_EQ(dialogs.boxes[0].caption, Utf8("Error"));
   EXPECT_EQ(server->Requests().size(), 1u) << "the run stops at once";
+}
+
+TEST_F(OutcomeTest, AWriteThatFailsSaysWhyInsteadOfBlamingAnotherProgram) {
+  // Files of this process may not grow past 400 bytes: the header and one
+  // record fit, the second record does not.
+  ::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit limit = old;
+  limit.rlim_cur = 400;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  ShowAndLoad();
+  StartCodeRun(QStringLiteral("1301,7203,9984"), Path(QStringLiteral("w.csv")));
+  const bool ended = WaitForEnd();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  ASSERT_TRUE(ended);
+  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  EXPECT_EQ(dialogs.boxes[0].text,
+            Utf8("ファイルへの書き込みに失敗したため、取得を中止しました。\n") + Path(QStringLiteral("w.csv")) +
+                Utf8("\n理由: File too large\nそれまでの 1 件の情報はファイルに残っています。"));
+  EXPECT_EQ(dialogs.boxes[0].caption, Utf8("Error"));
+  // The file ends with its last complete record.
+  const std::string bytes = ReadBytes(Path(QStringLiteral("w.csv")).toStdString());
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+  EXPECT_EQ(bytes.find("\"7203\""), std::string::npos);
 }
 
 }  // namespace
