@@ -34,13 +34,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// A running child. Its standard output and error go to files; standard input
-// is /dev/null. The environment is this process's, with VANTORA_PAUSE_SCALE=0,
-// without VANTORA_BASE_URL, then `env` applied (an empty value removes).
+// A running child: vantora-cli, or `program` when given. Its standard output
+// and error go to files; standard input is /dev/null. The environment is
+// this process's, with VANTORA_PAUSE_SCALE=0, without VANTORA_BASE_URL, then
+// `env` applied (an empty value removes).
 class ChildProcess {
  public:
   ChildProcess(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-               const std::string& workingDir);
+               const std::string& workingDir, const std::string& program = {});
   ~ChildProcess();  // kills a child still running
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;

@@ -95,7 +95,7 @@ TempDir::~TempDir() {
 }
 
 ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
-                           const std::string& workingDir) {
+                           const std::string& workingDir, const std::string& program) {
   std::map<std::string, std::string> variables;
   for (char** entry = environ; *entry != nullptr; ++entry) {
     const std::string text = *entry;
@@ -118,7 +118,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& args, const std::map<
   envp.push_back(nullptr);
 
   std::vector<std::string> argText = args;
-  argText.insert(argText.begin(), CliProgram());
+  argText.insert(argText.begin(), program.empty() ? CliProgram() : program);
   std::vector<char*> argv;
   for (auto& text : argText) argv.push_back(text.data());
   argv.push_back(nullptr);

@@ -1,0 +1,197 @@
+// vantora-cli under faults: SIGKILL at many moments of a run, two runs on
+// one file, a stop in the middle of a download, SIGHUP and a closed pipe on
+// standard error, a disk that fills (in a private mount namespace), a folder
+// named as the output, and scratch folders left by killed runs.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "CliTestSupport.h"
+#include "common/Charset.h"
+#include "worker/Outcome.h"
+
+namespace vantora {
+namespace {
+
+using namespace vantora::testing;
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+const std::string kCodes = "1301,1332,1333,7203,7267,1301,1332,1333";
+
+// Every line of a file the program wrote is complete: the file ends with
+// CR LF (or is empty) and every record line holds its values.
+void ExpectCompleteLines(const std::string& bytes, std::size_t values, const std::string& what) {
+  if (bytes.empty()) return;
+  ASSERT_GE(bytes.size(), 2u) << what;
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n") << what << " ends inside a line";
+  for (const std::string& line : CrLfLines(bytes)) {
+    std::size_t quotes = 0;
+    for (char c : line) quotes += c == '"';
+    EXPECT_EQ(quotes % 2, 0u) << what << ": " << line;
+    EXPECT_GE(quotes, values * 2) << what << ": " << line;
+  }
+}
+
+bool IsPrefix(const std::vector<std::string>& part, const std::vector<std::string>& whole) {
+  return part.size() <= whole.size() && std::equal(part.begin(), part.end(), whole.begin());
+}
+
+std::size_t ProfileRequests(const QuoteServer& server) {
+  std::size_t n = 0;
+  for (const auto& r : server.Requests()) n += r.path.find("/profile") != std::string::npos;
+  return n;
+}
+
+using CliFaultTest = CliProcessTest;
+
+TEST_F(CliFaultTest, AKillAtAnyMomentLeavesCompleteLinesAndLosesNothingButTheRecordInHand) {
+  const std::string base = Base(server_);
+  ASSERT_EQ(RunCli({"--codes", kCodes, "-o", "full.csv", "--base-url", base}, Dir()).exitCode, 0);
+  const auto full = CrLfLines(ReadBytes(dir_.File("full.csv")).value_or(""));
+  const auto fullReport = CrLfLines(ReadBytes(dir_.File("full.report.csv")).value_or(""));
+  ASSERT_EQ(full.size(), 9u);
+
+  std::mt19937 random(20261209);
+  std::uniform_int_distribution<int> moment(0, 400);
+  for (int i = 0; i < 20; ++i) {
+    const std::string name = "k" + std::to_string(i) + ".csv";
+    server_.ClearRequests();
+    // Half the runs replace an existing file: a kill leaves it as it was.
+    const bool replace = i % 2 == 1;
+    if (replace) WriteBytes(dir_.File(name), "old\r\n");
+    std::vector<std::string> args = {"--codes", kCodes, "-o", name, "--base-url", base};
+    if (replace) args.push_back("--force");
+    const int at = moment(random);
+    {
+      ChildProcess child(args, {{"VANTORA_PAUSE_SCALE", "0.04"}}, Dir());
+      std::this_thread::sleep_for(milliseconds(at));
+      child.Signal(SIGKILL);
+      ASSERT_TRUE(child.Wait(milliseconds(10000)).has_value());
+    }
+    std::string written = name;
+    if (replace) {
+      EXPECT_EQ(ReadBytes(dir_.File(name)), "old\r\n") << "kill at " << at << " ms";
+      written.clear();
+      for (const auto& entry : fs::directory_iterator(dir_.Path())) {
+        const std::string file = entry.path().filename().string();
+        if (file.rfind("k" + std::to_string(i) + ".partial-", 0) == 0 && file.find(".report.") == std::string::npos)
+          written = file;
+      }
+      if (written.empty()) continue;  // killed before the run began
+    }
+    const std::string bytes = ReadBytes(dir_.File(written)).value_or("");
+    const std::string report = ReadBytes(ReportPathFor(dir_.File(written))).value_or("");
+    ExpectCompleteLines(bytes, 22, written);
+    ExpectCompleteLines(report, 5, "report of " + written);
+    const auto lines = CrLfLines(bytes), reportLines = CrLfLines(report);
+    EXPECT_TRUE(IsPrefix(lines, full)) << "kill at " << at << " ms: the records are those of a whole run";
+    EXPECT_TRUE(IsPrefix(reportLines, fullReport)) << "kill at " << at << " ms";
+    const std::size_t records = lines.empty() ? 0 : lines.size() - 1;
+    const std::size_t outcomes = reportLines.empty() ? 0 : reportLines.size() - 1;
+    EXPECT_LE(outcomes, records);
+    EXPECT_LE(records, outcomes + 1) << "at most the record in hand lacks its report line";
+    EXPECT_LE(ProfileRequests(server_), records + 1) << "kill at " << at << " ms: a fetched record was lost";
+  }
+}
+
+TEST_F(CliFaultTest, ASecondRunOnTheSameFileIsRefusedAndTheFirstLosesNothing) {
+  const std::string base = Base(server_);
+  ASSERT_EQ(RunCli({"--codes", kCodes, "-o", "ref.csv", "--base-url", base}, Dir()).exitCode, 0);
+  ChildProcess first({"--codes", kCodes, "-o", "same.csv", "--base-url", base}, {{"VANTORA_PAUSE_SCALE", "0.05"}},
+                     Dir());
+  for (int i = 0; i < 200 && !fs::exists(dir_.File("same.csv")); ++i) std::this_thread::sleep_for(milliseconds(5));
+  const CliResult plain = RunCli({"--codes", "1301", "-o", "same.csv", "--base-url", base}, Dir());
+  const CliResult forced = RunCli({"--codes", "1301", "-o", "same.csv", "--base-url", base, "--force"}, Dir());
+  EXPECT_EQ(first.Wait(milliseconds(30000)), 0) << first.Stderr();
+  EXPECT_EQ(plain.exitCode, 4) << plain.err;
+  EXPECT_EQ(forced.exitCode, 4) << forced.err;
+  EXPECT_NE(forced.err.find("is being written by another run"), std::string::npos) << forced.err;
+  EXPECT_EQ(ReadBytes(dir_.File("same.csv")), ReadBytes(dir_.File("ref.csv")));
+}
+
+TEST_F(CliFaultTest, AStopEndsAStalledOrTricklingDownloadAtOnce) {
+  const std::string base = Base(server_);
+  server_.SetFault("/quote/1332/profile", QuoteFault::StallBeforeResponse(std::chrono::seconds(60)));
+  server_.SetPage("/quote/7203/profile", std::string(600, 'x'));
+  server_.SetFault("/quote/7203/profile", QuoteFault::SlowTrickle(1, std::chrono::seconds(1)));
+  struct Case {
+    std::string codes;
+    int signal;
+  };
+  for (const Case& c : {Case{"1301,1332,1333", SIGINT}, Case{"1301,7203,1333", SIGHUP}}) {
+    ChildProcess child({"--codes", c.codes, "-o", "stop" + std::to_string(c.signal) + ".csv", "--base-url", base},
+                       {}, Dir());
+    for (int i = 0; i < 400 && ProfileRequests(server_) < 2; ++i) std::this_thread::sleep_for(milliseconds(5));
+    std::this_thread::sleep_for(milliseconds(300));
+    child.Signal(c.signal);
+    // Far less than the stall or the trickle would take.
+    EXPECT_EQ(child.Wait(milliseconds(10000)), 130) << child.Stderr();
+    const auto report =
+        CrLfLines(ReadBytes(dir_.File("stop" + std::to_string(c.signal) + ".report.csv")).value_or(""));
+    ASSERT_EQ(report.size(), 3u) << c.codes;
+    EXPECT_NE(report[2].find("\"cancelled\""), std::string::npos) << report[2];
+    server_.ClearRequests();
+  }
+}
+
+TEST_F(CliFaultTest, AReaderOfStandardErrorThatGoesAwayEndsNothing) {
+  const std::string command = "set -o pipefail; '" + CliProgram() + "' --codes " + kCodes +
+                              " -o piped.csv --base-url " + Base(server_) + " 2>&1 | head -c 1 >/dev/null";
+  ChildProcess child({"-c", command}, {{"VANTORA_PAUSE_SCALE", "0.01"}}, Dir(), "/bin/bash");
+  EXPECT_EQ(child.Wait(milliseconds(30000)), 0) << child.Stderr();
+  EXPECT_EQ(CrLfLines(ReadBytes(dir_.File("piped.csv")).value_or("")).size(), 9u);
+}
+
+TEST_F(CliFaultTest, ADiskThatFillsKeepsTheFileAtItsLastCompleteRecord) {
+  if (std::system("unshare -m true >/dev/null 2>&1") != 0)
+    GTEST_SKIP() << "no private mount namespace here (unshare -m needs the privilege to mount)";
+  fs::create_directories(dir_.File("small"));
+  fs::create_directories(dir_.File("copy"));
+  std::string codes = "1301";
+  for (int i = 0; i < 40; ++i) codes += ",1301";
+  // A 16 KB file system of its own; the files are copied out before it goes.
+  const std::string script = "mount -t tmpfs -o size=16k tmpfs small || exit 99; '" + CliProgram() +
+                             "' --codes " + codes + " -o small/full.csv --encoding utf-8 --base-url " +
+                             Base(server_) + "; rc=$?; cp small/* copy/; exit $rc";
+  ChildProcess child({"-m", "/bin/sh", "-c", script}, {}, Dir(), "/usr/bin/unshare");
+  const auto code = child.Wait(milliseconds(60000));
+  if (code == 99) GTEST_SKIP() << "cannot mount a tmpfs in the namespace";
+  EXPECT_EQ(code, 4) << child.Stderr();
+  EXPECT_NE(child.Stderr().find("No space left on device"), std::string::npos) << child.Stderr();
+  const std::string bytes = ReadBytes(dir_.File("copy/full.csv")).value_or("");
+  ASSERT_GT(bytes.size(), 3u);
+  EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+  ExpectCompleteLines(bytes.substr(3), 22, "full.csv");
+  EXPECT_GT(CrLfLines(bytes).size(), 2u) << "the records before the disk filled are kept";
+}
+
+TEST_F(CliFaultTest, FoldersAreRefusedAndStaleScratchFoldersCleared) {
+  fs::create_directories(dir_.File("sub"));
+  for (const char* output : {"sub/", "sub"}) {
+    const CliResult run = RunCli({"--codes", "1301", "-o", output, "--base-url", Base(server_)}, Dir());
+    EXPECT_EQ(run.exitCode, 4) << output;
+    EXPECT_NE(run.err.find("is a folder"), std::string::npos) << run.err;
+  }
+  EXPECT_FALSE(fs::exists(dir_.File("sub/.csv")));
+  EXPECT_FALSE(fs::exists(dir_.File("sub.csv")));
+
+  // A scratch folder whose run is gone is removed; one of a live process stays.
+  fs::create_directories(dir_.File("tmp/vantora-cli-999999999-abcdef"));
+  const std::string live = "tmp/vantora-cli-" + std::to_string(::getpid()) + "-abcdef";
+  fs::create_directories(dir_.File(live));
+  const CliResult run = RunCli({"--codes", "1301", "-o", "t.csv", "--base-url", Base(server_)}, Dir(),
+                               {{"TMPDIR", dir_.File("tmp")}});
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_FALSE(fs::exists(dir_.File("tmp/vantora-cli-999999999-abcdef")));
+  EXPECT_TRUE(fs::exists(dir_.File(live)));
+}
+
+}  // namespace
+}  // namespace vantora
