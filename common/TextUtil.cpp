@@ -74,16 +74,36 @@ std::size_t Find(std::string_view text, std::string_view what, std::size_t from,
 }  // namespace
 
 void SplitText(std::string_view source, std::string_view delimiter, StringList& list) {
+  ForEachPiece(source, delimiter, [&](std::string_view piece) {
+    list.emplace_back(piece);
+    return true;
+  });
+}
+
+void ForEachPiece(std::string_view source, std::string_view delimiter,
+                  const std::function<bool(std::string_view piece)>& onPiece) {
   std::size_t i = 0;
   while (i < source.size()) {
     const std::size_t p = Find(source, delimiter, i, false);
     if (p == kNpos) {
-      list.emplace_back(source.substr(i));
+      onPiece(source.substr(i));
       return;
     }
-    if (p > i) list.emplace_back(source.substr(i, p - i));
+    if (p > i && !onPiece(source.substr(i, p - i))) return;
     i = p + delimiter.size();
   }
+}
+
+void ForEachLine(std::string_view text, const std::function<bool(std::string_view line)>& onLine) {
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') continue;
+    if (!onLine(text.substr(start, i - start))) return;
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < text.size()) onLine(text.substr(start));
 }
 
 std::string StripTags(std::string_view text) {

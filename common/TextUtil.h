@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,16 @@ using StringList = std::vector<std::string>;
 // occurrences of `delimiter` (case-sensitive) to `list`; pieces untrimmed; the
 // list is not emptied first. An empty delimiter appends the whole source.
 void SplitText(std::string_view source, std::string_view delimiter, StringList& list);
+
+// The same pieces as SplitText, as views into `source`, handed to `onPiece`
+// in order until it returns false.
+void ForEachPiece(std::string_view source, std::string_view delimiter,
+                  const std::function<bool(std::string_view piece)>& onPiece);
+
+// Each line of `text` (split at CR LF, CR or LF; the line ends dropped; a
+// last line without a line end included when not empty), as views, handed
+// to `onLine` in order until it returns false.
+void ForEachLine(std::string_view text, const std::function<bool(std::string_view line)>& onLine);
 
 // StripTags: removes every run "<[^>]*>"; a '<' without a later '>'
 // stays with the rest.

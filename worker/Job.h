@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/TextUtil.h"
 #include "worker/JobHost.h"
@@ -88,6 +89,12 @@ PageOutcome ReadCompanyProfile(const std::string& quoteAddress);
 // lines as stored (UTF-8); fills slots 1..20 as found. ReadCompanyProfile is
 // the download, this, and slots 21 and 0. (The benchmark times this part.)
 void ExtractProfilePage(const StringList& lines);
+
+// The same on the page's bytes as stored: its lines trimmed, converted to
+// Shift-JIS and joined (JoinedProfileText), then read piece by piece
+// (ExtractProfileText).
+std::string JoinedProfileText(std::string_view data);
+void ExtractProfileText(std::string_view page);
 
 // The profile label table: position + 5 of the first label equal to `label`
 // (ASCII letters compared without regard to case), 5..17; -1 when none.

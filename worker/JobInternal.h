@@ -26,9 +26,11 @@ bool JobStopped();
 // stop was asked for, requests nothing and returns cancelled.
 PageOutcome FetchToScratch(const std::string& address);
 
-// The scratch file's lines (split at CR LF, CR or LF; line ends dropped);
-// empty when the file does not exist. `readable`, when given, becomes false
-// when the file exists but cannot be read.
+// The scratch file's bytes; empty when the file does not exist. `readable`,
+// when given, becomes false when the file exists but cannot be read.
+std::string ReadScratchFile(bool* readable = nullptr);
+
+// The scratch file's lines (ForEachLine); empty when it does not exist.
 StringList LoadScratchLines(bool* readable = nullptr);
 
 // Writes the record line of the field slots and the company's report line,

@@ -128,8 +128,7 @@ PageOutcome FetchToScratch(const std::string& address) {
   return OutcomeOfDownload(download, address);
 }
 
-StringList LoadScratchLines(bool* readable) {
-  StringList lines;
+std::string ReadScratchFile(bool* readable) {
   if (readable != nullptr) *readable = true;
   const std::string path = JobScratchFilePath();
   std::ifstream file(path, std::ios::binary);
@@ -137,19 +136,20 @@ StringList LoadScratchLines(bool* readable) {
     // A missing file is an empty page; one that exists but cannot be opened
     // is a local failure.
     if (readable != nullptr) *readable = ::access(path.c_str(), F_OK) != 0;
-    return lines;
+    return {};
   }
-  const std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (file.bad() && readable != nullptr) *readable = false;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < data.size(); ++i) {
-    const char c = data[i];
-    if (c != '\r' && c != '\n') continue;
-    lines.emplace_back(data, start, i - start);
-    if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < data.size()) lines.emplace_back(data, start);
+  return data;
+}
+
+StringList LoadScratchLines(bool* readable) {
+  const std::string data = ReadScratchFile(readable);
+  StringList lines;
+  ForEachLine(data, [&](std::string_view line) {
+    lines.emplace_back(line);
+    return true;
+  });
   return lines;
 }
 

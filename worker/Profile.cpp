@@ -185,28 +185,41 @@ void ExtractProfilePage(const StringList& lines) {
     page += Utf8ToCp932(TrimView(line));
     if (detail::Terminated()) break;
   }
-  if (page.empty()) return;
-  // The pieces between "</tr>" markers.
-  StringList pieces;
-  SplitText(page, "</tr>", pieces);
-  for (const std::string& piece : pieces) {
-    if (ExtractPiece(piece)) break;
-    if (detail::Terminated()) break;
-  }
+  ExtractProfileText(page);
+}
+
+std::string JoinedProfileText(std::string_view data) {
+  std::string page;
+  page.reserve(data.size());
+  ForEachLine(data, [&](std::string_view line) {
+    page += Utf8ToCp932(TrimView(line));
+    return !detail::Terminated();
+  });
+  return page;
+}
+
+void ExtractProfileText(std::string_view page) {
+  // The pieces between "</tr>" markers, read in place.
+  ForEachPiece(page, "</tr>", [](std::string_view piece) { return !ExtractPiece(piece) && !detail::Terminated(); });
 }
 
 PageOutcome ReadCompanyProfile(const std::string& quoteAddress) {
   auto& slots = Job().fieldSlots;
   const std::string profileAddress = quoteAddress + "/profile";
   PageOutcome outcome = detail::FetchToScratch(profileAddress);
-  StringList lines;
   Pause(1000);
+  detail::NotifyCrawl("extract");
   bool readable = true;
-  lines = detail::LoadScratchLines(&readable);
+  // The page is held once as it came and once joined, never more: the bytes
+  // as they came are let go before the pieces are read.
+  std::string page;
+  {
+    const std::string data = detail::ReadScratchFile(&readable);
+    page = JoinedProfileText(data);
+  }
   if (!readable && outcome.outcome != Outcome::kLocalError)
     outcome = MakeOutcome(Outcome::kLocalError, profileAddress, outcome.httpStatus);
-  detail::NotifyCrawl("extract");
-  ExtractProfilePage(lines);
+  ExtractProfileText(page);
   // A page that answered but gave none of its columns has another layout.
   if (outcome.outcome == Outcome::kOk) {
     bool any = false;
