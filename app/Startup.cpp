@@ -1,6 +1,7 @@
-// Start-up: single-instance guard "Vantora_Search", application title, the
-// window, the event loop, the error box; waits for a worker's thread to end
-// before the window goes away.
+// Start-up: single-instance guard "Vantora_Search" (a second start brings
+// the first window to the front), application title, the toolkit's
+// translations, the window, the event loop, the error box; waits for a
+// worker's thread to end before the window goes away.
 #include "app/Startup.h"
 
 #include <QApplication>
@@ -15,7 +16,9 @@
 #include "app/DemoSite.h"
 #include "app/DialogService.h"
 #include "app/FrmMain.h"
+#include "app/InstanceBeacon.h"
 #include "app/SingleInstance.h"
+#include "app/ToolkitTranslations.h"
 #include "common/Thread.h"
 #include "tools/quote_server/QuoteServer.h"
 #include "worker/MyThread.h"
@@ -65,8 +68,12 @@ void ScheduleScreenshot(TFrmMain& form) {
 }  // namespace
 
 int RunVantora(int& argc, char** argv) {
-  SingleInstance guard("Vantora_Search");
-  if (!guard.Acquired()) return 1;
+  constexpr char kInstanceName[] = "Vantora_Search";
+  SingleInstance guard(kInstanceName);
+  if (!guard.Acquired()) {
+    InstanceBeacon::Call(kInstanceName);
+    return 1;
+  }
 
   // Started before any worker thread exists (it sets the base address).
   std::unique_ptr<QuoteServer> demo;
@@ -79,8 +86,12 @@ int RunVantora(int& argc, char** argv) {
   VantoraApplication app(argc, argv, dialogs);
   QApplication::setApplicationName(QString::fromUtf8(text::kTitle));
   QApplication::setApplicationDisplayName(QString::fromUtf8(text::kTitle));
+  QGuiApplication::setDesktopFileName(QStringLiteral("vantora"));
+  InstallToolkitTranslations(app, QLocale::system());
 
   TFrmMain form(dialogs);
+  if (demo != nullptr) form.SetSampleSiteAddress(demo->BaseUrl());
+  InstanceBeacon beacon(kInstanceName, [&form] { form.BringToFront(); });
   form.show();
   ScheduleScreenshot(form);
   try {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <cstdlib>
 
+#include "common/SiteConfig.h"
 #include "worker/Job.h"
 
 namespace vantora::test {
@@ -32,6 +33,7 @@ void WindowTest::TearDown() {
   form.reset();
   server.reset();
   SetJobScratchFilePath("");
+  SetConfiguredQuoteSiteBase("");
 }
 
 void WindowTest::ShowAndLoad() {

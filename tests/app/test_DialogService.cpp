@@ -1,5 +1,6 @@
 // The Qt dialog service: Windows-style flags become the right buttons,
-// default button, icon and stay-on-top hint; the save dialog's filter.
+// default button, icon and stay-on-top hint; a box taken away by the program;
+// the save dialog's filter.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -53,6 +54,28 @@ TEST(QtDialogService, FlagsChooseButtonsDefaultIconAndTopmost) {
               EXPECT_EQ(box.buttons().size(), 1);
             }),
             IDOK);
+}
+
+TEST(QtDialogService, ADismissedQuestionReadsAsNoAndOnlyTheInnermostGoes) {
+  QtDialogService service;
+  QWidget owner;
+  service.DismissMessageBox(&owner);  // none open: nothing happens
+  int inner = -1;
+  QTimer::singleShot(0, [&] {
+    // A second question over the first; the dismissal takes the inner one.
+    QTimer::singleShot(0, [&] {
+      service.DismissMessageBox(&owner);
+      QTimer::singleShot(0, [&] { service.DismissMessageBox(&owner); });
+    });
+    inner = service.MessageBox(&owner, QStringLiteral("inner"), QStringLiteral("Inner"),
+                               MB_YESNO | MB_ICONQUESTION);
+  });
+  // Yes is the default, so only a dismissal gives No here.
+  EXPECT_EQ(service.MessageBox(&owner, QStringLiteral("outer"), QStringLiteral("Outer"),
+                               MB_YESNO | MB_ICONQUESTION),
+            IDNO);
+  EXPECT_EQ(inner, IDNO);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST(QtDialogService, FilterInQtSyntax) {
