@@ -117,10 +117,12 @@ std::string ProgramFolder() {
   }
 }
 
-bool ProgramFolderWritable() {
+bool FilesBesideProgram() {
+  const std::string folder = ProgramFolder();
   const int forced = g_writableOverride.load();
-  if (forced >= 0) return forced == 1;
-  return ::access(ProgramFolder().c_str(), W_OK) == 0;
+  const bool writable = forced >= 0 ? forced == 1 : ::access(folder.c_str(), W_OK) == 0;
+  std::error_code ec;
+  return writable && !std::filesystem::is_directory(folder + "../share/vantora", ec);
 }
 
 void SetProgramFolderWritableOverride(std::optional<bool> writable) {
@@ -128,11 +130,11 @@ void SetProgramFolderWritableOverride(std::optional<bool> writable) {
 }
 
 std::string SettingsFolder() {
-  return ProgramFolderWritable() ? ProgramFolder() : UserFolder("XDG_CONFIG_HOME", ".config");
+  return FilesBesideProgram() ? ProgramFolder() : UserFolder("XDG_CONFIG_HOME", ".config");
 }
 
 std::string ScratchFilePath() {
-  return (ProgramFolderWritable() ? ProgramFolder() : UserFolder("XDG_CACHE_HOME", ".cache")) +
+  return (FilesBesideProgram() ? ProgramFolder() : UserFolder("XDG_CACHE_HOME", ".cache")) +
          "tmp.dat";
 }
 

@@ -40,19 +40,21 @@ void Pause(int milliseconds);
 // The folder of the running executable, with a trailing '/'.
 std::string ProgramFolder();
 
-// Whether the settings and the scratch file stay in ProgramFolder(): true
-// when the folder is writable for this user, unless a test pretends
-// otherwise through SetProgramFolderWritableOverride.
-bool ProgramFolderWritable();
+// Whether the settings and the scratch file stay in ProgramFolder() (a
+// portable copy): the folder is writable for this user and is not an
+// installation's bin folder (one with "../share/vantora" beside it, where even
+// an administrator's run must not leave files). A test may pretend the folder
+// is not writable through SetProgramFolderWritableOverride.
+bool FilesBesideProgram();
 // Test seam: true or false replaces the look at the folder; nothing restores it.
 void SetProgramFolderWritableOverride(std::optional<bool> writable);
 
-// The folder of "fnc.ini", with a trailing '/': ProgramFolder() when it is
-// writable, else $XDG_CONFIG_HOME/vantora/ (default ~/.config/vantora/),
+// The folder of "fnc.ini", with a trailing '/': ProgramFolder() when
+// FilesBesideProgram(), else $XDG_CONFIG_HOME/vantora/ (default ~/.config/vantora/),
 // created when missing.
 std::string SettingsFolder();
 
-// The scratch file: ProgramFolder() + "tmp.dat" when the folder is writable,
+// The scratch file: ProgramFolder() + "tmp.dat" when FilesBesideProgram(),
 // else "tmp.dat" in $XDG_CACHE_HOME/vantora/ (default ~/.cache/vantora/),
 // the folder created when missing.
 std::string ScratchFilePath();
