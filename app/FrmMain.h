@@ -75,7 +75,7 @@ inline constexpr char kSiteApply[] = "設定 (&S)";
 inline constexpr char kSiteSample[] = "サンプルサイトで試す (&D)";
 inline constexpr char kSitePrompt[] = "https://…";
 inline constexpr char kSiteUnset[] =
-    "取得先サイトが設定されていません。アドレスを入力して［設定］を押すか、付属のサンプルサイト（架空の会社）で試してください。";
+    "取得先サイトが設定されていません。アドレスを入力して［設定］を押すか、サンプルサイトで試してください。";
 inline constexpr char kSiteFromEnvironment[] = "環境変数 VANTORA_BASE_URL の指定を使用しています。";
 inline constexpr char kSiteSampleInUse[] = "付属のサンプルサイト（架空の会社）を使用しています。";
 inline constexpr char kSiteInvalid[] =
@@ -98,7 +98,7 @@ inline constexpr char kSettingsFileName[] = "fnc.ini";
 // The window's client size: the designed 256 x 406 and, below it, the whole
 // job's progress line and the quote site setting.
 inline constexpr int kFormWidth = 256;
-inline constexpr int kFormHeight = 548;
+inline constexpr int kFormHeight = 560;
 
 class TFrmMain final : public QWidget, public JobHost {
   Q_OBJECT

@@ -110,7 +110,7 @@ void TFrmMain::CreateControls() {
 
   grpSite = new QGroupBox(QString::fromUtf8(text::kSiteGroup), this);
   grpSite->setObjectName(QStringLiteral("grpSite"));
-  grpSite->setGeometry(8, 428, 240, 112);
+  grpSite->setGeometry(8, 428, 240, 126);
 
   txtSite = new QLineEdit(grpSite);
   txtSite->setObjectName(QStringLiteral("txtSite"));
@@ -125,13 +125,13 @@ void TFrmMain::CreateControls() {
 
   lblSite = new QLabel(grpSite);
   lblSite->setObjectName(QStringLiteral("lblSite"));
-  lblSite->setGeometry(10, 44, 222, 38);
+  lblSite->setGeometry(10, 44, 222, 52);
   lblSite->setWordWrap(true);
   lblSite->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   btnSampleSite = new QPushButton(QString::fromUtf8(text::kSiteSample), grpSite);
   btnSampleSite->setObjectName(QStringLiteral("btnSampleSite"));
-  btnSampleSite->setGeometry(10, 84, 222, 24);
+  btnSampleSite->setGeometry(10, 98, 222, 24);
 
   // Enter presses the focused button, as Space does.
   for (QPushButton* button : {btnAction, btnCancel, btnSite, btnSampleSite})

@@ -5,8 +5,6 @@
 #include "app/Startup.h"
 
 #include <QApplication>
-#include <QImage>
-#include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <exception>
@@ -17,6 +15,7 @@
 #include "app/DialogService.h"
 #include "app/FrmMain.h"
 #include "app/InstanceBeacon.h"
+#include "app/ScreenshotScene.h"
 #include "app/SingleInstance.h"
 #include "app/ToolkitTranslations.h"
 #include "common/Thread.h"
@@ -53,18 +52,6 @@ class VantoraApplication final : public QApplication {
   DialogService& dialogs_;
 };
 
-// VANTORA_SCREENSHOT=<file.png>: saves a picture of the window once it is
-// shown and its settings are loaded, then ends (used by scripts/screenshot.sh).
-void ScheduleScreenshot(TFrmMain& form) {
-  const char* path = std::getenv("VANTORA_SCREENSHOT");
-  if (path == nullptr || *path == '\0') return;
-  const QString target = QString::fromLocal8Bit(path);
-  QTimer::singleShot(1500, &form, [&form, target] {
-    form.grab().save(target);
-    QCoreApplication::quit();
-  });
-}
-
 }  // namespace
 
 int RunVantora(int& argc, char** argv) {
@@ -82,7 +69,9 @@ int RunVantora(int& argc, char** argv) {
     if (demo == nullptr) return 2;
   }
 
-  QtDialogService dialogs;
+  QtDialogService qtDialogs;
+  const std::unique_ptr<DialogService> pictureDialogs = ScreenshotDialogs(qtDialogs);
+  DialogService& dialogs = pictureDialogs != nullptr ? *pictureDialogs : qtDialogs;
   VantoraApplication app(argc, argv, dialogs);
   QApplication::setApplicationName(QString::fromUtf8(text::kTitle));
   QApplication::setApplicationDisplayName(QString::fromUtf8(text::kTitle));
