@@ -105,20 +105,22 @@ void QtDialogService::FlashWindow(QWidget* window, int, int) {
 }
 
 bool QtDialogService::OpenDocument(const QString& path) {
-#ifndef _WIN32
-  // The desktop's opener starts detached and its failure goes unseen: ask
-  // the desktop's type database first whether any application takes the type.
+#ifdef _WIN32
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#else
+  // The desktop's opener runs detached and its failure goes unseen: ask the
+  // desktop's type database first whether any application takes the type.
   const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-  if (query.isEmpty() || QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty())
-    return false;
+  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (query.isEmpty() || opener.isEmpty()) return false;
   QProcess lookup;
   lookup.start(query, {QStringLiteral("query"), QStringLiteral("default"),
                        QMimeDatabase().mimeTypeForFile(path).name()});
   if (!lookup.waitForFinished(10000) || lookup.exitCode() != 0 ||
       lookup.readAllStandardOutput().trimmed().isEmpty())
     return false;
+  return QProcess::startDetached(opener, {path});
 #endif
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void QtDialogService::ShowException(const QString& message) {
