@@ -54,6 +54,14 @@ void WindowTest::StartCodeRun(const QString& codes, const QString& file) {
   form->btnAction->click();
 }
 
+std::unique_ptr<TFrmMain> WindowTest::NextStart() {
+  auto next = std::make_unique<TFrmMain>(dialogs);
+  next->SetSettingsPath(SettingsFile());
+  next->show();
+  EXPECT_TRUE(WaitUntil([&] { return next->SettingsLoaded(); }));
+  return next;
+}
+
 bool WindowTest::WaitForEnd() {
   return WaitUntil([this] { return form == nullptr || form->Worker == nullptr; }) &&
          WaitForWorkers();

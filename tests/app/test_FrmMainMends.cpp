@@ -62,15 +62,11 @@ TEST_F(MendsTest, TheSaveDialogOpensWhereTheLastOutputWent) {
 
   // And after the next start.
   EXPECT_TRUE(form->close());
-  TFrmMain next(dialogs);
-  next.SetSettingsPath(SettingsFile());
-  next.show();
-  ASSERT_TRUE(WaitUntil([&] { return next.SettingsLoaded(); }));
+  const std::unique_ptr<TFrmMain> next = NextStart();
   dialogs.CancelSaveDialog();
-  next.btnAction->click();
+  next->btnAction->click();
   ASSERT_EQ(dialogs.saveRequests.size(), 3u);
   EXPECT_EQ(dialogs.saveRequests[2].folder, Path(QStringLiteral("reports")));
-  next.SetSettingsPath(Path(QStringLiteral("next.ini")).toStdString());
 }
 
 TEST_F(MendsTest, TheStartMessageIsWhollyVisible) {

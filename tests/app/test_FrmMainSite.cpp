@@ -93,23 +93,15 @@ TEST_F(SiteTest, AnAddressIsCheckedRememberedAndTheVariableWins) {
 
   // The next start uses the remembered address...
   SetConfiguredQuoteSiteBase("");
-  auto next = std::make_unique<TFrmMain>(dialogs);
-  next->SetSettingsPath(SettingsFile());
-  next->show();
-  ASSERT_TRUE(WaitUntil([&] { return next->SettingsLoaded(); }));
-  EXPECT_EQ(next->SiteAddress(), base);
+  EXPECT_EQ(NextStart()->SiteAddress(), base);
   EXPECT_EQ(QuoteSiteBase(), base);
-  next->SetSettingsPath(Path(QStringLiteral("next.ini")).toStdString());
-  next.reset();
 
   // ...unless VANTORA_BASE_URL names another, which the window shows and
   // cannot change.
   QuoteServer other(Path(QStringLiteral("site")).toStdString());
   ::setenv("VANTORA_BASE_URL", other.BaseUrl().c_str(), 1);
-  TFrmMain third(dialogs);
-  third.SetSettingsPath(SettingsFile());
-  third.show();
-  ASSERT_TRUE(WaitUntil([&] { return third.SettingsLoaded(); }));
+  const std::unique_ptr<TFrmMain> withVariable = NextStart();
+  TFrmMain& third = *withVariable;
   EXPECT_EQ(third.SiteAddress(), base);
   EXPECT_EQ(third.txtSite->text(), QString::fromStdString(other.BaseUrl()));
   EXPECT_TRUE(third.txtSite->isReadOnly());
@@ -123,7 +115,6 @@ TEST_F(SiteTest, AnAddressIsCheckedRememberedAndTheVariableWins) {
   ASSERT_TRUE(WaitForWorkers());
   EXPECT_TRUE(Requested(other, "/quote/7203/profile"));
   EXPECT_TRUE(server->Requests().empty());
-  third.SetSettingsPath(Path(QStringLiteral("third.ini")).toStdString());
 }
 
 }  // namespace
