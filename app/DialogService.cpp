@@ -6,7 +6,10 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QUrl>
 
@@ -51,6 +54,13 @@ int QtDialogService::MessageBox(QWidget* parent, const QString& text, const QStr
   QMessageBox box(IconOf(flags), caption, DisplayText(text), QMessageBox::NoButton, parent);
   box.setWindowModality(Qt::ApplicationModal);
   if (flags & MB_TOPMOST) box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  // Known while on screen, so that a question the program no longer needs
+  // answered can be taken away.
+  openBoxes_.push_back({parent, &box});
+  struct Forget {
+    std::vector<OpenBox>& boxes;
+    ~Forget() { boxes.pop_back(); }
+  } forget{openBoxes_};
   if ((flags & kMbTypeMask) == MB_YESNO) {
     QPushButton* yes = box.addButton(QMessageBox::Yes);
     QPushButton* no = box.addButton(QMessageBox::No);
@@ -64,6 +74,15 @@ int QtDialogService::MessageBox(QWidget* parent, const QString& text, const QStr
   return IDOK;
 }
 
+void QtDialogService::DismissMessageBox(QWidget* parent) {
+  for (auto it = openBoxes_.rbegin(); it != openBoxes_.rend(); ++it) {
+    if (it->parent == parent && it->box != nullptr && it->box->isVisible()) {
+      it->box->done(0);  // no button clicked: read as No
+      return;
+    }
+  }
+}
+
 std::optional<QString> QtDialogService::ExecuteSaveDialog(QWidget* parent,
                                                           const SaveDialogRequest& request) {
   QFileDialog dialog(parent, request.title);
@@ -72,6 +91,7 @@ std::optional<QString> QtDialogService::ExecuteSaveDialog(QWidget* parent,
   dialog.setNameFilter(ToQtFilter(request.filter));
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.options & ofOverwritePrompt));
   dialog.setSizeGripEnabled(request.options & ofEnableSizing);
+  if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
   dialog.selectFile(request.fileName);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst();
@@ -84,8 +104,23 @@ void QtDialogService::FlashWindow(QWidget* window, int, int) {
   if (window != nullptr) QApplication::alert(window, 0);
 }
 
-void QtDialogService::OpenDocument(const QString& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+bool QtDialogService::OpenDocument(const QString& path) {
+#ifdef _WIN32
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#else
+  // The desktop's opener runs detached and its failure goes unseen: ask the
+  // desktop's type database first whether any application takes the type.
+  const QString query = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+  const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+  if (query.isEmpty() || opener.isEmpty()) return false;
+  QProcess lookup;
+  lookup.start(query, {QStringLiteral("query"), QStringLiteral("default"),
+                       QMimeDatabase().mimeTypeForFile(path).name()});
+  if (!lookup.waitForFinished(10000) || lookup.exitCode() != 0 ||
+      lookup.readAllStandardOutput().trimmed().isEmpty())
+    return false;
+  return QProcess::startDetached(opener, {path});
+#endif
 }
 
 void QtDialogService::ShowException(const QString& message) {

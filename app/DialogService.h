@@ -1,17 +1,21 @@
 // The window's platform operations behind one interface: message boxes with
-// the Windows MessageBox flags, the save dialog, the system sound, flashing
-// the taskbar button and opening a file with its associated application.
+// the Windows MessageBox flags (and closing one whose question has lapsed),
+// the save dialog, the system sound, flashing the taskbar button and opening
+// a file with its associated application.
 // QtDialogService implements them with Qt; tests use a scripted double that
 // records what was shown and answers from a script.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <optional>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
+class QMessageBox;
 class QWidget;
 
 namespace vantora {
@@ -47,6 +51,7 @@ struct SaveDialogRequest {
   QString title;
   QString filter;    // "description|pattern" pairs joined by '|'
   QString fileName;  // the file name offered
+  QString folder;    // the folder the dialog opens in; empty: the current one
   unsigned options = 0;
 };
 
@@ -57,6 +62,9 @@ class DialogService {
   // A modal message box over `parent`; returns IDOK, IDYES or IDNO.
   virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption,
                          unsigned flags) = 0;
+  // Closes the innermost message box open over `parent`, as if answered No
+  // (or OK); nothing when none is open.
+  virtual void DismissMessageBox(QWidget* parent) = 0;
   // The save dialog; the chosen full path, or nothing when cancelled.
   virtual std::optional<QString> ExecuteSaveDialog(QWidget* parent,
                                                    const SaveDialogRequest& request) = 0;
@@ -65,8 +73,9 @@ class DialogService {
   // Flashes the taskbar button of `window` `count` times, `intervalMs` apart,
   // and on until the window comes to the foreground.
   virtual void FlashWindow(QWidget* window, int count, int intervalMs) = 0;
-  // Opens `path` with the application associated with its type.
-  virtual void OpenDocument(const QString& path) = 0;
+  // Opens `path` with the application associated with its type; false when
+  // no application is set up to open files of that type.
+  virtual bool OpenDocument(const QString& path) = 0;
   // The standard box for an error that escaped the event loop.
   virtual void ShowException(const QString& message) = 0;
 };
@@ -77,12 +86,20 @@ class QtDialogService final : public DialogService {
  public:
   int MessageBox(QWidget* parent, const QString& text, const QString& caption,
                  unsigned flags) override;
+  void DismissMessageBox(QWidget* parent) override;
   std::optional<QString> ExecuteSaveDialog(QWidget* parent,
                                            const SaveDialogRequest& request) override;
   void MessageBeep(unsigned type) override;
   void FlashWindow(QWidget* window, int count, int intervalMs) override;
-  void OpenDocument(const QString& path) override;
+  bool OpenDocument(const QString& path) override;
   void ShowException(const QString& message) override;
+
+ private:
+  struct OpenBox {
+    QWidget* parent;
+    QPointer<QMessageBox> box;
+  };
+  std::vector<OpenBox> openBoxes_;  // innermost last
 };
 
 // "CSVファイル (*.csv)|*.csv" -> "CSVファイル (*.csv)": the description of each

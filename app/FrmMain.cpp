@@ -21,8 +21,10 @@
 #include "app/GuiSynchronize.h"
 #include "app/SjisText.h"
 #include "app/TaskbarProgress.h"
+#include "app/TextFit.h"
 #include "common/Charset.h"
 #include "common/SiteConfig.h"
+#include "tools/quote_server/QuoteServer.h"
 #include "worker/CsvFile.h"
 #include "worker/JobSummary.h"
 #include "worker/MyThread.h"
@@ -35,6 +37,8 @@ namespace {
 constexpr int kStatusRight = 251;
 constexpr int kStatusTop = 376;
 constexpr int kStatusHeight = 14;
+// The status text never starts left of this.
+constexpr int kStatusLeft = 4;
 
 // Taskbar progress needs Windows 7 (6.1) or later; elsewhere the launcher
 // entry decides on its own.
@@ -54,7 +58,7 @@ bool TaskbarVersionSupported() {
 TFrmMain::TFrmMain(DialogService& dialogs, QWidget* parent)
     : QWidget(parent),
       dialogs_(dialogs),
-      settingsPath_(ProgramFolder() + kSettingsFileName),
+      settingsPath_(SettingsFolder() + kSettingsFileName),
       terminateApplication_([] { QCoreApplication::quit(); }) {
   CreateControls();
   connect(chkCtgr, &QCheckBox::toggled, this, [this] { chkCtgrClick(); });
@@ -62,7 +66,11 @@ TFrmMain::TFrmMain(DialogService& dialogs, QWidget* parent)
   connect(chkCode, &QCheckBox::toggled, this, [this] { chkCodeClick(); });
   connect(btnAction, &QPushButton::clicked, this, [this] { btnActionClick(); });
   connect(btnCancel, &QPushButton::clicked, this, [this] { btnCancelClick(); });
+  connect(btnSite, &QPushButton::clicked, this, [this] { btnSiteClick(); });
+  connect(txtSite, &QLineEdit::returnPressed, this, [this] { btnSiteClick(); });
+  connect(btnSampleSite, &QPushButton::clicked, this, [this] { btnSampleSiteClick(); });
   FormCreate();
+  ShowSiteState();
 }
 
 TFrmMain::~TFrmMain() {
@@ -119,7 +127,11 @@ int TFrmMain::Ask(const QString& question, const char* caption, bool defaultNo) 
 
 void TFrmMain::SetStatusText(const QString& text) {
   lblStatus->setText(text);
-  const int width = lblStatus->sizeHint().width();
+  // A text wider than the room left of the fixed right edge is narrowed
+  // rather than cut at the left.
+  lblStatus->setFont(font());
+  NarrowFontToWidth(lblStatus, kStatusRight - kStatusLeft, 50);
+  const int width = std::min(lblStatus->sizeHint().width(), kStatusRight - kStatusLeft);
   lblStatus->setGeometry(kStatusRight - width, kStatusTop, width, kStatusHeight);
 }
 
@@ -147,9 +159,18 @@ void TFrmMain::btnActionClick() {
     }
   }
 
-  // Every run starts from the default name, not from the last file chosen.
+  // A run never goes to the placeholder address: it names no site.
+  if (IsPlaceholderQuoteSiteBase(QuoteSiteBase())) {
+    ShowInfo(text::kNoSite, text::kCaptionError);
+    txtSite->setFocus();
+    return;
+  }
+
+  // Every run starts from the default name, not from the last file chosen,
+  // in the folder the last output went to.
   OutputFileName = QString::fromUtf8(text::kDefaultFileName);
   saveDlg.fileName = OutputFileName;
+  saveDlg.folder = lastOutputFolder_;
   const std::optional<QString> chosen = dialogs_.ExecuteSaveDialog(this, saveDlg);
   if (!chosen) return;
 
@@ -159,6 +180,7 @@ void TFrmMain::btnActionClick() {
   const QString extension = dot < 0 ? QString() : fileName.mid(dot);
   if (extension.compare(QStringLiteral(".CSV"), Qt::CaseInsensitive) != 0)
     OutputFileName += QStringLiteral(".csv");
+  lastOutputFolder_ = QFileInfo(OutputFileName).absolutePath();
 
   // The file and the outcome report beside it are replaced together; a file
   // that another run is writing is in use.
@@ -194,7 +216,11 @@ void TFrmMain::EnterRunningState() {
   chkCode->setEnabled(false);
   txtCode->setEnabled(false);
   lstCtgr->setEnabled(false);
+  SetSiteControlsEnabled(false);
   prgBar->setValue(0);
+  runClock_.start();
+  overallPermille_ = -1;
+  ShowOverallProgress(0.0);
   QPalette palette = lblStatus->palette();
   palette.setColor(QPalette::WindowText, QPalette().color(QPalette::Active, QPalette::WindowText));
   lblStatus->setPalette(palette);
@@ -231,13 +257,19 @@ void TFrmMain::HandleCancel(bool completion) {
       }
     }
     RunStatus = status;
+    // A Cancel question still on screen has lapsed with the run.
+    if (cancelQuestionOpen_) dialogs_.DismissMessageBox(this);
+    if (status == rsActive) ShowOverallProgress(1.0);
     FinishRun(status);
+    lblTotal->clear();
+    SetSiteControlsEnabled(true);
     return;
   }
 
   if (Worker == nullptr) return;  // idle: nothing to cancel
   switch (RunStatus) {
     case rsActive:
+      cancelQuestionOpen_ = true;
       if (Ask(text::kAskCancel, text::kCaptionCancel, false) == IDYES) {
         // The run may have ended while the question was on screen.
         if (Worker != nullptr && RunStatus == rsActive) {
@@ -246,6 +278,7 @@ void TFrmMain::HandleCancel(bool completion) {
           btnCancel->setEnabled(false);
         }
       }
+      cancelQuestionOpen_ = false;
       break;
     case rsCloseRequested:
       Worker->Terminate();

@@ -6,10 +6,12 @@
 // on the GUI thread through the synchronous call.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "app/DialogService.h"
@@ -28,6 +30,7 @@ class QShowEvent;
 
 namespace vantora {
 
+class QuoteServer;
 class TAltKeyFix;
 class TMyThread;
 
@@ -87,10 +90,36 @@ inline constexpr char kWriteFailed[] =
     "それまでの %3 件の情報はファイルに残っています。";
 inline constexpr char kScratchStopped[] =
     "作業ファイルを書き込めないため、取得を中止しました。\nフォルダ: %1\n理由: %2";
+// The quote site setting and the whole job's progress.
+inline constexpr char kSiteGroup[] = " 取得先サイト ";
+inline constexpr char kSiteApply[] = "設定 (&S)";
+inline constexpr char kSiteSample[] = "サンプルサイトで試す (&D)";
+inline constexpr char kSitePrompt[] = "https://…";
+inline constexpr char kSiteUnset[] =
+    "取得先サイトが設定されていません。アドレスを入力して［設定］を押すか、サンプルサイトで試してください。";
+inline constexpr char kSiteFromEnvironment[] = "環境変数 VANTORA_BASE_URL の指定を使用しています。";
+inline constexpr char kSiteSampleInUse[] = "付属のサンプルサイト（架空の会社）を使用しています。";
+inline constexpr char kSiteInvalid[] =
+    "取得先サイトのアドレスが正しくありません。\nhttp:// または https:// とホスト名で指定してください。\n（例: https://quote.example.jp）";
+inline constexpr char kNoSite[] =
+    "取得先サイトが設定されていません。\nウィンドウ下部の「取得先サイト」にアドレスを設定するか、サンプルサイトで試してください。";
+inline constexpr char kSampleSiteMissing[] = "付属のサンプルサイトが見つかりませんでした。";
+inline constexpr char kNoOpener[] =
+    "CSVファイルを開くアプリケーションが見つかりませんでした。\nファイルは次の場所に保存されています。\n%1";
+inline constexpr char kTotalProgress[] = "全体 : %1%";
+inline constexpr char kTimeLeftSeconds[] = "（残り約%1秒）";
+inline constexpr char kTimeLeftMinutes[] = "（残り約%1分）";
+inline constexpr char kTimeLeftHours[] = "（残り約%1時間%2分）";
 }  // namespace text
 
-// Name of the settings file beside the executable.
+// Name of the settings file (beside the executable, or in the user's config
+// folder for an installed program).
 inline constexpr char kSettingsFileName[] = "fnc.ini";
+
+// The window's client size: the designed 256 x 406 and, below it, the whole
+// job's progress line and the quote site setting.
+inline constexpr int kFormWidth = 256;
+inline constexpr int kFormHeight = 560;
 
 class TFrmMain final : public QWidget, public JobHost {
   Q_OBJECT
@@ -110,6 +139,12 @@ class TFrmMain final : public QWidget, public JobHost {
   QPushButton* btnCancel = nullptr;
   QLabel* lblStatus = nullptr;
   QProgressBar* prgBar = nullptr;
+  QLabel* lblTotal = nullptr;  // the whole job: share done and time left
+  QGroupBox* grpSite = nullptr;
+  QLineEdit* txtSite = nullptr;
+  QPushButton* btnSite = nullptr;
+  QLabel* lblSite = nullptr;
+  QPushButton* btnSampleSite = nullptr;
   SaveDialogRequest saveDlg;
 
   // The running worker, null when none. It frees itself when its thread
@@ -128,8 +163,17 @@ class TFrmMain final : public QWidget, public JobHost {
   void chkCtgrClick();
   void lstCtgrClickCheck(QListWidgetItem* item);
   void chkCodeClick();
+  void btnSiteClick();
+  void btnSampleSiteClick();
   void LoadSettings();
   void SaveSettings();
+
+  // Brings the window to the front (a second start of the program asks so).
+  void BringToFront();
+  // The bundled sample site serves at `base` for this session (--demo).
+  void SetSampleSiteAddress(const std::string& base);
+  // The address the user set and the settings file keeps; empty: none.
+  const std::string& SiteAddress() const { return siteAddress_; }
 
   // The settings file (program folder + "fnc.ini" unless set otherwise).
   std::string SettingsPath() const { return settingsPath_; }
@@ -161,6 +205,10 @@ class TFrmMain final : public QWidget, public JobHost {
   std::atomic<bool>& IsRunning() override { return isRunning_; }
   std::atomic<int>& ResultCode() override { return resultCode_; }
 
+ signals:
+  // The whole job's share done, in thousandths, each time it changes.
+  void overallProgressChanged(int permille);
+
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -185,6 +233,10 @@ class TFrmMain final : public QWidget, public JobHost {
   QString WriteFailedMessage() const;
   void SetAllSectorTicks(bool ticked);
   void HandleCancel(bool completion);
+  void ShowSiteState();
+  void SetSiteControlsEnabled(bool enabled);
+  void ShowOverallProgress(double fraction);
+  void ReportOpenFailure();
 
   DialogService& dialogs_;
   TAltKeyFix* altKeyFix_ = nullptr;
@@ -194,8 +246,16 @@ class TFrmMain final : public QWidget, public JobHost {
   bool busyCursor_ = false;  // the application-starting cursor is in force
   bool shownOnce_ = false;
   bool settingsLoaded_ = false;
+  bool cancelQuestionOpen_ = false;
+  bool siteKeyKnown_ = false;  // the settings file holds the site key, or the user set it
   int programmaticTicks_ = 0;  // > 0 while the window itself changes ticks
+  int overallPermille_ = 0;
+  QElapsedTimer runClock_;
+  QString lastOutputFolder_;
   std::string settingsPath_;
+  std::string siteAddress_;
+  std::string sampleSiteBase_;
+  std::unique_ptr<QuoteServer> sampleSite_;  // started from the window's button
   std::function<void()> terminateApplication_;
 };
 

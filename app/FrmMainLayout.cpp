@@ -1,6 +1,8 @@
 // TFrmMain's controls: their names, classes, texts, bounds, fonts, tab order
 // and initial states, and the window's own properties (caption, fixed client
-// size 256 x 406, no maximise box, top-left position).
+// size, no maximise box, top-left position). Under the progress bar, where
+// the designed window ended, come the whole job's progress line and the quote
+// site setting.
 #include <QCheckBox>
 #include <QFont>
 #include <QGroupBox>
@@ -11,6 +13,7 @@
 #include <QPushButton>
 
 #include "app/FrmMain.h"
+#include "app/TextFit.h"
 #include "worker/Job.h"
 
 namespace vantora {
@@ -32,14 +35,7 @@ QFont GothicFont(int pixelSize) {
 
 // The designed bounds were made for a narrow Gothic face; where the installed
 // face runs wider, the text is narrowed a little instead of being cut off.
-void FitTextToWidth(QWidget* control) {
-  QFont font = control->font();
-  for (int stretch = 95; control->sizeHint().width() > control->width() && stretch >= 75;
-       stretch -= 5) {
-    font.setStretch(stretch);
-    control->setFont(font);
-  }
-}
+void FitTextToWidth(QWidget* control) { NarrowFontToWidth(control, control->width(), 75); }
 
 }  // namespace
 
@@ -49,7 +45,7 @@ void TFrmMain::CreateControls() {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setFont(GothicFont(12));
-  setFixedSize(256, 406);
+  setFixedSize(kFormWidth, kFormHeight);
   move(0, 0);
 
   chkCtgr = new QCheckBox(QStringLiteral(" 業種の選択 : "), this);
@@ -108,12 +104,48 @@ void TFrmMain::CreateControls() {
   prgBar->setValue(0);
   prgBar->setTextVisible(false);
 
+  lblTotal = new QLabel(this);
+  lblTotal->setObjectName(QStringLiteral("lblTotal"));
+  lblTotal->setGeometry(8, 410, 240, 14);
+
+  grpSite = new QGroupBox(QString::fromUtf8(text::kSiteGroup), this);
+  grpSite->setObjectName(QStringLiteral("grpSite"));
+  grpSite->setGeometry(8, 428, 240, 126);
+
+  txtSite = new QLineEdit(grpSite);
+  txtSite->setObjectName(QStringLiteral("txtSite"));
+  txtSite->setGeometry(10, 18, 162, 22);
+  txtSite->setPlaceholderText(QString::fromUtf8(text::kSitePrompt));
+  txtSite->setAttribute(Qt::WA_InputMethodEnabled, false);
+
+  btnSite = new QPushButton(QString::fromUtf8(text::kSiteApply), grpSite);
+  btnSite->setObjectName(QStringLiteral("btnSite"));
+  btnSite->setGeometry(174, 17, 58, 24);
+  FitTextToWidth(btnSite);
+
+  lblSite = new QLabel(grpSite);
+  lblSite->setObjectName(QStringLiteral("lblSite"));
+  lblSite->setGeometry(10, 44, 222, 52);
+  lblSite->setWordWrap(true);
+  lblSite->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+  btnSampleSite = new QPushButton(QString::fromUtf8(text::kSiteSample), grpSite);
+  btnSampleSite->setObjectName(QStringLiteral("btnSampleSite"));
+  btnSampleSite->setGeometry(10, 98, 222, 24);
+
+  // Enter presses the focused button, as Space does.
+  for (QPushButton* button : {btnAction, btnCancel, btnSite, btnSampleSite})
+    button->setAutoDefault(true);
+
   setTabOrder(chkCtgr, lstCtgr);
   setTabOrder(lstCtgr, chkCode);
   setTabOrder(chkCode, txtCode);
   setTabOrder(txtCode, btnAction);
   setTabOrder(btnAction, btnCancel);
   setTabOrder(btnCancel, prgBar);
+  setTabOrder(prgBar, txtSite);
+  setTabOrder(txtSite, btnSite);
+  setTabOrder(btnSite, btnSampleSite);
 
   saveDlg.title = QString::fromUtf8(text::kSaveTitle);
   saveDlg.filter = QString::fromUtf8(text::kSaveFilter);

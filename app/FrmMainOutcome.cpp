@@ -19,7 +19,7 @@ QString TFrmMain::ReportFileName() const {
 void TFrmMain::AskOpenFinishedFile(const QString& question) {
   if (Ask(question, text::kCaptionOpen, true) != IDYES) return;
   if (QFile::exists(OutputFileName)) {
-    dialogs_.OpenDocument(OutputFileName);
+    if (!dialogs_.OpenDocument(OutputFileName)) ReportOpenFailure();
   } else {
     ShowInfo(text::kFileMissing, text::kCaptionFileError);
   }

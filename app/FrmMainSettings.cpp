@@ -1,5 +1,6 @@
-// LoadSettings and SaveSettings of TFrmMain: the input mode, the code text
-// and the sector ticks in section "Config" of the settings file.
+// LoadSettings and SaveSettings of TFrmMain: the input mode, the code text,
+// the sector ticks, the quote site address and the folder of the last output
+// in section "Config" of the settings file.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -8,17 +9,31 @@
 
 #include "app/FrmMain.h"
 #include "app/Settings.h"
+#include "app/SiteAddress.h"
 #include "app/SjisText.h"
+#include "common/SiteConfig.h"
 
 namespace vantora {
 
 namespace {
 constexpr char kSection[] = "Config";
+constexpr char kSiteKey[] = "BaseUrl";
+constexpr char kFolderKey[] = "OutputFolder";
 }
 
 void TFrmMain::LoadSettings() {
   settingsLoaded_ = true;
   const std::string path = settingsPath_;
+  // A missing file reads as empty: no site yet, no folder yet. A stored
+  // address that fails the check is left alone in the file and not used.
+  const auto address =
+      NormalizeSiteAddress(QString::fromStdString(ReadProfileString(path, kSection, kSiteKey, "")));
+  siteKeyKnown_ = address.has_value();
+  siteAddress_ = address ? address->toStdString() : std::string();
+  SetConfiguredQuoteSiteBase(siteAddress_);
+  ShowSiteState();
+  lastOutputFolder_ = FromSjis(ReadProfileString(path, kSection, kFolderKey, ""));
+
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
     lstCtgr->setCurrentRow(0);
@@ -65,6 +80,9 @@ void TFrmMain::SaveSettings() {
     WriteProfileString(path, kSection, "Code", chkCode->isChecked() ? "1" : "0");
     WriteProfileString(path, kSection, "CodeList", ToSjis(TrimControls(txtCode->text())));
     WriteProfileString(path, kSection, "Category", category);
+    if (siteKeyKnown_) WriteProfileString(path, kSection, kSiteKey, siteAddress_);
+    if (!lastOutputFolder_.isEmpty())
+      WriteProfileString(path, kSection, kFolderKey, ToSjis(lastOutputFolder_));
   } catch (const ProfileWriteError& error) {
     // Shown like any error the framework reports; closing goes on.
     dialogs_.ShowException(QString::fromUtf8(error.what()));

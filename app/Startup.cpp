@@ -1,11 +1,10 @@
-// Start-up: single-instance guard "Vantora_Search", application title, the
-// window, the event loop, the error box; waits for a worker's thread to end
-// before the window goes away.
+// Start-up: single-instance guard "Vantora_Search" (a second start brings
+// the first window to the front), application title, the toolkit's
+// translations, the window, the event loop, the error box; waits for a
+// worker's thread to end before the window goes away.
 #include "app/Startup.h"
 
 #include <QApplication>
-#include <QImage>
-#include <QTimer>
 #include <chrono>
 #include <cstdlib>
 #include <exception>
@@ -15,7 +14,10 @@
 #include "app/DemoSite.h"
 #include "app/DialogService.h"
 #include "app/FrmMain.h"
+#include "app/InstanceBeacon.h"
+#include "app/ScreenshotScene.h"
 #include "app/SingleInstance.h"
+#include "app/ToolkitTranslations.h"
 #include "common/Thread.h"
 #include "tools/quote_server/QuoteServer.h"
 #include "worker/MyThread.h"
@@ -50,23 +52,15 @@ class VantoraApplication final : public QApplication {
   DialogService& dialogs_;
 };
 
-// VANTORA_SCREENSHOT=<file.png>: saves a picture of the window once it is
-// shown and its settings are loaded, then ends (used by scripts/screenshot.sh).
-void ScheduleScreenshot(TFrmMain& form) {
-  const char* path = std::getenv("VANTORA_SCREENSHOT");
-  if (path == nullptr || *path == '\0') return;
-  const QString target = QString::fromLocal8Bit(path);
-  QTimer::singleShot(1500, &form, [&form, target] {
-    form.grab().save(target);
-    QCoreApplication::quit();
-  });
-}
-
 }  // namespace
 
 int RunVantora(int& argc, char** argv) {
-  SingleInstance guard("Vantora_Search");
-  if (!guard.Acquired()) return 1;
+  constexpr char kInstanceName[] = "Vantora_Search";
+  SingleInstance guard(kInstanceName);
+  if (!guard.Acquired()) {
+    InstanceBeacon::Call(kInstanceName);
+    return 1;
+  }
 
   // Started before any worker thread exists (it sets the base address).
   std::unique_ptr<QuoteServer> demo;
@@ -75,12 +69,18 @@ int RunVantora(int& argc, char** argv) {
     if (demo == nullptr) return 2;
   }
 
-  QtDialogService dialogs;
+  QtDialogService qtDialogs;
+  const std::unique_ptr<DialogService> pictureDialogs = ScreenshotDialogs(qtDialogs);
+  DialogService& dialogs = pictureDialogs != nullptr ? *pictureDialogs : qtDialogs;
   VantoraApplication app(argc, argv, dialogs);
   QApplication::setApplicationName(QString::fromUtf8(text::kTitle));
   QApplication::setApplicationDisplayName(QString::fromUtf8(text::kTitle));
+  QGuiApplication::setDesktopFileName(QStringLiteral("vantora"));
+  InstallToolkitTranslations(app, QLocale::system());
 
   TFrmMain form(dialogs);
+  if (demo != nullptr) form.SetSampleSiteAddress(demo->BaseUrl());
+  InstanceBeacon beacon(kInstanceName, [&form] { form.BringToFront(); });
   form.show();
   ScheduleScreenshot(form);
   try {

@@ -1,5 +1,6 @@
 // Where pages come from and how long the job waits between them: the base
-// address of the quote site, the scaled pauses and the program's own folder.
+// address of the quote site, the scaled pauses, the program's own folder and
+// the user folders an installed program keeps its files in.
 #include "common/SiteConfig.h"
 
 #include "common/Thread.h"
@@ -7,9 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 #include <thread>
@@ -21,14 +25,63 @@ namespace vantora {
 // at a chosen site sends nothing to anybody.
 const char* const kDefaultQuoteSiteBase = "https://quote.vantora.example";
 
-std::string QuoteSiteBase() {
+namespace {
+
+std::mutex g_configuredMutex;
+std::string g_configuredBase;
+
+// -1: look at the folder; 0 or 1: the test seam's answer.
+std::atomic<int> g_writableOverride{-1};
+
+std::string EnvironmentBase() {
   const char* env = std::getenv("VANTORA_BASE_URL");
-  if (env == nullptr || *env == '\0') return kDefaultQuoteSiteBase;
+  if (env == nullptr) return {};
   std::string base(env);
   while (!base.empty() && base.back() == '/') base.pop_back();
-  if (base.empty()) return kDefaultQuoteSiteBase;
   return base;
 }
+
+// $<variable>/vantora/, or ~/<fallback>/vantora/ when the variable is unset
+// or not absolute (as the XDG rules say); created when missing.
+std::string UserFolder(const char* variable, const char* fallback) {
+  namespace fs = std::filesystem;
+  fs::path root;
+  const char* value = std::getenv(variable);
+  if (value != nullptr && value[0] == '/') {
+    root = value;
+  } else {
+    const char* home = std::getenv("HOME");
+    root = fs::path(home != nullptr && *home != '\0' ? home : "/tmp") / fallback;
+  }
+  const fs::path folder = root / "vantora";
+  std::error_code ignored;
+  fs::create_directories(folder, ignored);
+  return folder.string() + "/";
+}
+
+}  // namespace
+
+std::string QuoteSiteBase() {
+  std::string base = EnvironmentBase();
+  if (!base.empty()) return base;
+  base = ConfiguredQuoteSiteBase();
+  return base.empty() ? kDefaultQuoteSiteBase : base;
+}
+
+bool QuoteSiteBaseFromEnvironment() { return !EnvironmentBase().empty(); }
+
+void SetConfiguredQuoteSiteBase(const std::string& base) {
+  std::lock_guard lock(g_configuredMutex);
+  g_configuredBase = base;
+  while (!g_configuredBase.empty() && g_configuredBase.back() == '/') g_configuredBase.pop_back();
+}
+
+std::string ConfiguredQuoteSiteBase() {
+  std::lock_guard lock(g_configuredMutex);
+  return g_configuredBase;
+}
+
+bool IsPlaceholderQuoteSiteBase(const std::string& base) { return base == kDefaultQuoteSiteBase; }
 
 double PauseScale() {
   const char* env = std::getenv("VANTORA_PAUSE_SCALE");
@@ -75,6 +128,25 @@ std::string ProgramFolder() {
   }
 }
 
-std::string ScratchFilePath() { return ProgramFolder() + "tmp.dat"; }
+bool FilesBesideProgram() {
+  const std::string folder = ProgramFolder();
+  const int forced = g_writableOverride.load();
+  const bool writable = forced >= 0 ? forced == 1 : ::access(folder.c_str(), W_OK) == 0;
+  std::error_code ec;
+  return writable && !std::filesystem::is_directory(folder + "../share/vantora", ec);
+}
+
+void SetProgramFolderWritableOverride(std::optional<bool> writable) {
+  g_writableOverride.store(writable ? (*writable ? 1 : 0) : -1);
+}
+
+std::string SettingsFolder() {
+  return FilesBesideProgram() ? ProgramFolder() : UserFolder("XDG_CONFIG_HOME", ".config");
+}
+
+std::string ScratchFilePath() {
+  return (FilesBesideProgram() ? ProgramFolder() : UserFolder("XDG_CACHE_HOME", ".cache")) +
+         "tmp.dat";
+}
 
 }  // namespace vantora

@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev qt6-translations-l10n
   libcurl4-openssl-dev ca-certificates
   libgtest-dev libgmock-dev
   libcpp-httplib-dev

@@ -36,11 +36,15 @@ class ScriptedDialogs final : public DialogService {
 
   int MessageBox(QWidget* parent, const QString& text, const QString& caption,
                  unsigned flags) override;
+  void DismissMessageBox(QWidget*) override { ++dismissals; }
   std::optional<QString> ExecuteSaveDialog(QWidget* parent,
                                            const SaveDialogRequest& request) override;
   void MessageBeep(unsigned type) override { beeps.push_back(type); }
   void FlashWindow(QWidget* window, int count, int intervalMs) override;
-  void OpenDocument(const QString& path) override { opened.push_back(path); }
+  bool OpenDocument(const QString& path) override {
+    opened.push_back(path);
+    return openSucceeds;
+  }
   void ShowException(const QString& message) override { exceptions.push_back(message); }
 
   std::vector<Box> boxes;
@@ -53,6 +57,8 @@ class ScriptedDialogs final : public DialogService {
   };
   std::vector<Flash> flashes;
   std::vector<QString> opened;
+  bool openSucceeds = true;  // what OpenDocument answers
+  int dismissals = 0;        // message boxes closed by the program
   std::vector<QString> exceptions;
   std::deque<std::function<int()>> answers;
   struct SaveAnswer {

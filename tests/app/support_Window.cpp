@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <cstdlib>
 
+#include "common/SiteConfig.h"
 #include "worker/Job.h"
 
 namespace vantora::test {
@@ -35,6 +36,7 @@ void WindowTest::TearDown() {
   form.reset();
   server.reset();
   SetJobScratchFilePath("");
+  SetConfiguredQuoteSiteBase("");
 }
 
 void WindowTest::ShowAndLoad() {
@@ -53,6 +55,14 @@ void WindowTest::StartCodeRun(const QString& codes, const QString& file) {
   form->txtCode->setText(codes);
   dialogs.ChooseFile(file);
   form->btnAction->click();
+}
+
+std::unique_ptr<TFrmMain> WindowTest::NextStart() {
+  auto next = std::make_unique<TFrmMain>(dialogs);
+  next->SetSettingsPath(SettingsFile());
+  next->show();
+  EXPECT_TRUE(WaitUntil([&] { return next->SettingsLoaded(); }));
+  return next;
 }
 
 bool WindowTest::WaitForEnd() {

@@ -27,6 +27,9 @@ class WindowTest : public ::testing::Test {
   std::string SettingsFile() const;
   // Code mode with `codes`, the save dialog answering `file`, start pressed.
   void StartCodeRun(const QString& codes, const QString& file);
+  // Another window on the same settings file, shown and with its settings
+  // loaded, as at the program's next start.
+  std::unique_ptr<TFrmMain> NextStart();
   // Waits until the window has no worker and every worker thread has ended.
   bool WaitForEnd();
   bool Idle() const;

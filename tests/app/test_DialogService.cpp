@@ -1,8 +1,11 @@
 // The Qt dialog service: Windows-style flags become the right buttons,
-// default button, icon and stay-on-top hint; the save dialog's filter.
+// default button, icon and stay-on-top hint; a box taken away by the program;
+// opening a file no application takes; the save dialog's filter.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -53,6 +56,59 @@ TEST(QtDialogService, FlagsChooseButtonsDefaultIconAndTopmost) {
               EXPECT_EQ(box.buttons().size(), 1);
             }),
             IDOK);
+}
+
+TEST(QtDialogService, ADismissedQuestionReadsAsNoAndOnlyTheInnermostGoes) {
+  QtDialogService service;
+  QWidget owner;
+  service.DismissMessageBox(&owner);  // none open: nothing happens
+  int inner = -1;
+  QTimer::singleShot(0, [&] {
+    // A second question over the first; the dismissal takes the inner one.
+    QTimer::singleShot(0, [&] {
+      service.DismissMessageBox(&owner);
+      QTimer::singleShot(0, [&] { service.DismissMessageBox(&owner); });
+    });
+    inner = service.MessageBox(&owner, QStringLiteral("inner"), QStringLiteral("Inner"),
+                               MB_YESNO | MB_ICONQUESTION);
+  });
+  // Yes is the default, so only a dismissal gives No here.
+  EXPECT_EQ(service.MessageBox(&owner, QStringLiteral("outer"), QStringLiteral("Outer"),
+                               MB_YESNO | MB_ICONQUESTION),
+            IDNO);
+  EXPECT_EQ(inner, IDNO);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST(QtDialogService, OnlyAFileSomeApplicationTakesGoesToTheOpener) {
+  QTemporaryDir tools;
+  ASSERT_TRUE(tools.isValid());
+  const QString marker = tools.filePath(QStringLiteral("opened"));
+  const auto script = [&](const QString& name, const QByteArray& body) {
+    QFile file(tools.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("#!/bin/sh\n" + body + "\n");
+    file.close();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  };
+  // The desktop's type database knows no application for CSV files.
+  script(QStringLiteral("xdg-mime"), "exit 0");
+  script(QStringLiteral("xdg-open"), "/usr/bin/touch '" + marker.toLocal8Bit() + "'");
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", tools.path().toLocal8Bit());
+  const QString csv = tools.filePath(QStringLiteral("out.csv"));
+  QtDialogService service;
+  EXPECT_FALSE(service.OpenDocument(csv));
+  EXPECT_FALSE(QFileInfo::exists(marker));
+  // An application for the type: the opener gets the file.
+  script(QStringLiteral("xdg-mime"), "echo calc.desktop");
+  EXPECT_TRUE(service.OpenDocument(csv));
+  EXPECT_TRUE(test::WaitUntil([&] { return QFileInfo::exists(marker); }));
+  // No desktop tools at all.
+  QFile::remove(marker);
+  QFile::remove(tools.filePath(QStringLiteral("xdg-mime")));
+  EXPECT_FALSE(service.OpenDocument(csv));
+  qputenv("PATH", path);
 }
 
 TEST(QtDialogService, FilterInQtSyntax) {

@@ -303,7 +303,7 @@ TEST_F(RunTest, CloseDuringARunAnsweredYesSavesAndEndsOnlyOnceTheWorkerHasStoppe
   EXPECT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(ReadBytes(SettingsFile()),
             "[Config]\r\nCode=1\r\nCodeList=1301,7203,9984\r\nCategory=" + std::string(33, '0') +
-                "\r\n");
+                "\r\nOutputFolder=" + dir.path().toStdString() + "\r\n");
   EXPECT_EQ(LineCount(ReadBytes(Path(QStringLiteral("c.csv")).toStdString())), 2);
 }
 

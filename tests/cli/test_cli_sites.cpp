@@ -75,9 +75,9 @@ TEST_F(CliProcessTest, DemoRunsOnTheBundledSite) {
   EXPECT_NE(lines[2].find("/quote/7203/profile\""), std::string::npos) << Cp932ToUtf8(lines[2]);
   EXPECT_EQ(lines[2].find("127.0.0.1:1/"), std::string::npos);
   // Values from the bundled pages, company forms written out in full.
-  EXPECT_NE(lines[1].find(Utf8ToCp932("\"株式会社極洋\"")), std::string::npos) << Cp932ToUtf8(lines[1]);
-  EXPECT_NE(lines[2].find(Utf8ToCp932("\"トヨタ自動車株式会社\"")), std::string::npos) << Cp932ToUtf8(lines[2]);
-  EXPECT_NE(lines[2].find(Utf8ToCp932("\"〒471-8571\",\"愛知県豊田市トヨタ町1\"")), std::string::npos)
+  EXPECT_NE(lines[1].find(Utf8ToCp932("\"株式会社潮見水産\"")), std::string::npos) << Cp932ToUtf8(lines[1]);
+  EXPECT_NE(lines[2].find(Utf8ToCp932("\"燕モーター工業株式会社\"")), std::string::npos) << Cp932ToUtf8(lines[2]);
+  EXPECT_NE(lines[2].find(Utf8ToCp932("\"〒444-0999\",\"愛知県岡崎市燕町1\"")), std::string::npos)
       << Cp932ToUtf8(lines[2]);
   EXPECT_TRUE(server_.Requests().empty()) << "nothing reaches other servers";
 }
