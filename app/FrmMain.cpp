@@ -253,6 +253,7 @@ void TFrmMain::HandleCancel(bool completion) {
         case kResultSiteUnreachable: status = rsSiteUnreachable; break;
         case kResultLayoutChanged: status = rsLayoutChanged; break;
         case kResultScratchFileError: status = rsScratchFileError; break;
+        case kResultSiteRefusing: status = rsSiteRefusing; break;
         default: break;
       }
     }
@@ -313,6 +314,9 @@ void TFrmMain::FinishRun(TRunStatus status) {
       break;
     case rsScratchFileError:
       ShowInfo(ScratchStoppedMessage(), text::kCaptionFileError);
+      break;
+    case rsSiteRefusing:
+      ShowInfo(SiteRefusingMessage(), text::kCaptionFileError);
       break;
     case rsCloseRequested:
     case rsCloseWaiting:

@@ -45,6 +45,7 @@ enum TRunStatus : int {
   rsSiteUnreachable = 9,  // no page of the run could be fetched
   rsLayoutChanged = 10,   // stopped: the site's pages no longer have the expected layout
   rsScratchFileError = 11,  // stopped: the scratch file could not be written or read
+  rsSiteRefusing = 12,    // stopped: the site kept refusing requests
 };
 
 // Texts of the window, exactly as shown (UTF-8 here; Shift-JIS in files).
@@ -85,6 +86,9 @@ inline constexpr char kLayoutStopped[] =
 // A site that could not be reached because of its certificate: waiting does
 // not help, so the message says what failed instead.
 inline constexpr char kSiteCertificate[] = "サイトへのアクセスができませんでした。\r\n%1";
+inline constexpr char kSiteRefusing[] =
+    "サイトがアクセスを拒否し続けているため、取得を中止しました。\n"
+    "%1 件の情報を次のファイルに保存しました。\n%2\nしばらく時間を置いてから再度実行してください。";
 inline constexpr char kWriteFailed[] =
     "ファイルへの書き込みに失敗したため、取得を中止しました。\n%1\n理由: %2\n"
     "それまでの %3 件の情報はファイルに残っています。";
@@ -231,6 +235,7 @@ class TFrmMain final : public QWidget, public JobHost {
   QString LayoutStoppedMessage() const;
   QString ScratchStoppedMessage() const;
   QString WriteFailedMessage() const;
+  QString SiteRefusingMessage() const;
   void SetAllSectorTicks(bool ticked);
   void HandleCancel(bool completion);
   void ShowSiteState();

@@ -53,6 +53,10 @@ QString TFrmMain::LayoutStoppedMessage() const {
       .arg(OutputFileName, ReportFileName());
 }
 
+QString TFrmMain::SiteRefusingMessage() const {
+  return QString::fromUtf8(text::kSiteRefusing).arg(LastJobSummary().records).arg(OutputFileName);
+}
+
 QString TFrmMain::WriteFailedMessage() const {
   const JobSummary& summary = LastJobSummary();
   return QString::fromUtf8(text::kWriteFailed)

@@ -197,6 +197,11 @@ int ExitFor(int result, bool interrupted, const JobSummary& summary, const std::
       view.Message("vantora-cli: stopped: the site's pages no longer have the expected layout (" +
                    std::to_string(kLayoutStopRun) + " companies in a row); " + RecordsAndReport(summary, target));
       return kExitLayoutChanged;
+    case kResultSiteRefusing:
+      view.Message("vantora-cli: stopped: the site keeps refusing requests (" + std::to_string(kBlockedStopRun) +
+                   " companies in a row blocked after every wait); try again later; " +
+                   RecordsAndReport(summary, target));
+      return kExitSiteRefusing;
     case kResultSiteUnreachable:
       view.Message("vantora-cli: the quote site could not be reached (" + QuoteSiteBase() +
                    (summary.networkReason.empty() ? std::string() : ": " + summary.networkReason) + "); " +

@@ -14,6 +14,7 @@ inline constexpr int kExitSiteUnreachable = 3;
 inline constexpr int kExitOutputFileError = 4;    // also a scratch file that fails
 inline constexpr int kExitSomeNotOk = 5;          // records written, not every company or listing ok
 inline constexpr int kExitLayoutChanged = 6;      // stopped: the pages no longer have the expected layout
+inline constexpr int kExitSiteRefusing = 7;       // stopped: the site kept refusing requests
 inline constexpr int kExitInterrupted = 130;
 
 // Blocks SIGINT, SIGTERM and SIGHUP in the calling thread and so in every

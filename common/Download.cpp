@@ -88,6 +88,15 @@ class Transfer {
     if (line.rfind("HTTP/", 0) == 0) {
       status_ = ParseStatus(line);
       hasLocation_ = false;
+      retryAfter_.clear();
+      return;
+    }
+    if (StartsWithNoCase(line, "retry-after:")) {
+      std::string_view value = line.substr(12);
+      while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+      while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+        value.remove_suffix(1);
+      retryAfter_ = std::string(value);
       return;
     }
     if (StartsWithNoCase(line, "location:")) {
@@ -132,6 +141,7 @@ class Transfer {
 
   bool Began() const { return began_; }
   int Status() const { return status_; }
+  const std::string& RetryAfter() const { return retryAfter_; }
   // Why the body could not be stored; empty when it could.
   const std::string& FileError() const { return fileError_; }
 
@@ -199,6 +209,7 @@ class Transfer {
   std::size_t received_ = 0;
   bool tooLarge_ = false;
   int status_ = 0;
+  std::string retryAfter_;
   bool hasLocation_ = false;
   bool began_ = false;
   FileHandle file_;
@@ -282,6 +293,23 @@ DownloadFailure Classify(CURLcode code, bool responded, CURL* h, const std::stri
 }
 
 }  // namespace
+
+double RetryAfterSeconds(const std::string& value, std::time_t now) {
+  if (value.empty()) return -1;
+  if (value.find_first_not_of("0123456789") == std::string::npos) {
+    return value.size() > 9 ? 1e9 : static_cast<double>(std::stol(value));
+  }
+  // An HTTP date: "Wed, 21 Oct 2026 07:28:00 GMT" (the other two forms of
+  // old servers are read as well).
+  for (const char* format : {"%a, %d %b %Y %H:%M:%S GMT", "%A, %d-%b-%y %H:%M:%S GMT", "%a %b %d %H:%M:%S %Y"}) {
+    std::tm tm{};
+    const char* end = ::strptime(value.c_str(), format, &tm);
+    if (end == nullptr || *end != '\0') continue;
+    const std::time_t at = ::timegm(&tm);
+    return at > now ? static_cast<double>(at - now) : 0.0;
+  }
+  return -1;
+}
 
 std::uint32_t NextRandom(std::uint32_t range) {
   // Lock-free update of the shared state: concurrent callers each get their
@@ -381,6 +409,7 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
 
   report.responded = transfer.Began();
   report.httpStatus = transfer.Began() ? transfer.Status() : 0;
+  if (transfer.Began()) report.retryAfter = transfer.RetryAfter();
   const std::string text = message[0] != '\0' ? std::string(message.data()) : std::string(curl_easy_strerror(code));
   if (!transfer.FileError().empty()) {
     report.failure = DownloadFailure::kScratchFile;

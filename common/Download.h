@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace vantora {
@@ -33,7 +34,13 @@ struct DownloadResult {
   int httpStatus = 0;       // status of the page's response; 0 when none came
   DownloadFailure failure = DownloadFailure::kNone;
   std::string reason;       // short reason in English (transfer library or system), empty when none
+  std::string retryAfter;   // the response's Retry-After header, empty when it had none
 };
+
+// The wait a Retry-After value asks for, in seconds: a number of seconds, or
+// an HTTP date (then the time from `now` until it, at least 0). -1 when the
+// value is neither.
+double RetryAfterSeconds(const std::string& value, std::time_t now);
 
 // Fetches `address` (a complete URL) and stores the response body in the file
 // at `path`, created or truncated once a response has begun. The body is

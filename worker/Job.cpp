@@ -190,6 +190,13 @@ void SyncShowStatus() {
   RunOnGui([] { g_host->ShowStatus(StatusCaption()); });
 }
 
+void SyncShowWaiting(const std::string& what, int secondsLeft) {
+  static const std::string kLeft = detail::Sjis(" (残り ");
+  static const std::string kSeconds = detail::Sjis("秒)");
+  const std::string caption = g_job.currentItemText + " " + what + kLeft + std::to_string(secondsLeft) + kSeconds;
+  RunOnGui([&caption] { g_host->ShowStatus(caption); });
+}
+
 // ---- the job ----
 
 void RunJob(JobHost& host) {

@@ -109,6 +109,10 @@ void SyncResetProgress();
 void SyncStepProgress();
 void SyncShowStatus();
 
+// Shows a wait in the status label: current item text + " " + `what` +
+// " (残り N秒)", `what` being Shift-JIS.
+void SyncShowWaiting(const std::string& what, int secondsLeft);
+
 // The status caption SyncShowStatus shows: current item text + " 取得中 - " +
 // item count done + "/" + item total + "件".
 std::string StatusCaption();

@@ -27,6 +27,7 @@ inline constexpr int kResultOutputFileError = 8;   // output file could not be o
 inline constexpr int kResultSiteUnreachable = 9;   // downloads were attempted, none got a response
 inline constexpr int kResultLayoutChanged = 10;    // stopped: pages of another layout, several in a row
 inline constexpr int kResultScratchFileError = 11; // stopped: the scratch file could not be written or read
+inline constexpr int kResultSiteRefusing = 12;     // stopped: the site kept refusing requests
 
 // One sector of the window's list lstCtgr, at its position (0..32).
 struct SectorItem {

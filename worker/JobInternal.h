@@ -4,6 +4,7 @@
 // outside worker/.
 #pragma once
 
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -23,8 +24,20 @@ bool JobStopped();
 
 // Downloads `address` into the job's scratch file, counts the attempt and
 // whether it got a response, and returns what the download decides; after a
-// stop was asked for, requests nothing and returns cancelled.
+// stop was asked for, requests nothing and returns cancelled. A page the
+// site refuses, or one that failed on the way, is asked for again after the
+// waits of JobSummary.h.
 PageOutcome FetchToScratch(const std::string& address);
+
+// The wait before asking again after the site refused `refusalsInRow` times
+// in a row, the last time with `retryAfter` (Retry-After, may be empty), in
+// unscaled seconds: what Retry-After asks, else the back-off; at most the
+// longest wait.
+double BackOffSeconds(int refusalsInRow, const std::string& retryAfter, std::time_t now);
+
+// Waits `seconds` (scaled like the pauses), showing `what` (Shift-JIS) and
+// the seconds left in the status label; false as soon as a stop is asked for.
+bool WaitBeforeAsking(double seconds, const std::string& what);
 
 // The scratch file's bytes; empty when the file does not exist. `readable`,
 // when given, becomes false when the file exists but cannot be read.

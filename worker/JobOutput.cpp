@@ -4,10 +4,16 @@
 // scratch file that fails, pages of another layout several times in a row).
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <ctime>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "common/Download.h"
+#include "common/SiteConfig.h"
 #include "common/Thread.h"
 #include "worker/CsvFile.h"
 #include "worker/Job.h"
@@ -23,7 +29,9 @@ struct OutputState {
   CsvFile report;
   int downloadsAttempted = 0;
   int downloadsAnswered = 0;
-  int layoutRun = 0;  // companies in a row whose pages have another layout
+  int layoutRun = 0;   // companies in a row whose pages have another layout
+  int blockedRun = 0;  // companies in a row that stayed blocked
+  int refusalsInRow = 0;  // refusals of the site in a row, for the back-off
 };
 
 OutputState g_out;
@@ -80,6 +88,8 @@ bool BeginOutputs(JobHost& host, const JobInputs& inputs) {
   g_out.downloadsAttempted = 0;
   g_out.downloadsAnswered = 0;
   g_out.layoutRun = 0;
+  g_out.blockedRun = 0;
+  g_out.refusalsInRow = 0;
   g_summary = JobSummary{};
   g_summary.reportPath = ReportPathFor(inputs.outputFileName);
   if (!g_out.records.Open(inputs.outputFileName, inputs.outputEncoding, inputs.createOutputExclusively) ||
@@ -110,6 +120,7 @@ void EndOutputs(bool cancelled) {
     case JobStop::kOutputFile: host->ResultCode().store(kResultOutputFileError); return;
     case JobStop::kScratchFile: host->ResultCode().store(kResultScratchFileError); return;
     case JobStop::kLayoutChanged: host->ResultCode().store(kResultLayoutChanged); return;
+    case JobStop::kSiteRefusing: host->ResultCode().store(kResultSiteRefusing); return;
     default: break;
   }
   if (g_out.downloadsAttempted > 0 && g_out.downloadsAnswered == 0) {
@@ -120,12 +131,62 @@ void EndOutputs(bool cancelled) {
 }
 
 PageOutcome FetchToScratch(const std::string& address) {
-  // After a stop nothing more is asked of the site.
-  if (Terminated()) return MakeOutcome(Outcome::kCancelled, address);
-  ++g_out.downloadsAttempted;
-  DownloadResult download;
-  if (DownloadToFile(address, JobScratchFilePath(), &download)) ++g_out.downloadsAnswered;
-  return OutcomeOfDownload(download, address);
+  static const std::string kSiteAsked = Sjis("サイトの要求により待機中");
+  static const std::string kRetrying = Sjis("通信に失敗したため再試行を待機中");
+  for (int attempt = 1;; ++attempt) {
+    // After a stop nothing more is asked of the site.
+    if (Terminated()) return MakeOutcome(Outcome::kCancelled, address);
+    ++g_out.downloadsAttempted;
+    DownloadResult download;
+    if (DownloadToFile(address, JobScratchFilePath(), &download)) ++g_out.downloadsAnswered;
+    PageOutcome outcome = OutcomeOfDownload(download, address);
+
+    double wait = -1;
+    const std::string* what = &kRetrying;
+    if (outcome.outcome == Outcome::kBlocked) {
+      ++g_out.refusalsInRow;
+      if (attempt < kBlockedTries) {
+        wait = BackOffSeconds(g_out.refusalsInRow, download.retryAfter, std::time(nullptr));
+        what = &kSiteAsked;
+      }
+    } else {
+      g_out.refusalsInRow = 0;
+      const bool transient = (outcome.outcome == Outcome::kNetwork &&
+                              (download.failure == DownloadFailure::kRefused ||
+                               download.failure == DownloadFailure::kDropped ||
+                               download.failure == DownloadFailure::kTimedOut)) ||
+                             (outcome.outcome == Outcome::kHttpError && download.httpStatus >= 500);
+      const int waits = static_cast<int>(std::size(kTransientWaits));
+      if (transient && attempt <= waits) wait = kTransientWaits[attempt - 1];
+    }
+    if (wait < 0) return outcome;
+    if (!WaitBeforeAsking(wait, *what)) return MakeOutcome(Outcome::kCancelled, address, outcome.httpStatus);
+  }
+}
+
+double BackOffSeconds(int refusalsInRow, const std::string& retryAfter, std::time_t now) {
+  double wait = RetryAfterSeconds(retryAfter, now);
+  if (wait < 0) wait = kFirstBackOffSeconds * std::pow(2.0, std::clamp(refusalsInRow - 1, 0, 16));
+  return std::min(wait, kLongestWaitSeconds);
+}
+
+bool WaitBeforeAsking(double seconds, const std::string& what) {
+  const double scaled = seconds * PauseScale();
+  if (!(scaled > 0)) return !Terminated();
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::duration_cast<std::chrono::steady_clock::duration>(std::chrono::duration<double>(scaled));
+  int shown = -1;
+  for (;;) {
+    if (Terminated()) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= end) return true;
+    const int left = static_cast<int>(std::ceil(std::chrono::duration<double>(end - now).count()));
+    if (left != shown) {
+      shown = left;
+      SyncShowWaiting(what, left);
+    }
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(end - now, std::chrono::milliseconds(20)));
+  }
 }
 
 std::string ReadScratchFile(bool* readable) {
@@ -166,8 +227,10 @@ bool FinishCompany(PageOutcome outcome) {
 
   NoteNetwork(outcome);
   g_out.layoutRun = outcome.outcome == Outcome::kLayoutChanged ? g_out.layoutRun + 1 : 0;
+  g_out.blockedRun = outcome.outcome == Outcome::kBlocked ? g_out.blockedRun + 1 : 0;
   if (outcome.outcome == Outcome::kLocalError) ScratchFailed(outcome);
   if (g_out.layoutRun >= kLayoutStopRun) StopJob(JobStop::kLayoutChanged);
+  if (g_out.blockedRun >= kBlockedStopRun) StopJob(JobStop::kSiteRefusing);
   return true;
 }
 

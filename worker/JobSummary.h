@@ -18,10 +18,24 @@ enum class JobStop {
   kLayoutChanged,  // several companies in a row had pages of another layout
   kScratchFile,    // the scratch file could not be written or read back
   kOutputFile,     // the output or the report file could not be written
+  kSiteRefusing,   // several companies in a row stayed blocked after every wait
 };
 
 // Companies in a row whose pages have another layout before the job stops.
 inline constexpr int kLayoutStopRun = 3;
+// Companies in a row that stay blocked before the job stops.
+inline constexpr int kBlockedStopRun = 3;
+
+// Asking again: a page the site refuses (429, 503) is asked for at most this
+// often in all, after a wait of Retry-After or of the back-off (30 s,
+// doubling with each further refusal in a row, at most 10 minutes); a page
+// that failed on the way (refused or dropped connection, time-out, another
+// 5xx) is asked for three times, after 5 s and after 30 s. All waits are
+// scaled like the pauses.
+inline constexpr int kBlockedTries = 5;
+inline constexpr double kFirstBackOffSeconds = 30;
+inline constexpr double kLongestWaitSeconds = 600;
+inline constexpr double kTransientWaits[] = {5, 30};
 
 struct JobSummary {
   int records = 0;                                // record lines written

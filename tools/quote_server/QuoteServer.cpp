@@ -72,6 +72,7 @@ struct QuoteServer::Impl {
   bool stopping = false;
   std::map<std::string, Page> pages;
   std::map<std::string, QuoteFault> faults;
+  std::map<std::string, int> refusals;  // refusals served so far, by target
   std::vector<RecordedRequest> requests;
 
   std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port); }
@@ -127,9 +128,22 @@ struct QuoteServer::Impl {
       requests.push_back({req.target, req.path, req.get_header_value("User-Agent")});
       auto it = faults.find(req.target);
       if (it != faults.end()) fault = it->second;
+      if (fault.kind == QuoteFault::Kind::kRefuse) {
+        int& served = refusals[req.target];
+        if (fault.times > 0 && served >= fault.times) {
+          fault = QuoteFault{};
+        } else {
+          ++served;
+        }
+      }
     }
     using Kind = QuoteFault::Kind;
     switch (fault.kind) {
+      case Kind::kRefuse:
+        res.status = fault.status;
+        if (!fault.retryAfter.empty()) res.set_header("Retry-After", fault.retryAfter);
+        res.set_content("<html><body><p>Too many requests</p></body></html>\n", kHtml);
+        return;
       case Kind::kEmptyBody:
         res.status = fault.status;
         res.set_content("", kHtml);
@@ -261,6 +275,37 @@ void QuoteServer::SetFault(const std::string& target, QuoteFault fault) {
 void QuoteServer::ClearFaults() {
   std::lock_guard lock(impl_->mutex);
   impl_->faults.clear();
+  impl_->refusals.clear();
+}
+
+QuoteFault QuoteFault::Parse(const std::string& text) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  const std::size_t first = text.find(':');
+  // A redirect's location may hold ':' itself.
+  if (text.compare(0, first, "redirect") == 0 && first != std::string::npos) return Redirect(text.substr(first + 1));
+  for (std::size_t at = text.find(':'); ; at = text.find(':', start)) {
+    parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) break;
+    start = at + 1;
+  }
+  const auto number = [&](std::size_t i) -> std::size_t {
+    if (i >= parts.size() || parts[i].empty() || parts[i].find_first_not_of("0123456789") != std::string::npos)
+      throw std::invalid_argument("bad fault: " + text);
+    return static_cast<std::size_t>(std::stoull(parts[i]));
+  };
+  const std::string& kind = parts[0];
+  using std::chrono::milliseconds;
+  if (kind == "status" && parts.size() >= 2 && parts.size() <= 4)
+    return Refuse(static_cast<int>(number(1)), parts.size() > 2 ? parts[2] : std::string(),
+                  parts.size() > 3 ? static_cast<int>(number(3)) : 0);
+  if (kind == "empty" && parts.size() <= 2) return EmptyBody(parts.size() == 2 ? static_cast<int>(number(1)) : 200);
+  if (kind == "drop" && parts.size() == 2) return DropMidBody(number(1));
+  if (kind == "stall" && parts.size() == 2) return StallBeforeResponse(milliseconds(number(1)));
+  if (kind == "stall-body" && parts.size() == 3) return StallMidBody(number(1), milliseconds(number(2)));
+  if (kind == "trickle" && parts.size() == 3) return SlowTrickle(number(1), milliseconds(number(2)));
+  if (kind == "large" && parts.size() == 2) return LargeBody(number(1));
+  throw std::invalid_argument("bad fault: " + text);
 }
 
 std::vector<RecordedRequest> QuoteServer::Requests() const {

@@ -35,13 +35,17 @@ struct QuoteFault {
     kStallMidBody,   // sends `bytes` of the page, then nothing for `delay`, then the rest
     kSlowTrickle,    // sends the page `bytes` at a time with `delay` between the pieces
     kLargeBody,      // status 200 with `bytes` bytes of generated ASCII text
+    kRefuse,         // `status` (429, 503 ...) with `retryAfter` as Retry-After when not empty,
+                     // for the first `times` requests (every request when 0); then the normal page
   };
   Kind kind = Kind::kNone;
   std::string location;
   std::vector<std::size_t> offsets;
   std::size_t bytes = 0;
   std::chrono::milliseconds delay{0};
-  int status = 200;  // status of kEmptyBody and kLargeBody
+  int status = 200;  // status of kEmptyBody, kLargeBody and kRefuse
+  std::string retryAfter;
+  int times = 0;
 
   static QuoteFault EmptyBody(int status = 200) { return Make(Kind::kEmptyBody, 0, {}, status); }
   static QuoteFault NulBytes(std::vector<std::size_t> offsets) {
@@ -67,6 +71,17 @@ struct QuoteFault {
   static QuoteFault LargeBody(std::size_t bytes, int status = 200) {
     return Make(Kind::kLargeBody, bytes, {}, status);
   }
+  static QuoteFault Refuse(int status, std::string retryAfter = {}, int times = 0) {
+    QuoteFault fault = Make(Kind::kRefuse, 0, {}, status);
+    fault.retryAfter = std::move(retryAfter);
+    fault.times = times;
+    return fault;
+  }
+  // A fault from its text form, as the command line of the server takes it:
+  //   status:N[:RETRY-AFTER[:TIMES]]  empty[:N]  drop:BYTES  stall:MS
+  //   stall-body:BYTES:MS  trickle:BYTES:MS  large:BYTES  redirect:LOCATION
+  // Throws std::invalid_argument on anything else.
+  static QuoteFault Parse(const std::string& text);
 
  private:
   static QuoteFault Make(Kind kind, std::size_t bytes, std::chrono::milliseconds delay, int status = 200) {

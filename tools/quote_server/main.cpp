@@ -1,11 +1,16 @@
 // vantora-quote-server: serves a folder of quote-site pages on 127.0.0.1
 // until interrupted, printing its base address on the first line of output.
-//   vantora-quote-server --root DIR [--port N]
+//   vantora-quote-server --root DIR [--port N] [--fault TARGET=FAULT]...
+// FAULT is one of status:N[:RETRY-AFTER[:TIMES]], empty[:N], drop:BYTES,
+// stall:MS, stall-body:BYTES:MS, trickle:BYTES:MS, large:BYTES,
+// redirect:LOCATION (see QuoteFault::Parse).
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tools/quote_server/QuoteServer.h"
 
@@ -13,7 +18,9 @@ namespace {
 
 int Usage(const char* message) {
   if (message != nullptr) std::cerr << "vantora-quote-server: " << message << "\n";
-  std::cerr << "usage: vantora-quote-server --root DIR [--port N]\n";
+  std::cerr << "usage: vantora-quote-server --root DIR [--port N] [--fault TARGET=FAULT]...\n"
+               "  FAULT: status:N[:RETRY-AFTER[:TIMES]] | empty[:N] | drop:BYTES | stall:MS |\n"
+               "         stall-body:BYTES:MS | trickle:BYTES:MS | large:BYTES | redirect:LOCATION\n";
   return 2;
 }
 
@@ -22,11 +29,23 @@ int Usage(const char* message) {
 int main(int argc, char** argv) {
   std::string root;
   int port = 0;
+  std::vector<std::pair<std::string, vantora::QuoteFault>> faults;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") {
       Usage(nullptr);
       return 0;
+    }
+    if (arg == "--fault" && i + 1 < argc) {
+      const std::string value = argv[++i];
+      const std::size_t eq = value.find('=');
+      if (eq == std::string::npos || eq == 0) return Usage("--fault needs TARGET=FAULT");
+      try {
+        faults.emplace_back(value.substr(0, eq), vantora::QuoteFault::Parse(value.substr(eq + 1)));
+      } catch (const std::invalid_argument& error) {
+        return Usage(error.what());
+      }
+      continue;
     }
     if ((arg == "--root" || arg == "--port") && i + 1 < argc) {
       const std::string value = argv[++i];
@@ -54,6 +73,7 @@ int main(int argc, char** argv) {
 
   try {
     vantora::QuoteServer server(root, port);
+    for (const auto& [target, fault] : faults) server.SetFault(target, fault);
     std::cout << server.BaseUrl() << std::endl;
     int received = 0;
     sigwait(&signals, &received);
