@@ -90,8 +90,10 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv) {
                "vantora-cli"};
   app.set_version_flag("--version", std::string("vantora-cli ") + VANTORA_VERSION);
   app.footer(SectorHelp() +
-             "\nexit codes: 0 records written, 1 nothing found, 2 usage, 3 site unreachable,\n"
-             "            4 output file error, 130 interrupted\n"
+             "\nexit codes: 0 records written (every page read), 1 nothing found, 2 usage,\n"
+             "            3 site unreachable, 4 output or scratch file error, 5 records written but\n"
+             "            not every page read (see the report), 6 the site's pages changed their\n"
+             "            layout, 7 the site keeps refusing requests, 130 interrupted\n"
              "environment: VANTORA_BASE_URL (as --base-url), VANTORA_PAUSE_SCALE (factor on the pauses)");
 
   std::string codes;
@@ -106,6 +108,8 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv) {
   auto* baseOption = app.add_option("--base-url", options.baseUrl, "quote site base address (as VANTORA_BASE_URL)");
   auto* demoOption = app.add_flag("--demo", options.demo, "use the bundled sample site on 127.0.0.1");
   demoOption->excludes(baseOption);
+  app.add_flag("--all-pages", options.allPages,
+               "sector mode: read every result page of a sector's listing, not only the first");
   app.add_option("--encoding", encoding, "sjis (default, the window's bytes) or utf-8 (with a byte-order mark)")
       ->check(CLI::IsMember({"sjis", "utf-8"}));
 

@@ -18,6 +18,7 @@ struct CliOptions {
   std::string baseUrl;         // --base-url, empty when not given
   OutputEncoding encoding = OutputEncoding::kShiftJis;
   bool demo = false;
+  bool allPages = false;       // --all-pages: every result page of a sector's listing
 };
 
 struct ParseOutcome {

@@ -143,6 +143,7 @@ JobInputs MakeInputs(const CliOptions& options, const std::string& jobFile) {
   inputs.outputEncoding =
       options.encoding == OutputEncoding::kUtf8 ? FileEncoding::kUtf8WithBom : FileEncoding::kShiftJis;
   inputs.createOutputExclusively = true;
+  inputs.allListingPages = options.allPages;
   return inputs;
 }
 

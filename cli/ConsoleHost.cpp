@@ -29,6 +29,16 @@ int ConsoleHost::ProgressPosition() { return view_.Position(); }
 
 int ConsoleHost::ProgressMaximum() { return view_.Maximum(); }
 
+void ConsoleHost::PlannedCompanies(int count) {
+  // The site's pace: a pause of one second after every company's page.
+  const int seconds = count;
+  std::string time = seconds >= 3600 ? std::to_string(seconds / 3600) + " h " + std::to_string(seconds % 3600 / 60) + " min"
+                     : seconds >= 60 ? std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s"
+                                     : std::to_string(seconds) + " s";
+  view_.Message("vantora-cli: " + std::to_string(count) + (count == 1 ? " company" : " companies") +
+                " to read, about " + time + " at the site's pace");
+}
+
 void ConsoleHost::ShowStatus(const std::string& caption) {
   // Code mode counts records of the whole run; sector mode counts within the
   // current sector, which is one step of the bar.

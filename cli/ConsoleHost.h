@@ -25,6 +25,7 @@ class ConsoleHost final : public JobHost {
   bool TaskbarReady() override { return false; }
   void SetTaskbarProgressValue(std::uint64_t, std::uint64_t) override {}
   void ShowStatus(const std::string& caption) override;
+  void PlannedCompanies(int count) override;
   void JobCompleted(TMyThread* sender) override;
   std::atomic<bool>& IsRunning() override { return isRunning_; }
   std::atomic<int>& ResultCode() override { return resultCode_; }

@@ -1,5 +1,6 @@
 // The sector listing crawl: the search page of one sector, its hit count,
 // the quote page addresses it links to, and a record per company.
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -62,6 +63,63 @@ std::string AddressKey(const std::string& address) {
   return key;
 }
 
+// The quote page addresses of listing pages, each kept once, in the order
+// first seen. Stock codes may carry letters (130A): a digit, then digits or
+// letters, any one character, the market letter. The prefix is matched
+// literally, so only links under the configured site are taken.
+class Harvest {
+ public:
+  Harvest() : pattern_("<a href=\"" + LiteralPattern(QuotePagePrefix()) + "[0-9][0-9A-Z]*.[A-Z]\"") {}
+
+  // Appends the new addresses of the first root line of `lines`.
+  void Take(const StringList& lines, StringList& addresses) {
+    for (const std::string& line : lines) {
+      if (IsRootLine(line)) {
+        const std::string t = Utf8ToCp932(Trim(line));
+        detail::SearchAll(pattern_, Cp932ToUtf16(t), [&](const std::string& match) {
+          std::string a = RemoveTextIgnoreCase(match, "<a href=\"");
+          a = RemoveTextIgnoreCase(a, "\"");
+          if (known_.insert(AddressKey(a)).second) addresses.push_back(a);
+          return !detail::Terminated();
+        });
+        return;
+      }
+      if (detail::Terminated()) return;
+    }
+  }
+
+ private:
+  const std::string pattern_;
+  std::unordered_set<std::string> known_;
+};
+
+// The listing's further result pages ("&page=2", "&page=3", ...), read while
+// fewer companies than the hit count are known and each page adds one at
+// least, at most kMaxListingPages pages a sector in all. A page that cannot
+// be read has its report line and ends the paging.
+void ReadFurtherPages(const std::string& sectorCode, const std::string& listingAddress, Harvest& harvest,
+                      StringList& addresses) {
+  const auto total = static_cast<std::size_t>(Job().itemTotal);
+  for (int page = 2; page <= kMaxListingPages && addresses.size() < total; ++page) {
+    if (detail::Terminated() || detail::JobStopped()) return;
+    const std::string address = listingAddress + "&page=" + std::to_string(page);
+    PageOutcome outcome = detail::FetchToScratch(address);
+    Pause(500);
+    bool readable = true;
+    const StringList lines = detail::LoadScratchLines(&readable);
+    if (!readable && outcome.outcome != Outcome::kLocalError)
+      outcome = MakeOutcome(Outcome::kLocalError, address, outcome.httpStatus);
+    if (detail::Terminated()) return;
+    if (outcome.outcome != Outcome::kOk) {
+      detail::ReportListing(sectorCode, outcome);
+      return;
+    }
+    const std::size_t before = addresses.size();
+    harvest.Take(lines, addresses);
+    if (addresses.size() == before) return;
+  }
+}
+
 }  // namespace
 
 void CrawlSector(const std::string& sectorCode) {
@@ -117,28 +175,11 @@ void CrawlSector(const std::string& sectorCode) {
     return;
   }
 
-  // Harvest the quote page addresses of the root line. Stock codes may
-  // carry letters (130A): a digit, then digits or letters, any one
-  // character, the market letter.
-  // The prefix is matched literally, so only links under the configured
-  // site are taken. Each address is kept once, in the order first seen.
-  const std::string prefix = QuotePagePrefix();
-  const std::string pattern = "<a href=\"" + LiteralPattern(prefix) + "[0-9][0-9A-Z]*.[A-Z]\"";
   detail::NotifyCrawl("harvest");
-  std::unordered_set<std::string> known;
-  for (const std::string& line : lines) {
-    if (IsRootLine(line)) {
-      const std::string t = Utf8ToCp932(Trim(line));
-      detail::SearchAll(pattern, Cp932ToUtf16(t), [&](const std::string& match) {
-        std::string a = RemoveTextIgnoreCase(match, "<a href=\"");
-        a = RemoveTextIgnoreCase(a, "\"");
-        if (known.insert(AddressKey(a)).second) addresses.push_back(a);
-        return !detail::Terminated();
-      });
-      break;
-    }
-    if (detail::Terminated()) break;
-  }
+  Harvest harvest;
+  harvest.Take(lines, addresses);
+  lines.clear();
+  if (job.allListingPages) ReadFurtherPages(sectorCode, listingAddress, harvest, addresses);
 
   // One record per address, at most the hit count. A stop during the
   // harvest leaves the sector unread.
@@ -147,6 +188,7 @@ void CrawlSector(const std::string& sectorCode) {
     return;
   }
   if (addresses.empty()) return;
+  SyncPlannedCompanies(static_cast<int>(std::min(addresses.size(), static_cast<std::size_t>(job.itemTotal))));
   for (const std::string& address : addresses) {
     ClearFieldSlots();
     ++job.itemCountDone;

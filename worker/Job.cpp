@@ -59,6 +59,7 @@ void CodeModeLoop(const JobInputs& in, StringList& work) {
   job.progressMaximum = static_cast<std::int32_t>(work.size());
   job.itemTotal = static_cast<std::int32_t>(work.size());
   SyncResetProgress();
+  SyncPlannedCompanies(job.itemTotal);
   static const std::string kCodeOpen = detail::Sjis("銘柄コード : [");
   const std::string prefix = QuotePagePrefix();
   for (const std::string& entry : work) {
@@ -190,6 +191,10 @@ void SyncShowStatus() {
   RunOnGui([] { g_host->ShowStatus(StatusCaption()); });
 }
 
+void SyncPlannedCompanies(int count) {
+  RunOnGui([count] { g_host->PlannedCompanies(count); });
+}
+
 void SyncShowWaiting(const std::string& what, int secondsLeft) {
   static const std::string kLeft = detail::Sjis(" (残り ");
   static const std::string kSeconds = detail::Sjis("秒)");
@@ -214,6 +219,7 @@ void RunJob(JobHost& host) {
   TThread::Synchronize([&] { in = host.Inputs(); });
 
   StringList work;
+  g_job.allListingPages = in.allListingPages;
   if (detail::BeginOutputs(host, in)) {
     if (in.codeMode) {
       CodeModeLoop(in, work);

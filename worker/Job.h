@@ -21,6 +21,7 @@ namespace vantora {
 inline constexpr int kFieldSlotCount = 40;   // field slots of the record under construction
 inline constexpr int kRecordSlotCount = kRecordColumnCount;  // slots 0..21 make up a record line
 inline constexpr int kSectorCount = 33;
+inline constexpr int kMaxListingPages = 100;  // result pages of one sector read at most
 
 // The unit-level job state: alive for the whole process, used by one job at a
 // time, written only by the worker thread (the callbacks read it while the
@@ -31,6 +32,7 @@ struct JobState {
   std::int32_t progressMaximum = 0;
   std::int32_t itemTotal = 0;     // the number after the slash
   std::int32_t itemCountDone = 0; // the number before the slash
+  bool allListingPages = false;   // read a sector's further result pages too
 };
 JobState& Job();
 
@@ -108,6 +110,9 @@ void CrawlSector(const std::string& sectorCode);
 void SyncResetProgress();
 void SyncStepProgress();
 void SyncShowStatus();
+
+// Tells the host how many companies are about to be read.
+void SyncPlannedCompanies(int count);
 
 // Shows a wait in the status label: current item text + " " + `what` +
 // " (残り N秒)", `what` being Shift-JIS.

@@ -43,6 +43,7 @@ struct JobInputs {
   std::string outputFileName;       // OutputFileName, native path; the report goes beside it
   FileEncoding outputEncoding = FileEncoding::kShiftJis;  // of the output and its report
   bool createOutputExclusively = false;  // fail rather than open an existing output or report
+  bool allListingPages = false;          // read every result page of a sector, not only the first
 };
 
 class JobHost {
@@ -69,6 +70,10 @@ class JobHost {
   // SyncShowStatus: lblStatus caption := `caption` (Shift-JIS), e.g.
   // "銘柄コード : [7203] 取得中 - 2/5件".
   virtual void ShowStatus(const std::string& caption) = 0;
+  // The number of companies about to be read: all of them in code mode,
+  // before the first; those of a sector once its listing is read. Nothing
+  // by default.
+  virtual void PlannedCompanies(int count) { (void)count; }
   // The completion callback: the window runs btnCancelClick(sender). Runs once
   // per job, after IsRunning has become false. When it returns, the thread
   // ends (and frees itself when free-on-terminate).

@@ -107,7 +107,9 @@ struct QuoteServer::Impl {
     static const std::string kQuote = "/quote/";
     static const std::string kProfile = "/profile";
     if (path == "/search/qi/" && req.has_param("ids")) {
-      body = ReadPageFile("search", req.get_param_value("ids"));
+      // Further result pages of a listing: "&page=N" reads <code>-N.html.
+      const std::string page = req.has_param("page") ? "-" + req.get_param_value("page") : std::string();
+      body = ReadPageFile("search", req.get_param_value("ids") + page);
     } else if (path.rfind(kQuote, 0) == 0) {
       std::string rest = path.substr(kQuote.size());
       if (rest.size() > kProfile.size() &&

@@ -7,6 +7,7 @@
 //   /quote/<code>/profile   -> profile/<code>.html
 //   /quote/<code>           -> quote/<code>.html
 //   /search/qi/?ids=<code>  -> search/<code>.html
+//   /search/qi/?ids=<code>&page=<n>  -> search/<code>-<n>.html
 // When <code> carries a market suffix ("1301.T") and no file of that name
 // exists, the file of the bare digits ("1301") is served. Inside served
 // files the text {{BASE}} is replaced by the server's base address, so that
