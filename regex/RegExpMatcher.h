@@ -143,21 +143,30 @@ struct TREMatchState {
   std::vector<TRECallFrame> Calls;
   std::vector<TRECallFrame> SavedFrames;  // frames popped by returns (for undo)
   const char16_t* SkipTo = nullptr;       // next start recorded by (*SKIP)
-  bool Committed = false;                 // (*COMMIT) or the step budget ended the scan
-  bool Budgeted = false;                  // this search has a step budget
+  bool Committed = false;                 // (*COMMIT) ended the scan
+  // Limits of the running search (RegExpMatchLimits.h).
   std::uint64_t Budget = 0;               // steps left
+  std::size_t StackLimit = 0;             // backtrack stack entries
+  std::size_t CallDepthLimit = 0;         // nested calls
   bool Accepted = false;
   TREFailureMemo Memo;
   TREOptimizer Optimizer;  // start-position strategy (RegExpOptimize.h)
   std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----
+  // The scan over candidate starts from 'start' (range end 'end').
+  bool Scan(const char16_t* start, const char16_t* end);
   bool Attempt(const char16_t* start);
   bool Run(int startNumber);
   TREStep Enter(const TRENFAState* s, const TRENFAState*& next);
   bool Backtrack(const TRENFAState*& next);
   void PushAlternative(const TRENFAState* alt);
-  void Push(const TREEntry& e) { Stack.push_back(e); }
+  void Push(const TREEntry& e) {
+    if (Stack.size() == Stack.capacity()) GrowStack();
+    Stack.push_back(e);
+  }
+  // Makes room for more entries, or raises the memory limit error.
+  void GrowStack();
   // Removes resume entries and markers above index 'base' (exclusive),
   // keeping the undo entries in order.
   void CutTo(int base);

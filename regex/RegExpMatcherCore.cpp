@@ -19,6 +19,7 @@
 
 #include "regex/RegExpCode.h"
 #include "regex/RegExpCodeAssert.h"
+#include "regex/RegExpMatchLimits.h"
 #include "regex/RegExpMatcher.h"
 
 namespace vantora {
@@ -134,18 +135,34 @@ bool TREMatchState::Match(const char16_t* start) {
     return false;
   }
   Committed = false;
-  // Back-references, calls, conditions on groups, verbs and callouts keep the
-  // memo out, and such patterns can need exponential time (((?1)*a)b on a
-  // run of a). Their searches get a step budget that grows with the range,
-  // far above what a polynomial search needs at that length; when it runs
-  // out the search reports no match instead of running for ever.
-  Budgeted = !MemoAllowed;
-  Budget = 20000ull * static_cast<std::uint64_t>(end - start + 100);
+  // Every search has a step budget, a call depth and a stack ceiling
+  // (RegExpMatchLimits.h); reaching one raises ERegExpMatchLimit.
+  Budget = REStepBudget(static_cast<std::size_t>(end - start));
+  StackLimit = kStackEntriesBase + kStackEntriesPerUnit * static_cast<std::size_t>(end - start);
+  CallDepthLimit = kCallDepthBase + static_cast<std::size_t>(end - start);
   Running = true;
   struct TRunningGuard {
     bool& Flag;
     ~TRunningGuard() { Flag = false; }
   } guard{Running};
+  try {
+    if (Scan(start, end)) return true;
+  } catch (...) {
+    // A limit or a handler's exception: the memo holds points whose
+    // exploration did not finish, and the registers are mid-attempt.
+    Stack.clear();
+    Calls.clear();
+    SavedFrames.clear();
+    Memo.Clear();
+    ResetCaptures();
+    throw;
+  }
+  Stack.clear();
+  ResetCaptures();
+  return false;
+}
+
+bool TREMatchState::Scan(const char16_t* start, const char16_t* end) {
   // Candidate starts come from the optimiser: nullptr when the pre-match
   // filter or the lead strategy rules out every further start.
   const char16_t* p = Optimizer.Begin(Re, start) ? Optimizer.NextStart(Re, start) : nullptr;
@@ -168,9 +185,12 @@ bool TREMatchState::Match(const char16_t* start) {
       p += 1;
     p = Optimizer.NextStart(Re, p);
   }
-  Stack.clear();
-  ResetCaptures();
   return false;
+}
+
+void TREMatchState::GrowStack() {
+  if (Stack.size() >= StackLimit) RaiseMatchLimit(ERegExpMatchLimit::mlMemory);
+  Stack.reserve(std::min(StackLimit, std::max<std::size_t>(64, Stack.size() * 2)));
 }
 
 bool TREMatchState::Attempt(const char16_t* start) {
@@ -215,12 +235,7 @@ bool TREMatchState::Run(int startNumber) {
   const TRENFAState* cur = nullptr;
   if (!Goto(startNumber, cur) && !Backtrack(cur)) return false;
   for (;;) {
-    // Step budget of searches the memo cannot bound (see Match): when it
-    // runs out, the attempt fails and the scan stops.
-    if (Budgeted && --Budget == 0) {
-      Committed = true;
-      return false;
-    }
+    if (--Budget == 0) RaiseMatchLimit(ERegExpMatchLimit::mlSteps);
     const TRENFAState* next = nullptr;
     switch (Enter(cur, next)) {
       case TREStep::Success:

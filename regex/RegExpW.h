@@ -83,6 +83,20 @@ class ERegExpRuntime : public ERegExp {
   using ERegExp::ERegExp;
 };
 
+// A search ended by one of the matcher's limits: its step budget, its call
+// depth or its memory ceiling. The search has neither found nor ruled out a
+// match, so this is never reported as "no match"; the groups are unset and
+// the object can search again.
+class ERegExpMatchLimit : public ERegExp {
+ public:
+  enum TLimit { mlSteps, mlCallDepth, mlMemory };
+  ERegExpMatchLimit(TLimit limit, const std::u16string& message) : ERegExp(message), FLimit(limit) {}
+  TLimit Limit() const noexcept { return FLimit; }
+
+ private:
+  TLimit FLimit;
+};
+
 // -------------------------------------------------------------- callouts/events
 
 // The record passed to OnCallout. Positions are 1-based.
