@@ -107,6 +107,25 @@ struct TREStarCache {
   const char16_t* SweepHi = nullptr;
 };
 
+// What the matcher is about to do at a memo point; part of the memo key, so
+// that the same state and position reached for two purposes are told apart.
+enum TREMemoAction : std::uint8_t {
+  maLoopEntry,      // enter a loop (fast or general)
+  maResume,         // resume an alternative
+  maLeave,          // resume a greedy loop's "leave here"
+  maIterateResume,  // resume a reluctant loop's "one more iteration"
+  maGiveBack,       // give back a fast loop's repetitions down to here
+  maIterate,        // start another iteration of a general loop here
+  maLazyTake,       // take one more repetition of a reluctant fast loop
+};
+
+// How one general loop enters the memo key.
+struct TREMemoLoop {
+  int Bit = -1;        // its bit in the active and same-start masks; -1: the memo stops while it runs
+  int CountClamp = 0;  // > 0: min(count, CountClamp) is part of the key
+  int CountShift = 0;  // where that value sits in the key's count word
+};
+
 // Outcome of processing one state.
 enum class TREStep : std::uint8_t { Continue, Fail, Success };
 
@@ -124,8 +143,7 @@ struct TREMatchState {
   std::uint32_t PreparedSerial = 0xFFFFFFFFu;
   bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
   bool HasLoops = false;
-  std::vector<bool> LoopCounted;  // by loop index: the count decides the outcome
-  std::vector<int> MemoBit;       // by loop index: its bit in memo keys, -1 = counted
+  std::vector<TREMemoLoop> MemoLoops;  // by loop index
   // General loops whose body is one leaf that repeats exactly: the nkLoop
   // state -> the body's state. They run as fast loops (no per-iteration
   // entries), greedy, possessive or reluctant.
@@ -177,7 +195,7 @@ struct TREMatchState {
   void SetCapture(int group, const TRECapture& c);
   void SetLoop(int index, const TRELoopState& ls);
   const TRENFAState* StateAt(int number) const;
-  bool MemoSeen(const void* key, int action, const char16_t* p);
+  bool MemoSeen(const void* key, TREMemoAction action, const char16_t* p);
   // The active-loop mask of the memo key, or false when the memo cannot cut
   // here (same conditions as MemoSeen).
   bool MemoContext(std::uint64_t& active) const;

@@ -27,9 +27,6 @@ namespace vantora {
 namespace {
 void DeleteMatchState(TREMatchState* p) { std::default_delete<TREMatchState>()(p); }
 
-bool IsVerbKind(TRENFAKind k) {
-  return k == nkPrune || k == nkSkip || k == nkMark || k == nkThen || k == nkCommit || k == nkAccept;
-}
 }  // namespace
 
 TREMatchState& REMatchState(TRegExp& re) {
@@ -45,8 +42,38 @@ const TRENFAState* TREMatchState::StateAt(int number) const {
   return (*Re.FStateList)[number];
 }
 
+namespace {
+// Whether a state of this kind leaves the outcome of the rest of the search
+// a function of (state, position, loop context): the memo may cut around
+// it. Kinds not listed here (calls, callouts, verbs, ACCEPT, and any kind
+// added later) keep the memo out of the whole program.
+bool MemoSafeKind(const TRENFAState& s) {
+  switch (s.Kind) {
+    case nkNormal: case nkChar: case nkEmpty: case nkStar: case nkPlus: case nkBound:
+    case nkQuest: case nkLoop: case nkLoopExit: case nkLoopEnd: case nkGroupBegin:
+    case nkGroupEnd: case nkKeepPattern: case nkSuspend: case nkMatchEnd: case nkEnd:
+    case nkAheadMatch: case nkAheadNoMatch: case nkBehindMatch: case nkBehindNoMatch:
+    case nkIfThen: case nkDefine: case nkFail:
+      return true;
+    case nkIfMatch:
+      return s.ExtendTo >= 0;  // a look-around condition; group and recursion tests read captures
+    default:
+      return false;
+  }
+}
+
+int BitWidth(int value) {
+  int bits = 0;
+  while (value > 0) {
+    ++bits;
+    value >>= 1;
+  }
+  return bits;
+}
+}  // namespace
+
 // Scans the program once per compile: which loops exist, whether the memo
-// may cut (see RegExpFailureMemo.h for the conditions).
+// may cut, and how each loop enters the memo key (see RegExpFailureMemo.h).
 void TREMatchState::Prepare() {
   if (PreparedSerial == Re.FCompileSerial && Re.FStateList) return;
   PreparedSerial = Re.FCompileSerial;
@@ -54,44 +81,49 @@ void TREMatchState::Prepare() {
   HasLoops = false;
   bool memo = !Re.FHasBackReference && !Re.FHasGoSub;
   LoopCount = std::max(0, Re.FLoopStateCount);
-  LoopCounted.assign(static_cast<std::size_t>(LoopCount), false);
+  // By loop index: the largest count that still decides the outcome (the
+  // minimum of an unbounded loop, the maximum of a bounded one); 1 for
+  // loops whose count never matters.
+  std::vector<int> countClamp(static_cast<std::size_t>(LoopCount), 1);
   const int n = Re.FStateList ? Re.FStateList->Count() : 0;
   for (int i = 0; i < n; ++i) {
     for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
-      switch (s->Kind) {
-        case nkStar: case nkPlus: case nkBound:
-          HasLoops = true;
-          break;
-        case nkLoop: case nkLoopExit:
-          HasLoops = true;
-          if (s->LoopIndex >= LoopCount) {
-            LoopCount = s->LoopIndex + 1;
-            LoopCounted.resize(static_cast<std::size_t>(LoopCount), false);
-          }
-          if (s->LoopIndex >= 0 &&
-              (s->Min > 1 || s->Max < CONST_LoopMax || s->LoopKind == lkPossessive))
-            LoopCounted[static_cast<std::size_t>(s->LoopIndex)] = true;
-          break;
-        case nkGoSub: case nkCallout:
-          memo = false;
-          break;
-        case nkIfMatch:
-          if (s->ExtendTo < 0) memo = false;  // a group or recursion test
-          break;
-        default:
-          if (IsVerbKind(s->Kind)) memo = false;
-          break;
+      if (!MemoSafeKind(*s)) memo = false;
+      if (s->Kind == nkStar || s->Kind == nkPlus || s->Kind == nkBound) HasLoops = true;
+      if (s->Kind == nkLoop || s->Kind == nkLoopExit) {
+        HasLoops = true;
+        if (s->LoopIndex < 0) continue;
+        if (s->LoopIndex >= LoopCount) {
+          LoopCount = s->LoopIndex + 1;
+          countClamp.resize(static_cast<std::size_t>(LoopCount), 1);
+        }
+        int& clamp = countClamp[static_cast<std::size_t>(s->LoopIndex)];
+        clamp = std::max(clamp, s->Max < CONST_LoopMax ? s->Max : s->Min);
       }
       if (dynamic_cast<const TREGlobalPosCode*>(s->Code)) memo = false;
     }
   }
-  // Only unbounded loops take part in memo keys (a counted loop stops the
-  // memo while it runs); each gets one bit of the key, 32 at most.
-  MemoBit.assign(static_cast<std::size_t>(LoopCount), -1);
-  int bits = 0;
-  for (int i = 0; i < LoopCount; ++i)
-    if (!LoopCounted[static_cast<std::size_t>(i)]) MemoBit[static_cast<std::size_t>(i)] = bits++;
-  if (bits > 32) memo = false;
+  // Each loop gets one bit of the key's active and same-start masks (32
+  // loops at most). A loop whose count decides the outcome also gets a field
+  // of the count word holding min(count, clamp); when those fields do not
+  // fit in 64 bits, the loops left over stop the memo while they run.
+  MemoLoops.assign(static_cast<std::size_t>(LoopCount), TREMemoLoop{});
+  if (LoopCount > 32) memo = false;
+  int countBits = 0;
+  for (int i = 0; i < LoopCount && i < 32; ++i) {
+    TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    m.Bit = i;
+    const int clamp = countClamp[static_cast<std::size_t>(i)];
+    if (clamp <= 1) continue;
+    const int width = BitWidth(clamp);
+    if (countBits + width > 64) {
+      m.Bit = -1;
+      continue;
+    }
+    m.CountClamp = clamp;
+    m.CountShift = countBits;
+    countBits += width;
+  }
   LeafLoops.clear();
   for (int i = 0; i < n; ++i) {
     for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
@@ -339,7 +371,7 @@ bool TREMatchState::Backtrack(const TRENFAState*& next) {
     switch (e.Kind) {
       case ekResume:
         Pos = e.P;
-        if (MemoSeen(e.State, 1, Pos)) break;
+        if (MemoSeen(e.State, maResume, Pos)) break;
         if (e.State->Next) PushAlternative(e.State->Next);
         next = e.State;
         return true;
@@ -469,27 +501,29 @@ bool TREMatchState::MemoContext(std::uint64_t& active) const {
   active = 0;
   for (int i = 0; i < LoopCount; ++i) {
     if (!Loops[static_cast<std::size_t>(i)].Active) continue;
-    const int bit = MemoBit[static_cast<std::size_t>(i)];
-    if (bit < 0) return false;
-    active |= 1ull << bit;
+    const TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    // The sweeps that use this context do not key counts.
+    if (m.Bit < 0 || m.CountClamp > 0) return false;
+    active |= 1ull << m.Bit;
   }
   return true;
 }
 
-bool TREMatchState::MemoSeen(const void* key, int action, const char16_t* p) {
+bool TREMatchState::MemoSeen(const void* key, TREMemoAction action, const char16_t* p) {
   if (!MemoAllowed || !HasLoops || TopMarker >= 0 || !Calls.empty()) return false;
-  std::uint64_t active = 0, same = 0;
+  std::uint64_t active = 0, same = 0, counts = 0;
   for (int i = 0; i < LoopCount; ++i) {
     const TRELoopState& ls = Loops[static_cast<std::size_t>(i)];
     if (!ls.Active) continue;
-    const int bit = MemoBit[static_cast<std::size_t>(i)];
-    if (bit < 0) return false;
-    active |= 1ull << bit;
-    if (ls.Start == p) same |= 1ull << bit;
+    const TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    if (m.Bit < 0) return false;
+    active |= 1ull << m.Bit;
+    if (ls.Start == p) same |= 1ull << m.Bit;
+    if (m.CountClamp > 0) counts |= static_cast<std::uint64_t>(std::min(ls.Count, m.CountClamp)) << m.CountShift;
   }
   const std::uint64_t k1 = reinterpret_cast<std::uintptr_t>(key) * 8u + static_cast<unsigned>(action) + 1u;
   const std::uint64_t k2 = static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u;
-  return Memo.TestAndSet(k1, k2, (active << 32) | same);
+  return Memo.TestAndSet(k1, k2, (active << 32) | same, counts);
 }
 
 }  // namespace vantora

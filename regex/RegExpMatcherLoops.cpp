@@ -57,7 +57,7 @@ bool TREMatchState::MidPair(const char16_t* p) const {
 
 TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) {
   if (!s->Code) return TREStep::Fail;
-  if (MemoSeen(s, 0, Pos)) return TREStep::Fail;
+  if (MemoSeen(s, maLoopEntry, Pos)) return TREStep::Fail;
   const int min = s->Kind == nkStar ? 0 : s->Kind == nkPlus ? 1 : s->Min;
   const int max = s->Kind == nkBound && s->Max < CONST_LoopMax ? s->Max : -1;
   return FastLoopRun(s, min, max, s->LoopKind == lkPossessive, s->TransitTo, next);
@@ -155,7 +155,7 @@ bool TREMatchState::ResumeLazyRange(TREEntry e, const TRENFAState*& next) {
     ++e.A;
     // With a sweep the interval alone remembers the positions (forgetting
     // is always safe for a memo: it only costs time).
-    const bool seen = sweep ? false : MemoSeen(e.State, 6, q);
+    const bool seen = sweep ? false : MemoSeen(e.State, maLazyTake, q);
     if (sweep) {
       if (sweep->SweepLo && e.P == sweep->SweepHi)
         sweep->SweepHi = q;
@@ -201,7 +201,7 @@ bool TREMatchState::ResumeStarRange(TREEntry e, const TRENFAState*& next) {
       }
       q = e.P2;
     }
-    const bool seen = MemoSeen(e.State, 4, q);
+    const bool seen = MemoSeen(e.State, maGiveBack, q);
     if (sweep && q > e.P2) {
       if (sweep->SweepLo && p == sweep->SweepLo)
         sweep->SweepLo = q;
@@ -226,7 +226,7 @@ TREStep TREMatchState::LoopEnter(const TRENFAState* s, const TRENFAState*& next)
   const int idx = s->LoopIndex;
   const TRENFAState* exitState = StateAt(s->ExtendTo);
   if (idx < 0 || idx >= LoopCount || !exitState) return TREStep::Fail;
-  if (MemoSeen(s, 0, Pos)) return TREStep::Fail;
+  if (MemoSeen(s, maLoopEntry, Pos)) return TREStep::Fail;
   const auto leaf = LeafLoops.find(s);
   if (leaf != LeafLoops.end()) {
     const int max = s->Max >= CONST_LoopMax ? -1 : s->Max;
@@ -274,7 +274,7 @@ TREStep TREMatchState::Iterate(const TRENFAState* exitState, const TRENFAState*&
   ls.Active = true;
   SetLoop(idx, ls);
   // Another iteration from here in the same loop context was explored before.
-  if (MemoSeen(exitState, 5, Pos)) return TREStep::Fail;
+  if (MemoSeen(exitState, maIterate, Pos)) return TREStep::Fail;
   return Go(exitState->ExtendTo, next);
 }
 
@@ -305,13 +305,13 @@ TREStep TREMatchState::LoopExit(const TRENFAState* s, const TRENFAState*& next) 
 
 bool TREMatchState::ResumeLoopLeave(const TREEntry& e, const TRENFAState*& next) {
   Pos = e.P;
-  if (MemoSeen(e.State, 2, Pos)) return false;
+  if (MemoSeen(e.State, maLeave, Pos)) return false;
   return LeaveLoop(e.State, next) == TREStep::Continue;
 }
 
 bool TREMatchState::ResumeLoopIter(const TREEntry& e, const TRENFAState*& next) {
   Pos = e.P;
-  if (MemoSeen(e.State, 3, Pos)) return false;
+  if (MemoSeen(e.State, maIterateResume, Pos)) return false;
   return Iterate(e.State, next) == TREStep::Continue;
 }
 
