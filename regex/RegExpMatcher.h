@@ -126,6 +126,14 @@ struct TREMemoLoop {
   int CountShift = 0;  // where that value sits in the key's count word
 };
 
+// The literal leaves one of which must match right after a greedy general
+// loop is left (Known), so that a "leave here" that cannot succeed is not
+// pushed (see PrepareLeaveTests).
+struct TRELeaveTest {
+  bool Known = false;
+  std::vector<const TRECode*> Leaves;
+};
+
 // Outcome of processing one state.
 enum class TREStep : std::uint8_t { Continue, Fail, Success };
 
@@ -144,6 +152,7 @@ struct TREMatchState {
   bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
   bool HasLoops = false;
   std::vector<TREMemoLoop> MemoLoops;  // by loop index
+  std::vector<TRELeaveTest> LeaveTests;  // by loop index
   // General loops whose body is one leaf that repeats exactly: the nkLoop
   // state -> the body's state. They run as fast loops (no per-iteration
   // entries), greedy, possessive or reluctant.
@@ -194,6 +203,7 @@ struct TREMatchState {
   void ApplyUndo(const TREEntry& e);
   void SetCapture(int group, const TRECapture& c);
   void SetLoop(int index, const TRELoopState& ls);
+  bool UndoAboveChoice(TREEntryKind kind, int num) const;
   const TRENFAState* StateAt(int number) const;
   bool MemoSeen(const void* key, TREMemoAction action, const char16_t* p);
   // The active-loop mask of the memo key, or false when the memo cannot cut
@@ -215,6 +225,8 @@ struct TREMatchState {
   bool ResumeLazyRange(TREEntry e, const TRENFAState*& next);
   static bool CachesRuns(const TRECode* code);
   bool MidPair(const char16_t* p) const;
+  void PrepareLeaveTests();
+  bool LeaveCannotMatch(int loopIndex) const;
   TREStep LoopEnter(const TRENFAState* s, const TRENFAState*& next);
   TREStep LoopExit(const TRENFAState* s, const TRENFAState*& next);
   bool ResumeStarRange(TREEntry e, const TRENFAState*& next);

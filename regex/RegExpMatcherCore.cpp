@@ -141,6 +141,7 @@ void TREMatchState::Prepare() {
     }
   }
   MemoAllowed = memo;
+  PrepareLeaveTests();
   Loops.assign(static_cast<std::size_t>(LoopCount), TRELoopState{});
   Memo.Clear();
   StarCache.clear();
@@ -442,37 +443,57 @@ void TREMatchState::ApplyUndo(const TREEntry& e) {
   }
 }
 
-void TREMatchState::SetCapture(int group, const TRECapture& c) {
-  TRECapture& cur = Re.Groups().Item(group).Capture;
-  TREEntry u;
-  u.Kind = ekUndoCapture;
-  u.Num = group;
-  u.P = cur.StartP;
-  u.P2 = cur.EndP;
-  u.P3 = cur.StartBuf;
-  u.Flag = cur.Success;
-  Push(u);
-  cur = c;
-}
-
-void TREMatchState::SetLoop(int index, const TRELoopState& ls) {
-  TRELoopState& cur = Loops[static_cast<std::size_t>(index)];
-  TREEntry u;
-  u.Kind = ekUndoLoop;
-  u.Num = index;
-  u.A = cur.Count;
-  u.P = cur.Start;
-  u.Flag = cur.Active;
-  Push(u);
-  cur = ls;
-}
-
 namespace {
 bool IsUndoKind(TREEntryKind k) {
   return k == ekUndoCapture || k == ekUndoLoop || k == ekUndoGroup0 || k == ekUndoCallPush ||
          k == ekUndoCallPop || k == ekMarkRec;
 }
 }  // namespace
+
+void TREMatchState::SetCapture(int group, const TRECapture& c) {
+  TRECapture& cur = Re.Groups().Item(group).Capture;
+  if (!UndoAboveChoice(ekUndoCapture, group)) {
+    TREEntry u;
+    u.Kind = ekUndoCapture;
+    u.Num = group;
+    u.P = cur.StartP;
+    u.P2 = cur.EndP;
+    u.P3 = cur.StartBuf;
+    u.Flag = cur.Success;
+    Push(u);
+  }
+  cur = c;
+}
+
+void TREMatchState::SetLoop(int index, const TRELoopState& ls) {
+  TRELoopState& cur = Loops[static_cast<std::size_t>(index)];
+  if (!UndoAboveChoice(ekUndoLoop, index)) {
+    TREEntry u;
+    u.Kind = ekUndoLoop;
+    u.Num = index;
+    u.A = cur.Count;
+    u.P = cur.Start;
+    u.Flag = cur.Active;
+    Push(u);
+  }
+  cur = ls;
+}
+
+// An undo entry for the register among the topmost few entries, with only
+// undo entries above it: nothing could resume between that entry and now,
+// so popping it alone restores what a new entry would be followed by, and
+// none is pushed. This keeps a loop iteration that leaves no choice point
+// from adding entries (the stack of (?:a|b)*c stays flat).
+bool TREMatchState::UndoAboveChoice(TREEntryKind kind, int num) const {
+  constexpr std::size_t kLookBack = 4;
+  const std::size_t n = Stack.size();
+  for (std::size_t i = n; i > 0 && n - i < kLookBack; --i) {
+    const TREEntry& e = Stack[i - 1];
+    if (!IsUndoKind(e.Kind)) return false;
+    if (e.Kind == kind && e.Num == num) return true;
+  }
+  return false;
+}
 
 void TREMatchState::CutTo(int base) {
   if (base < 0) base = 0;

@@ -22,6 +22,8 @@
 // are greedy loops inside a marker that is cut when the loop is left.
 // A loop runs at most twice the subject length iterations.
 // Covered by tests/regex/test_match_loops.cpp and tests/regex/test_match_memo.cpp.
+#include <algorithm>
+
 #include "regex/RegExpCode.h"
 #include "regex/RegExpMatcher.h"
 
@@ -249,8 +251,61 @@ TREStep TREMatchState::LoopEnter(const TRENFAState* s, const TRENFAState*& next)
     return LeaveLoop(exitState, next);
   }
   e.Kind = ekLoopLeave;
-  Push(e);
+  if (!LeaveCannotMatch(idx)) Push(e);
   return Go(s->TransitTo, next);
+}
+
+// The literal leaves that can consume the first character after leaving
+// each general loop, found by walking from its exit through group begins,
+// group ends and empty states (not in programs with calls, where a group
+// end may return). A follower of any other kind, or too many of them,
+// leaves the loop's list unknown. A greedy loop does not push its "leave
+// here" entry where none of the leaves matches (LeaveCannotMatch): that
+// branch could only fail, and without it an iteration that leaves no choice
+// point adds nothing to the stack.
+void TREMatchState::PrepareLeaveTests() {
+  LeaveTests.assign(static_cast<std::size_t>(LoopCount), TRELeaveTest{});
+  if (Re.FHasGoSub) return;
+  constexpr std::size_t kMaxLeaves = 8;
+  const int n = Re.FStateList ? Re.FStateList->Count() : 0;
+  for (int i = 0; i < n; ++i) {
+    for (const TRENFAState* x = (*Re.FStateList)[i]; x; x = x->Next) {
+      if (x->Kind != nkLoopExit || x->LoopKind != lkGreedy || x->LoopIndex < 0 || x->LoopIndex >= LoopCount)
+        continue;
+      TRELeaveTest test;
+      test.Known = true;
+      std::vector<int> todo{x->TransitTo};
+      std::vector<int> seen;
+      while (test.Known && !todo.empty()) {
+        const int number = todo.back();
+        todo.pop_back();
+        if (std::find(seen.begin(), seen.end(), number) != seen.end()) continue;
+        seen.push_back(number);
+        const TRENFAState* h = StateAt(number);
+        if (!h || seen.size() > 4 * kMaxLeaves) test.Known = false;
+        for (; h && test.Known; h = h->Next) {
+          if (h->Kind == nkChar && h->Code && test.Leaves.size() < kMaxLeaves)
+            test.Leaves.push_back(h->Code);
+          else if (h->Kind == nkEmpty || h->Kind == nkGroupBegin || h->Kind == nkGroupEnd)
+            todo.push_back(h->TransitTo);
+          else
+            test.Known = false;
+        }
+      }
+      if (!test.Known) test.Leaves.clear();
+      LeaveTests[static_cast<std::size_t>(x->LoopIndex)] = std::move(test);
+    }
+  }
+}
+
+bool TREMatchState::LeaveCannotMatch(int loopIndex) const {
+  const TRELeaveTest& test = LeaveTests[static_cast<std::size_t>(loopIndex)];
+  if (!test.Known) return false;
+  for (const TRECode* code : test.Leaves) {
+    int len = 0;
+    if (code->IsEqual(Pos, len)) return false;
+  }
+  return true;
 }
 
 TREStep TREMatchState::LeaveLoop(const TRENFAState* exitState, const TRENFAState*& next) {
@@ -299,7 +354,7 @@ TREStep TREMatchState::LoopExit(const TRENFAState* s, const TRENFAState*& next) 
     return LeaveLoop(s, next);
   }
   e.Kind = ekLoopLeave;
-  Push(e);
+  if (!LeaveCannotMatch(idx)) Push(e);
   return Iterate(s, next);
 }
 

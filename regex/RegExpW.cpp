@@ -72,7 +72,8 @@ void TGroupCollection::CheckSameGroupName() {
 
 // ---------------------------------------------------------------- TRegExp
 
-TRegExp::TRegExp() : FStateList(std::make_unique<TREStateList>()) {}
+TRegExp::TRegExp()
+    : FStateList(std::make_unique<TREStateList>()), FInput(std::make_shared<const std::u16string>()) {}
 
 TRegExp::~TRegExp() {
   // The matcher state may point into the program: free it first.

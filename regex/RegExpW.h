@@ -222,10 +222,17 @@ class TRegExp {
   void Compile();
   bool Compiled() const { return FCompiled; }
 
-  // Subject and searches (RegExpExec.cpp).
-  const std::u16string& InputString() const { return FInputString; }
+  // Subject and searches (RegExpExec.cpp). The object keeps the subject
+  // as a shared, immutable string: a subject equal to the current one is
+  // not copied again, an rvalue is moved in, and a shared subject is only
+  // referenced (several objects can search one text without a copy each).
+  const std::u16string& InputString() const { return *FInput; }
   void SetInputString(const std::u16string& value);
+  void SetInputString(std::u16string&& value);
+  void SetInputString(std::shared_ptr<const std::u16string> value);
   bool Exec(const std::u16string& subject);
+  bool Exec(std::u16string&& subject);
+  bool Exec(std::shared_ptr<const std::u16string> subject);
   bool ExecNext();
   bool ExecPos(int offset = 1, int maxLength = 0);
 
@@ -299,7 +306,10 @@ class TRegExp {
   void ClearProgram();
 
   std::u16string FExpression;
-  std::u16string FInputString;
+  void BeginSearchOf(std::shared_ptr<const std::u16string> subject);
+  bool ExecFromStart();
+
+  std::shared_ptr<const std::u16string> FInput;  // never null
   TREOptions FOptions = RegExpDefaultOptions;
   TOptimizeKind FOptimizeKind = opBoth;
   bool FCompiled = false;
