@@ -68,7 +68,7 @@ std::uint32_t REFoldChar(std::uint32_t c, TRECompareOptions co) {
       c = kHalfKanaToFull[c - 0xFF61];
   }
   if (co.Contains(coIgnoreKana)) {
-    if ((c >= 0x3041 && c <= 0x3096) || (c >= 0x309D && c <= 0x309E)) c += 0x60;
+    if ((c >= 0x3041 && c <= 0x3096) || (c >= 0x309D && c <= 0x309F)) c += 0x60;  // ゟ (U+309F) -> ヿ
   }
   return c;
 }

@@ -190,6 +190,7 @@ class TRECalloutCode : public TRECode {
   void GetLengthRange(int& min, int& max) const override { min = 0, max = -1; }
   void GetCharLengthRange(int& min, int& max) const override { min = 0, max = -1; }
   const TCalloutData& Data() const { return FData; }
+  void SetNextItemLength(int length) { FData.NextItemLength = length; }
   std::string Dump() const override { return "callout " + std::to_string(FData.CalloutNumber); }
 
  private:

@@ -11,6 +11,8 @@
 // that raises ERegExpRuntime instead of changing the program under the
 // running matcher.
 // Covered by tests/regex/test_regexp_api.cpp.
+#include <cstring>
+
 #include "regex/RegExpConst.h"
 #include "regex/RegExpMatcher.h"
 #include "regex/RegExpW.h"
@@ -52,8 +54,13 @@ void TRegExp::BeginSearchOf(std::shared_ptr<const std::u16string> subject) {
 }
 
 void TRegExp::SetInputString(const std::u16string& value) {
-  // An equal subject keeps the string the object already holds.
-  BeginSearchOf(value == *FInput ? nullptr : std::make_shared<const std::u16string>(value));
+  // An equal subject keeps the string the object already holds (memcmp: the
+  // string's own compare goes unit by unit).
+  const std::u16string& held = *FInput;
+  const bool same = value.size() == held.size() &&
+                    (value.data() == held.data() ||
+                     std::memcmp(value.data(), held.data(), value.size() * sizeof(char16_t)) == 0);
+  BeginSearchOf(same ? nullptr : std::make_shared<const std::u16string>(value));
 }
 
 void TRegExp::SetInputString(std::u16string&& value) {

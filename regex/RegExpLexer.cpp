@@ -413,18 +413,16 @@ TREToken TRELex::LexEscape() {
         if (ReadDelimitedGroup(close, rel)) return rel ? tkReferenceRelative : tkReference;
         return tkNamedReference;
       }
-      bool neg = false, rel = false;
-      if (open == u'-' || open == u'+') {
-        rel = true;
-        neg = open == u'-';
-        ++S.Pos;
-      }
+      // \k-n counts back from here; \k+n is group n (a numbered reference,
+      // the sign only spells it), \kn as well.
+      const bool rel = open == u'-';
+      if (open == u'-' || open == u'+') ++S.Pos;
       if (AtEnd() || !IsDigit(Peek())) {
         if (!AtEnd()) ++S.Pos;
         Error(sGroupNumberIsEmpty);
       }
       int n = GetDigit();
-      S.Number = neg ? -n : n;
+      S.Number = rel ? -n : n;
       return rel ? tkReferenceRelative : tkReference;
     }
     case u'g': {
@@ -638,11 +636,17 @@ TREToken TRELex::LexClassMember() {
     ++S.Pos;
     TREToken endTok = tkChar;
     std::uint32_t to = readSingle(endTok);
-    if (to == kNoChar || to < from) {
+    if (to == kNoChar) {
+      // A class escape after the '-' ([a-\d]): the '-' is a literal, as
+      // before a class escape ([\d-a]); the members are read again one by one.
+      S = save;
+      S.Char = from;
+      return tkChar;
+    }
+    if (to < from) {
       std::u16string text = FPattern.substr(S.TokenStart, S.Pos - S.TokenStart);
       throw ERegExpCompile(REErrorMessage(REFormat(sInvalideBigParRange, text), FPattern, S.Pos));
     }
-    (void)save;
     S.StartChar = from;
     S.LastChar = to;
     return tkRangeChar;

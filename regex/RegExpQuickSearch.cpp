@@ -54,7 +54,7 @@ bool IsCasedLetter(std::uint32_t c) {
 }
 
 constexpr bool IsKatakanaOfHiragana(std::uint32_t c) {
-  return (c >= 0x30A1 && c <= 0x30F6) || (c >= 0x30FD && c <= 0x30FE);
+  return (c >= 0x30A1 && c <= 0x30F6) || (c >= 0x30FD && c <= 0x30FF);
 }
 
 }  // namespace
