@@ -147,7 +147,7 @@ struct TREMatchState {
 
   TRegExp& Re;
 
-  // ---- per-compile data (Prepare) ----
+  // ---- per-compile data (Prepare, run by TRegExp::Compile) ----
   std::uint32_t PreparedSerial = 0xFFFFFFFFu;
   bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
   bool HasLoops = false;

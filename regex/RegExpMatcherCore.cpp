@@ -72,8 +72,9 @@ int BitWidth(int value) {
 }
 }  // namespace
 
-// Scans the program once per compile: which loops exist, whether the memo
-// may cut, and how each loop enters the memo key (see RegExpFailureMemo.h).
+// Run by Compile, once per program: the optimiser's analysis (which may make
+// loops possessive), then which loops exist, whether the memo may cut, and
+// how each loop enters the memo key (see RegExpFailureMemo.h).
 void TREMatchState::Prepare() {
   if (PreparedSerial == Re.FCompileSerial && Re.FStateList) return;
   PreparedSerial = Re.FCompileSerial;
@@ -154,7 +155,7 @@ void TREMatchState::ResetCaptures() {
 // ------------------------------------------------------------------ search
 
 bool TREMatchState::Match(const char16_t* start) {
-  Prepare();
+  // The program was analysed by Compile (Prepare); every caller compiles first.
   Re.FMarkIndex = -1;
   Re.FErrorIndex = -1;
   Re.FMatched = false;
