@@ -94,8 +94,8 @@ TREStep TREMatchState::OpenMarker(const TRENFAState* s, const TRENFAState*& next
 TREStep TREMatchState::IfMatch(const TRENFAState* s, const TRENFAState*& next) {
   if (s->ExtendTo < 0) {
     bool yes = false;
-    if (const auto* in = dynamic_cast<const TREInSubReferenceCode*>(s->Code)) {
-      yes = InRecursion(in->GroupIndex());
+    if (s->Code && s->Code->Kind() == ckInSubReference) {
+      yes = InRecursion(static_cast<const TREInSubReferenceCode*>(s->Code)->GroupIndex());
     } else if (s->Code) {
       int len = 0;
       yes = s->Code->IsEqual(Pos, len);

@@ -209,8 +209,9 @@ TREStep TREMatchState::Accept(const TRENFAState*& next) {
 }
 
 TREStep TREMatchState::Callout(const TRENFAState* s, const TRENFAState*& next) {
-  const auto* code = dynamic_cast<const TRECalloutCode*>(s->Code);
-  if (!code || !Re.OnCallout) return TREStep::Fail;
+  // nkCallout states carry a TRECalloutCode (RegExpNFA.cpp).
+  if (!s->Code || s->Code->Kind() != ckCallout || !Re.OnCallout) return TREStep::Fail;
+  const auto* code = static_cast<const TRECalloutCode*>(s->Code);
   TCalloutData data = code->Data();
   data.Version = 1;
   data.CurrentPosition = static_cast<std::int32_t>(Pos - Re.FTextTopP) + 1;

@@ -101,7 +101,7 @@ void TREMatchState::Prepare() {
         int& clamp = countClamp[static_cast<std::size_t>(s->LoopIndex)];
         clamp = std::max(clamp, s->Max < CONST_LoopMax ? s->Max : s->Min);
       }
-      if (dynamic_cast<const TREGlobalPosCode*>(s->Code)) memo = false;
+      if (s->Code && s->Code->Kind() == ckGlobalPos) memo = false;
     }
   }
   // Each loop gets one bit of the key's active and same-start masks (32

@@ -107,7 +107,7 @@ struct TREParser::Impl {
         callout->SetNextItemLength(static_cast<int>(Lex.State().TokenStart - start));
         callout = nullptr;
       }
-      if (isCallout && f->Leaf) callout = dynamic_cast<TRECalloutCode*>(f->Leaf);
+      if (isCallout && f->Leaf && f->Leaf->Kind() == ckCallout) callout = static_cast<TRECalloutCode*>(f->Leaf);
       result = result ? NewBin(opConcat, result, f) : f;
     }
     return result ? result : NewBin(opEmply);
