@@ -15,6 +15,7 @@
 #include "regex/RegExpConst.h"
 #include "regex/RegExpSyntax.h"
 #include "regex/RegExpW.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
@@ -33,7 +34,7 @@ bool IsExtendedSpace(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r'
 // Group names hold word characters only (a surrogate unit belongs to a
 // supplementary character and is let through).
 bool IsNameChar(char16_t c) {
-  if (c >= 0xD800 && c <= 0xDFFF) return true;
+  if (REIsSurrogate(c)) return true;
   return REIsWordChar(c, false);
 }
 

@@ -21,6 +21,7 @@
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpMatchLimits.h"
 #include "regex/RegExpMatcher.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
@@ -213,10 +214,7 @@ bool TREMatchState::Scan(const char16_t* start, const char16_t* end) {
       p = SkipTo;
       continue;
     }
-    if (p[0] >= 0xD800 && p[0] < 0xDC00 && p + 1 < end && p[1] >= 0xDC00 && p[1] < 0xE000)
-      p += 2;
-    else
-      p += 1;
+    p += REStartsPair(p, end) ? 2 : 1;
     p = Optimizer.NextStart(Re, p);
   }
   return false;

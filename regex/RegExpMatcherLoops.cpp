@@ -26,12 +26,11 @@
 
 #include "regex/RegExpCode.h"
 #include "regex/RegExpMatcher.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
 namespace {
-bool IsHigh(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
-bool IsLow(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 // Repeats one code point at a time from p until 'target'; true when the
 // repetitions reach it exactly.
@@ -54,7 +53,7 @@ bool TREMatchState::CachesRuns(const TRECode* code) {
 }
 
 bool TREMatchState::MidPair(const char16_t* p) const {
-  return p > Re.FTextTopP && p < Re.FTextEndP && IsHigh(p[-1]) && IsLow(p[0]);
+  return REInsidePair(p, Re.FTextTopP, Re.FTextEndP);
 }
 
 TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) {
