@@ -17,12 +17,12 @@ std::uint64_t Scramble(std::uint64_t x) {  // a full 64-bit avalanche
   return x ^ (x >> 31);
 }
 
-std::uint64_t Mix(std::uint64_t a, std::uint64_t b, std::uint64_t c, std::uint64_t d) {
-  return Scramble(a ^ Scramble(b ^ Scramble(c ^ Scramble(d))));
+std::uint64_t Mix(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
+  return Scramble(a ^ Scramble(b ^ Scramble(c)));
 }
 }  // namespace
 
-bool TREFailureMemo::TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3, std::uint64_t k4) {
+bool TREFailureMemo::TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3) {
   if (FSlots.empty() || (FCount + 1) * 2 > FSlots.size()) {
     if (FSlots.size() < kMaxSlots)
       Grow();
@@ -30,18 +30,17 @@ bool TREFailureMemo::TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_
       Forget();
   }
   const std::size_t mask = FSlots.size() - 1;
-  std::size_t i = static_cast<std::size_t>(Mix(k1, k2, k3, k4)) & mask;
+  std::size_t i = static_cast<std::size_t>(Mix(k1, k2, k3)) & mask;
   for (;;) {
     TSlot& s = FSlots[i];
     if (s.K1 == 0) {
       s.K1 = k1;
       s.K2 = k2;
       s.K3 = k3;
-      s.K4 = k4;
       ++FCount;
       return false;
     }
-    if (s.K1 == k1 && s.K2 == k2 && s.K3 == k3 && s.K4 == k4) return true;
+    if (s.K1 == k1 && s.K2 == k2 && s.K3 == k3) return true;
     i = (i + 1) & mask;
   }
 }
@@ -70,7 +69,7 @@ void TREFailureMemo::Grow() {
   FSlots.assign(old.empty() ? 256 : old.size() * 2, TSlot{});
   FCount = 0;
   for (const TSlot& s : old)
-    if (s.K1 != 0) TestAndSet(s.K1, s.K2, s.K3, s.K4);
+    if (s.K1 != 0) TestAndSet(s.K1, s.K2, s.K3);
 }
 
 }  // namespace vantora

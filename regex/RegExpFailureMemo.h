@@ -17,8 +17,8 @@
 // emptied whenever a match is found, so every entry it holds stands for an
 // exploration that failed.
 //
-// Layout: an open-addressing hash set of 32-byte keys, grown at 1/2 load up
-// to kMaxSlots (8 MB). A full table at the ceiling is emptied and starts a
+// Layout: an open-addressing hash set of 24-byte keys, grown at 1/2 load up
+// to kMaxSlots (6 MB). A full table at the ceiling is emptied and starts a
 // new generation: forgetting failures is always sound, it only costs time,
 // and the step budget still bounds that time (a search the smaller memo no
 // longer keeps polynomial ends with the match-limit error, never a wrong
@@ -37,7 +37,7 @@ class TREFailureMemo {
   // Inserts the key; returns true when it was already present.
   static constexpr std::size_t kMaxSlots = std::size_t{1} << 18;
 
-  bool TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3, std::uint64_t k4);
+  bool TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3);
   void Clear();
   std::size_t Size() const { return FCount; }
   // Changes at every Clear: caches derived from the memo compare it.
@@ -45,7 +45,7 @@ class TREFailureMemo {
 
  private:
   struct TSlot {
-    std::uint64_t K1 = 0, K2 = 0, K3 = 0, K4 = 0;  // K1 == 0: empty
+    std::uint64_t K1 = 0, K2 = 0, K3 = 0;  // K1 == 0: empty
   };
   void Grow();
   void Forget();

@@ -51,6 +51,12 @@ enum TREEntryKind : std::uint8_t {
   ekMarkRec,      // a (*MARK) met on the path (A = name index, P = position)
 };
 
+// Entries that only restore registers when popped (and MARK records).
+constexpr bool IsUndoEntry(TREEntryKind k) {
+  return k == ekUndoCapture || k == ekUndoLoop || k == ekUndoGroup0 || k == ekUndoCallPush ||
+         k == ekUndoCallPop || k == ekMarkRec;
+}
+
 // Marker kinds.
 enum TREMarkerKind : std::uint8_t {
   mkAtomic, mkAhead, mkAheadNot, mkBehind, mkBehindNot, mkPossessive,
@@ -123,7 +129,7 @@ enum TREMemoAction : std::uint8_t {
 struct TREMemoLoop {
   int Bit = -1;        // its bit in the active and same-start masks; -1: the memo stops while it runs
   int CountClamp = 0;  // > 0: min(count, CountClamp) is part of the key
-  int CountShift = 0;  // where that value sits in the key's count word
+  int CountShift = 0;  // where that value sits in the key's 32-bit count field
 };
 
 // The literal leaves one of which must match right after a greedy general
@@ -152,6 +158,7 @@ struct TREMatchState {
   bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
   bool HasLoops = false;
   std::vector<TREMemoLoop> MemoLoops;  // by loop index
+  bool HasCountedLoops = false;        // some loop keys its count
   std::vector<TRELeaveTest> LeaveTests;  // by loop index
   // General loops whose body is one leaf that repeats exactly: the nkLoop
   // state -> the body's state. They run as fast loops (no per-iteration
@@ -175,6 +182,11 @@ struct TREMatchState {
   std::uint64_t Budget = 0;               // steps left
   std::size_t StackLimit = 0;             // backtrack stack entries
   std::size_t CallDepthLimit = 0;         // nested calls
+  // The memo answers once Budget has fallen to MemoArmAt (see Attempt);
+  // MemoNeeded: it did in an earlier attempt of this scan.
+  static constexpr std::uint64_t kMemoWarmUp = 16;
+  std::uint64_t MemoArmAt = 0;
+  bool MemoNeeded = false;
   bool Accepted = false;
   TREFailureMemo Memo;
   TREOptimizer Optimizer;  // start-position strategy (RegExpOptimize.h)
@@ -203,7 +215,21 @@ struct TREMatchState {
   void ApplyUndo(const TREEntry& e);
   void SetCapture(int group, const TRECapture& c);
   void SetLoop(int index, const TRELoopState& ls);
-  bool UndoAboveChoice(TREEntryKind kind, int num) const;
+  // An undo entry for the register among the topmost few entries, with
+  // only undo entries above it: nothing could resume between that entry and
+  // now, so popping it alone restores what a new entry would be followed
+  // by, and none is pushed. This keeps a loop iteration that leaves no
+  // choice point from adding entries (the stack of (?:a|b)*c stays flat).
+  bool UndoAboveChoice(TREEntryKind kind, int num) const {
+    constexpr std::size_t kLookBack = 4;
+    const std::size_t n = Stack.size();
+    for (std::size_t i = n; i > 0 && n - i < kLookBack; --i) {
+      const TREEntry& e = Stack[i - 1];
+      if (!IsUndoEntry(e.Kind)) return false;
+      if (e.Kind == kind && e.Num == num) return true;
+    }
+    return false;
+  }
   const TRENFAState* StateAt(int number) const;
   bool MemoSeen(const void* key, TREMemoAction action, const char16_t* p);
   // The active-loop mask of the memo key, or false when the memo cannot cut

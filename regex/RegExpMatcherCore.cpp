@@ -107,9 +107,10 @@ void TREMatchState::Prepare() {
   }
   // Each loop gets one bit of the key's active and same-start masks (32
   // loops at most). A loop whose count decides the outcome also gets a field
-  // of the count word holding min(count, clamp); when those fields do not
-  // fit in 64 bits, the loops left over stop the memo while they run.
+  // of the key's count field holding min(count, clamp); when those fields do not
+  // fit in 32 bits, the loops left over stop the memo while they run.
   MemoLoops.assign(static_cast<std::size_t>(LoopCount), TREMemoLoop{});
+  HasCountedLoops = false;
   if (LoopCount > 32) memo = false;
   int countBits = 0;
   for (int i = 0; i < LoopCount && i < 32; ++i) {
@@ -118,12 +119,13 @@ void TREMatchState::Prepare() {
     const int clamp = countClamp[static_cast<std::size_t>(i)];
     if (clamp <= 1) continue;
     const int width = BitWidth(clamp);
-    if (countBits + width > 64) {
+    if (countBits + width > 32) {
       m.Bit = -1;
       continue;
     }
     m.CountClamp = clamp;
     m.CountShift = countBits;
+    HasCountedLoops = true;
     countBits += width;
   }
   LeafLoops.clear();
@@ -170,6 +172,7 @@ bool TREMatchState::Match(const char16_t* start) {
     return false;
   }
   Committed = false;
+  MemoNeeded = false;
   // Every search has a step budget, a call depth and a stack ceiling
   // (RegExpMatchLimits.h); reaching one raises ERegExpMatchLimit.
   Budget = REStepBudget(static_cast<std::size_t>(end - start));
@@ -226,6 +229,10 @@ void TREMatchState::GrowStack() {
 }
 
 bool TREMatchState::Attempt(const char16_t* start) {
+  // The memo starts after kMemoWarmUp steps of an attempt, or at once when
+  // an earlier attempt of this scan needed it: short attempts (most
+  // searches) never pay for hashing, a long one is bounded from there on.
+  MemoArmAt = MemoNeeded ? ~0ull : (Budget > kMemoWarmUp ? Budget - kMemoWarmUp : 0);
   Stack.clear();
   TopMarker = -1;
   Calls.clear();
@@ -442,13 +449,6 @@ void TREMatchState::ApplyUndo(const TREEntry& e) {
   }
 }
 
-namespace {
-bool IsUndoKind(TREEntryKind k) {
-  return k == ekUndoCapture || k == ekUndoLoop || k == ekUndoGroup0 || k == ekUndoCallPush ||
-         k == ekUndoCallPop || k == ekMarkRec;
-}
-}  // namespace
-
 void TREMatchState::SetCapture(int group, const TRECapture& c) {
   TRECapture& cur = Re.Groups().Item(group).Capture;
   if (!UndoAboveChoice(ekUndoCapture, group)) {
@@ -478,28 +478,12 @@ void TREMatchState::SetLoop(int index, const TRELoopState& ls) {
   cur = ls;
 }
 
-// An undo entry for the register among the topmost few entries, with only
-// undo entries above it: nothing could resume between that entry and now,
-// so popping it alone restores what a new entry would be followed by, and
-// none is pushed. This keeps a loop iteration that leaves no choice point
-// from adding entries (the stack of (?:a|b)*c stays flat).
-bool TREMatchState::UndoAboveChoice(TREEntryKind kind, int num) const {
-  constexpr std::size_t kLookBack = 4;
-  const std::size_t n = Stack.size();
-  for (std::size_t i = n; i > 0 && n - i < kLookBack; --i) {
-    const TREEntry& e = Stack[i - 1];
-    if (!IsUndoKind(e.Kind)) return false;
-    if (e.Kind == kind && e.Num == num) return true;
-  }
-  return false;
-}
-
 void TREMatchState::CutTo(int base) {
   if (base < 0) base = 0;
   while (TopMarker >= base) TopMarker = Stack[static_cast<std::size_t>(TopMarker)].A;
   std::size_t w = static_cast<std::size_t>(base);
   for (std::size_t r = w; r < Stack.size(); ++r)
-    if (IsUndoKind(Stack[r].Kind)) Stack[w++] = Stack[r];
+    if (IsUndoEntry(Stack[r].Kind)) Stack[w++] = Stack[r];
   Stack.resize(w);
   for (TRECallFrame& f : Calls) f.StackBase = std::min(f.StackBase, static_cast<int>(Stack.size()));
 }
@@ -530,7 +514,8 @@ bool TREMatchState::MemoContext(std::uint64_t& active) const {
 }
 
 bool TREMatchState::MemoSeen(const void* key, TREMemoAction action, const char16_t* p) {
-  if (!MemoAllowed || !HasLoops || TopMarker >= 0 || !Calls.empty()) return false;
+  if (!MemoAllowed || !HasLoops || Budget > MemoArmAt || TopMarker >= 0 || !Calls.empty()) return false;
+  MemoNeeded = true;
   std::uint64_t active = 0, same = 0, counts = 0;
   for (int i = 0; i < LoopCount; ++i) {
     const TRELoopState& ls = Loops[static_cast<std::size_t>(i)];
@@ -539,11 +524,12 @@ bool TREMatchState::MemoSeen(const void* key, TREMemoAction action, const char16
     if (m.Bit < 0) return false;
     active |= 1ull << m.Bit;
     if (ls.Start == p) same |= 1ull << m.Bit;
-    if (m.CountClamp > 0) counts |= static_cast<std::uint64_t>(std::min(ls.Count, m.CountClamp)) << m.CountShift;
+    if (HasCountedLoops && m.CountClamp > 0) counts |= static_cast<std::uint64_t>(std::min(ls.Count, m.CountClamp)) << m.CountShift;
   }
   const std::uint64_t k1 = reinterpret_cast<std::uintptr_t>(key) * 8u + static_cast<unsigned>(action) + 1u;
-  const std::uint64_t k2 = static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u;
-  return Memo.TestAndSet(k1, k2, (active << 32) | same, counts);
+  // Positions are below 2^31 (TRegExp's are int): the counts share k2.
+  const std::uint64_t k2 = (counts << 32) | (static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u);
+  return Memo.TestAndSet(k1, k2, (active << 32) | same);
 }
 
 }  // namespace vantora
