@@ -21,6 +21,14 @@
 //   RegExpEscape.cpp DecodeEscape, EncodeEscape, EscapeRegExChars and the
 //                   free DecodeEscape/EncodeEscape
 //
+// Compile does the whole compilation, optimisation included: after it the
+// program does not change, and the object can search any number of subjects
+// (compile once, Exec many times). Subjects are held as shared immutable
+// strings (Exec of a shared_ptr references the caller's text). A search
+// that reaches one of the matcher's limits (step budget, call depth,
+// backtrack memory; RegExpMatchLimits.h) raises ERegExpMatchLimit instead of
+// reporting "no match".
+//
 // The matcher keeps its run-time state (backtrack stack, go-sub stack, loop
 // states, failure memo, ...) in a TREMatchState that it defines itself in
 // RegExpMatcher.h. TRegExp owns it through FMatchState, a unique_ptr whose
