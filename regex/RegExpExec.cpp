@@ -11,6 +11,7 @@
 // that raises ERegExpRuntime instead of changing the program under the
 // running matcher.
 // Covered by tests/regex/test_regexp_api.cpp.
+#include <algorithm>
 #include <cstring>
 
 #include "regex/RegExpConst.h"
@@ -57,9 +58,10 @@ void TRegExp::SetInputString(const std::u16string& value) {
   // An equal subject keeps the string the object already holds (memcmp: the
   // string's own compare goes unit by unit).
   const std::u16string& held = *FInput;
-  const bool same = value.size() == held.size() &&
-                    (value.data() == held.data() ||
-                     std::memcmp(value.data(), held.data(), value.size() * sizeof(char16_t)) == 0);
+  bool same = value.size() == held.size() && value.data() == held.data();
+  if (!same && value.size() == held.size())
+    same = value.size() <= 32 ? std::equal(value.begin(), value.end(), held.begin())
+                              : std::memcmp(value.data(), held.data(), value.size() * sizeof(char16_t)) == 0;
   BeginSearchOf(same ? nullptr : std::make_shared<const std::u16string>(value));
 }
 

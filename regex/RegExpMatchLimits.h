@@ -31,8 +31,12 @@ inline constexpr std::size_t kStackEntriesBase = std::size_t{1} << 22;
 inline constexpr std::size_t kStackEntriesPerUnit = 8;
 
 // The step budget of a search over 'units' code units (saturates instead of
-// overflowing).
-std::uint64_t REStepBudget(std::size_t units);
+// overflowing: n^2 * kStepQuadratic stays below 2^63 under kMaxN).
+constexpr std::uint64_t REStepBudget(std::size_t units) {
+  const std::uint64_t n = static_cast<std::uint64_t>(units) + 1;
+  constexpr std::uint64_t kMaxN = 1ull << 30;
+  return n >= kMaxN ? ~0ull : kStepBase + kStepQuadratic * n * n;
+}
 
 [[noreturn]] void RaiseMatchLimit(ERegExpMatchLimit::TLimit limit);
 
