@@ -9,6 +9,7 @@
 // sides meet in the same form.
 // Covered by tests/regex/test_code.cpp.
 #include "regex/RegExpCode.h"
+#include "regex/RegExpUtf16.h"
 
 #include "regex/RegExpW.h"
 #include "regex/UnicodeProp.h"
@@ -50,10 +51,7 @@ char16_t VoicedForm(char16_t half, char16_t mark) {
 
 std::uint32_t REReadChar(const char16_t*& p, const char16_t* end) {
   std::uint32_t c = *p++;
-  if (c >= 0xD800 && c <= 0xDBFF && p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
-    c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<std::uint32_t>(*p) - 0xDC00);
-    ++p;
-  }
+  if (REIsHighSurrogate(c) && p < end && REIsLowSurrogate(*p)) c = RECombineSurrogates(c, *p++);
   return c;
 }
 
@@ -68,7 +66,7 @@ std::uint32_t REFoldChar(std::uint32_t c, TRECompareOptions co) {
       c = kHalfKanaToFull[c - 0xFF61];
   }
   if (co.Contains(coIgnoreKana)) {
-    if ((c >= 0x3041 && c <= 0x3096) || (c >= 0x309D && c <= 0x309E)) c += 0x60;
+    if ((c >= 0x3041 && c <= 0x3096) || (c >= 0x309D && c <= 0x309F)) c += 0x60;  // ゟ (U+309F) -> ヿ
   }
   return c;
 }
@@ -87,22 +85,14 @@ std::uint32_t REReadFoldedChar(const char16_t*& p, const char16_t* end, TRECompa
 const char16_t* REPrevFoldedChar(const char16_t* p, const char16_t* start, TRECompareOptions co) {
   const char16_t* q = p - 1;
   if (q > start) {
-    if (*q >= 0xDC00 && *q <= 0xDFFF && q[-1] >= 0xD800 && q[-1] <= 0xDBFF) return q - 1;
+    if (REIsLowSurrogate(*q) && REIsHighSurrogate(q[-1])) return q - 1;
     if (co.Contains(coIgnoreWidth) && (*q == 0xFF9E || *q == 0xFF9F) && VoicedForm(q[-1], *q))
       return q - 1;
   }
   return q;
 }
 
-void REAppendChar(std::u16string& s, std::uint32_t c) {
-  if (c >= 0x10000) {
-    c -= 0x10000;
-    s += static_cast<char16_t>(0xD800 + (c >> 10));
-    s += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-  } else {
-    s += static_cast<char16_t>(c);
-  }
-}
+void REAppendChar(std::u16string& s, std::uint32_t c) { REAppendUtf16(s, c); }
 
 // ----------------------------------------------------------------- TRECode
 

@@ -63,6 +63,17 @@ constexpr bool REIsLineBreak(std::uint32_t c) {
 
 // ----------------------------------------------------------------- TRECode
 
+// What the NFA builder and the matcher need to know of a leaf's class,
+// read without a dynamic_cast (subclasses of these classes keep the kind).
+enum TRECodeKind : std::uint8_t {
+  ckOther,
+  ckChar,            // TRECharCode: one character
+  ckLiteral,         // TRELiteralCode: a run of characters
+  ckCallout,         // TRECalloutCode
+  ckInSubReference,  // TREInSubReferenceCode: the (?(R1)...) test
+  ckGlobalPos,       // TREGlobalPosCode: \G
+};
+
 class TRECode {
  public:
   TRECode(TRegExp& owner, TREOptions options);
@@ -109,6 +120,7 @@ class TRECode {
   // A short description for program listings.
   virtual std::string Dump() const = 0;
 
+  TRECodeKind Kind() const { return FKind; }
   TREOptions Options() const { return FOptions; }
   TRECompareOptions CompareOptions() const { return FCompareOptions; }
   TRegExp& RegExp() const { return FRegExp; }
@@ -121,6 +133,7 @@ class TRECode {
   const char16_t* TextEnd() const;
 
   TRegExp& FRegExp;
+  TRECodeKind FKind = ckOther;  // set by the constructors of the classes named there
   TREOptions FOptions;
   TRECompareOptions FCompareOptions;
 };

@@ -89,7 +89,7 @@ class TREBoundaryCode : public TREZeroWidthCode {
 // \G: the end of the previous match (the range start before any match).
 class TREGlobalPosCode : public TREZeroWidthCode {
  public:
-  using TREZeroWidthCode::TREZeroWidthCode;
+  TREGlobalPosCode(TRegExp& owner, TREOptions options) : TREZeroWidthCode(owner, options) { FKind = ckGlobalPos; }
   bool Test(const char16_t* p) const override;
   std::string Dump() const override { return "\\G"; }
 };
@@ -157,7 +157,9 @@ class TREIfThenNamedReferenceCode : public TREIfThenReferenceCode {
 class TREInSubReferenceCode : public TREZeroWidthCode {
  public:
   TREInSubReferenceCode(TRegExp& owner, int groupIndex, TREOptions options)
-      : TREZeroWidthCode(owner, options), FGroupIndex(groupIndex) {}
+      : TREZeroWidthCode(owner, options), FGroupIndex(groupIndex) {
+    FKind = ckInSubReference;
+  }
   bool Test(const char16_t*) const override { return false; }
   int GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(int index) { FGroupIndex = index; }
@@ -183,6 +185,7 @@ class TRECalloutCode : public TRECode {
  public:
   TRECalloutCode(TRegExp& owner, int number, int patternPosition, int nextItemLength, TREOptions options)
       : TRECode(owner, options) {
+    FKind = ckCallout;
     FData.CalloutNumber = number;
     FData.PatternPosition = patternPosition;
     FData.NextItemLength = nextItemLength;
@@ -190,6 +193,7 @@ class TRECalloutCode : public TRECode {
   void GetLengthRange(int& min, int& max) const override { min = 0, max = -1; }
   void GetCharLengthRange(int& min, int& max) const override { min = 0, max = -1; }
   const TCalloutData& Data() const { return FData; }
+  void SetNextItemLength(int length) { FData.NextItemLength = length; }
   std::string Dump() const override { return "callout " + std::to_string(FData.CalloutNumber); }
 
  private:

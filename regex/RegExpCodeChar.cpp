@@ -174,7 +174,9 @@ bool TRECharLevelCode::IsOverlap(const TRECode* code) const {
 // ------------------------------------------------------------- TRECharCode
 
 TRECharCode::TRECharCode(TRegExp& owner, std::uint32_t ch, TREOptions options)
-    : TRECharLevelCode(owner, options, true), FChar(REFoldChar(ch, REGetCompareOptions(options))) {}
+    : TRECharLevelCode(owner, options, true), FChar(REFoldChar(ch, REGetCompareOptions(options))) {
+  FKind = ckChar;
+}
 
 void TRECharCode::GetLengthRange(int& min, int& max) const {
   if (FChar >= 0x10000) {
@@ -207,6 +209,7 @@ std::string TRECharCode::Dump() const { return "char " + CharText(FChar); }
 TRELiteralCode::TRELiteralCode(TRegExp& owner, const std::vector<std::uint32_t>& chars,
                                TREOptions options)
     : TRECode(owner, options) {
+  FKind = ckLiteral;
   for (std::uint32_t c : chars) {
     std::uint32_t f = REFoldChar(c, CompareOptions());
     FChars.push_back(f);

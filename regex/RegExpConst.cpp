@@ -2,6 +2,7 @@
 // The messages themselves are the constants of RegExpConst.h.
 // Covered by tests/regex/test_compile_errors.cpp.
 #include "regex/RegExpConst.h"
+#include "regex/RegExpUtf16.h"
 
 #include "regex/RegExpW.h"
 
@@ -33,10 +34,10 @@ std::string REToUtf8(const std::u16string& s) {
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
     std::uint32_t c = s[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+    if (REIsHighSurrogate(c) && i + 1 < s.size() && REIsLowSurrogate(s[i + 1])) {
+      c = RECombineSurrogates(c, s[i + 1]);
       ++i;
-    } else if (c >= 0xD800 && c <= 0xDFFF) {
+    } else if (REIsSurrogate(c)) {
       c = 0xFFFD;
     }
     if (c < 0x80) {
@@ -82,13 +83,7 @@ std::u16string REFromUtf8(const std::string& s) {
     }
     if (!ok) { out += u'\uFFFD'; ++i; continue; }
     i += static_cast<std::size_t>(extra) + 1;
-    if (c >= 0x10000) {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    } else {
-      out += static_cast<char16_t>(c);
-    }
+    REAppendUtf16(out, c);
   }
   return out;
 }

@@ -58,6 +58,10 @@ inline constexpr const char16_t* sExecFuncNotCall = u"Execメソッドが実行�
 inline constexpr const char16_t* sUnmatchedCurlyBracket = u"%s { がマッチしません";
 inline constexpr const char16_t* sRangeOverGroupNumber = u"グループ番号<%d>は範囲を越えています";
 inline constexpr const char16_t* sMissingGroupName = u"グループ名<%s>は存在しません";
+inline constexpr const char16_t* sMatchLimitExceeded = u"%sの上限に達したため照合を中止しました";
+inline constexpr const char16_t* sMatchLimitSteps = u"照合ステップ数";
+inline constexpr const char16_t* sMatchLimitCallDepth = u"部分式呼び出しの深さ";
+inline constexpr const char16_t* sMatchLimitMemory = u"照合用メモリ";
 inline constexpr const char16_t* sNotFoundOldCode = u"BUG: not found OldCode";
 
 // Replaces the first %s of fmt by arg (texts without %s are returned as is).

@@ -10,6 +10,7 @@
 #include "regex/RegExpConst.h"
 #include "regex/RegExpW.h"
 #include "regex/UnicodeProp.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
@@ -21,15 +22,7 @@ int HexValue(char16_t c) {
   return -1;
 }
 
-void AppendCodePoint(std::u16string& s, std::uint32_t c) {
-  if (c >= 0x10000) {
-    c -= 0x10000;
-    s += static_cast<char16_t>(0xD800 + (c >> 10));
-    s += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-  } else {
-    s += static_cast<char16_t>(c);
-  }
-}
+void AppendCodePoint(std::u16string& s, std::uint32_t c) { REAppendUtf16(s, c); }
 
 // The text up to and including position i, followed by " <-- ".
 std::u16string Upto(const std::u16string& text, std::size_t i) {
@@ -146,12 +139,11 @@ std::u16string TRegExp::EncodeEscape(const std::u16string& text) {
     }
     std::uint32_t cp = c;
     std::size_t len = 1;
-    const bool high = c >= 0xD800 && c < 0xDC00;
-    if (high && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      cp = 0x10000 + ((static_cast<std::uint32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+    if (REIsHighSurrogate(c) && i + 1 < n && REIsLowSurrogate(text[i + 1])) {
+      cp = RECombineSurrogates(c, text[i + 1]);
       len = 2;
     }
-    const bool lone = len == 1 && c >= 0xD800 && c < 0xE000;
+    const bool lone = len == 1 && REIsSurrogate(c);
     const TUnicodeProperty cat = GetUnicodeCategory(cp);
     const bool white = cp == 0x0B || cp == 0x85 || GetUnicodeGeneralCategory(cp) == upZ;
     if (!white && (lone || cat == upCc || cat == upCn)) {

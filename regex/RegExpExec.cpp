@@ -3,13 +3,17 @@
 // event.
 //
 // Invariants: the subject pointers (text start/end, range start/end) always
-// point into FInputString, which does not change during a search. After
+// point into the string FInput holds, which nothing changes (it is const and
+// shared; a new subject replaces the pointer, never the text). After
 // every search the last match start/end are group 0's capture on success and
 // the range start otherwise; \G reads the last match end. A search may not
 // start again from inside a handler of the same object (callout, OnMatch):
 // that raises ERegExpRuntime instead of changing the program under the
 // running matcher.
 // Covered by tests/regex/test_regexp_api.cpp.
+#include <algorithm>
+#include <cstring>
+
 #include "regex/RegExpConst.h"
 #include "regex/RegExpMatcher.h"
 #include "regex/RegExpW.h"
@@ -35,11 +39,11 @@ bool FinishSearch(TRegExp& re, bool found) {
 }
 }  // namespace
 
-void TRegExp::SetInputString(const std::u16string& value) {
+void TRegExp::BeginSearchOf(std::shared_ptr<const std::u16string> subject) {
   CheckNotRunning(*this);
-  FInputString = value;
-  FTextTopP = FInputString.data();
-  FTextEndP = FTextTopP + FInputString.size();
+  if (subject) FInput = std::move(subject);
+  FTextTopP = FInput->data();
+  FTextEndP = FTextTopP + FInput->size();
   FMatchTopP = FTextTopP;
   FMatchEndP = FTextEndP;
   FInputChanged = true;
@@ -50,17 +54,58 @@ void TRegExp::SetInputString(const std::u16string& value) {
   for (TGroup& g : FGroups) g.Capture = TRECapture{};
 }
 
+void TRegExp::SetInputString(const std::u16string& value) {
+  // An equal subject keeps the string the object already holds (memcmp: the
+  // string's own compare goes unit by unit).
+  const std::u16string& held = *FInput;
+  bool same = value.size() == held.size() && value.data() == held.data();
+  if (!same && value.size() == held.size())
+    same = value.size() <= 32 ? std::equal(value.begin(), value.end(), held.begin())
+                              : std::memcmp(value.data(), held.data(), value.size() * sizeof(char16_t)) == 0;
+  BeginSearchOf(same ? nullptr : std::make_shared<const std::u16string>(value));
+}
+
+void TRegExp::SetInputString(std::u16string&& value) {
+  BeginSearchOf(std::make_shared<const std::u16string>(std::move(value)));
+}
+
+void TRegExp::SetInputString(std::shared_ptr<const std::u16string> value) {
+  BeginSearchOf(value ? std::move(value) : std::make_shared<const std::u16string>());
+}
+
+bool TRegExp::ExecFromStart() {
+  FMatchTopP = FTextTopP;
+  FMatchEndP = FTextEndP;
+  const bool found = REMatchState(*this).Match(FTextTopP);
+  FInputChanged = false;
+  return FinishSearch(*this, found);
+}
+
 bool TRegExp::Exec(const std::u16string& subject) {
   CheckNotRunning(*this);
   FExecPosOffset = 1;
   FExecPosLength = 0;
   Compile();
   SetInputString(subject);
-  FMatchTopP = FTextTopP;
-  FMatchEndP = FTextEndP;
-  const bool found = REMatchState(*this).Match(FTextTopP);
-  FInputChanged = false;
-  return FinishSearch(*this, found);
+  return ExecFromStart();
+}
+
+bool TRegExp::Exec(std::u16string&& subject) {
+  CheckNotRunning(*this);
+  FExecPosOffset = 1;
+  FExecPosLength = 0;
+  Compile();
+  SetInputString(std::move(subject));
+  return ExecFromStart();
+}
+
+bool TRegExp::Exec(std::shared_ptr<const std::u16string> subject) {
+  CheckNotRunning(*this);
+  FExecPosOffset = 1;
+  FExecPosLength = 0;
+  Compile();
+  SetInputString(std::move(subject));
+  return ExecFromStart();
 }
 
 bool TRegExp::ExecNext() {

@@ -1,8 +1,11 @@
 // Open-addressing hash set behind the failure memo (see RegExpFailureMemo.h
 // for what the keys mean and why cutting on them is sound). Linear probing;
-// the table doubles when half full, so a probe sequence stays short.
+// the table doubles when half full, so a probe sequence stays short, up to
+// its ceiling, where it forgets everything instead.
 // Covered by tests/regex/test_match_memo.cpp.
 #include "regex/RegExpFailureMemo.h"
+
+#include <algorithm>
 
 namespace vantora {
 
@@ -20,7 +23,12 @@ std::uint64_t Mix(std::uint64_t a, std::uint64_t b, std::uint64_t c) {
 }  // namespace
 
 bool TREFailureMemo::TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3) {
-  if (FSlots.empty() || (FCount + 1) * 2 > FSlots.size()) Grow();
+  if (FSlots.empty() || (FCount + 1) * 2 > FSlots.size()) {
+    if (FSlots.size() < kMaxSlots)
+      Grow();
+    else
+      Forget();
+  }
   const std::size_t mask = FSlots.size() - 1;
   std::size_t i = static_cast<std::size_t>(Mix(k1, k2, k3)) & mask;
   for (;;) {
@@ -46,6 +54,12 @@ void TREFailureMemo::Clear() {
   } else {
     for (TSlot& s : FSlots) s = TSlot{};
   }
+  FCount = 0;
+}
+
+void TREFailureMemo::Forget() {
+  ++FGeneration;
+  std::fill(FSlots.begin(), FSlots.end(), TSlot{});
   FCount = 0;
 }
 

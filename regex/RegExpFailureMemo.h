@@ -5,18 +5,24 @@
 //
 // Soundness. Cutting a point is only right when everything the rest of the
 // search can depend on is part of the key. The matcher therefore consults
-// the memo only when the program has no back-references, group conditions,
-// subroutine calls, verbs, callouts or \G (TREMatchState::Prepare), when no
-// look-around/atomic marker is open, and when every loop whose body is
-// active is an unbounded one with a minimum of 0 or 1 (a counted loop such as
-// {2} makes the outcome depend on its iteration count: (?:x?y){2}z on yyyz).
-// For the active unbounded loops the outcome still depends on one bit each:
-// whether the current iteration began at the present position (the
-// empty-iteration guard); that bit and the set of active loops are part of
-// the key. The memo is emptied whenever a match is found, so every entry it
-// holds stands for an exploration that failed.
+// the memo only when every state kind of the program is one it knows to be
+// safe (no back-references, group conditions, subroutine calls, verbs,
+// callouts or \G; TREMatchState::Prepare denies any other kind), when no
+// look-around/atomic marker is open, and when every active loop has a place
+// in the key. Per active general loop the key holds one bit saying whether
+// the current iteration began at the present position (the empty-iteration
+// guard) and, for a counted loop such as {2} or {2,}, its iteration count
+// clamped to the largest value that still matters (the maximum, or the
+// minimum of an unbounded loop): (?:x?y){2}z on yyyz needs it. The memo is
+// emptied whenever a match is found, so every entry it holds stands for an
+// exploration that failed.
 //
-// Layout: an open-addressing hash set of 24-byte keys, grown at 1/2 load.
+// Layout: an open-addressing hash set of 24-byte keys, grown at 1/2 load up
+// to kMaxSlots (6 MB). A full table at the ceiling is emptied and starts a
+// new generation: forgetting failures is always sound, it only costs time,
+// and the step budget still bounds that time (a search the smaller memo no
+// longer keeps polynomial ends with the match-limit error, never a wrong
+// answer).
 // Covered by tests/regex/test_match_memo.cpp.
 #pragma once
 
@@ -29,6 +35,8 @@ namespace vantora {
 class TREFailureMemo {
  public:
   // Inserts the key; returns true when it was already present.
+  static constexpr std::size_t kMaxSlots = std::size_t{1} << 18;
+
   bool TestAndSet(std::uint64_t k1, std::uint64_t k2, std::uint64_t k3);
   void Clear();
   std::size_t Size() const { return FCount; }
@@ -40,6 +48,7 @@ class TREFailureMemo {
     std::uint64_t K1 = 0, K2 = 0, K3 = 0;  // K1 == 0: empty
   };
   void Grow();
+  void Forget();
   std::vector<TSlot> FSlots;
   std::size_t FCount = 0;
   std::uint64_t FGeneration = 1;

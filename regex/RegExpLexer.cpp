@@ -15,6 +15,7 @@
 #include "regex/RegExpConst.h"
 #include "regex/RegExpSyntax.h"
 #include "regex/RegExpW.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
@@ -33,7 +34,7 @@ bool IsExtendedSpace(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r'
 // Group names hold word characters only (a surrogate unit belongs to a
 // supplementary character and is let through).
 bool IsNameChar(char16_t c) {
-  if (c >= 0xD800 && c <= 0xDFFF) return true;
+  if (REIsSurrogate(c)) return true;
   return REIsWordChar(c, false);
 }
 
@@ -413,18 +414,16 @@ TREToken TRELex::LexEscape() {
         if (ReadDelimitedGroup(close, rel)) return rel ? tkReferenceRelative : tkReference;
         return tkNamedReference;
       }
-      bool neg = false, rel = false;
-      if (open == u'-' || open == u'+') {
-        rel = true;
-        neg = open == u'-';
-        ++S.Pos;
-      }
+      // \k-n counts back from here; \k+n is group n (a numbered reference,
+      // the sign only spells it), \kn as well.
+      const bool rel = open == u'-';
+      if (open == u'-' || open == u'+') ++S.Pos;
       if (AtEnd() || !IsDigit(Peek())) {
         if (!AtEnd()) ++S.Pos;
         Error(sGroupNumberIsEmpty);
       }
       int n = GetDigit();
-      S.Number = neg ? -n : n;
+      S.Number = rel ? -n : n;
       return rel ? tkReferenceRelative : tkReference;
     }
     case u'g': {
@@ -638,11 +637,17 @@ TREToken TRELex::LexClassMember() {
     ++S.Pos;
     TREToken endTok = tkChar;
     std::uint32_t to = readSingle(endTok);
-    if (to == kNoChar || to < from) {
+    if (to == kNoChar) {
+      // A class escape after the '-' ([a-\d]): the '-' is a literal, as
+      // before a class escape ([\d-a]); the members are read again one by one.
+      S = save;
+      S.Char = from;
+      return tkChar;
+    }
+    if (to < from) {
       std::u16string text = FPattern.substr(S.TokenStart, S.Pos - S.TokenStart);
       throw ERegExpCompile(REErrorMessage(REFormat(sInvalideBigParRange, text), FPattern, S.Pos));
     }
-    (void)save;
     S.StartChar = from;
     S.LastChar = to;
     return tkRangeChar;

@@ -51,6 +51,12 @@ enum TREEntryKind : std::uint8_t {
   ekMarkRec,      // a (*MARK) met on the path (A = name index, P = position)
 };
 
+// Entries that only restore registers when popped (and MARK records).
+constexpr bool IsUndoEntry(TREEntryKind k) {
+  return k == ekUndoCapture || k == ekUndoLoop || k == ekUndoGroup0 || k == ekUndoCallPush ||
+         k == ekUndoCallPop || k == ekMarkRec;
+}
+
 // Marker kinds.
 enum TREMarkerKind : std::uint8_t {
   mkAtomic, mkAhead, mkAheadNot, mkBehind, mkBehindNot, mkPossessive,
@@ -107,6 +113,33 @@ struct TREStarCache {
   const char16_t* SweepHi = nullptr;
 };
 
+// What the matcher is about to do at a memo point; part of the memo key, so
+// that the same state and position reached for two purposes are told apart.
+enum TREMemoAction : std::uint8_t {
+  maLoopEntry,      // enter a loop (fast or general)
+  maResume,         // resume an alternative
+  maLeave,          // resume a greedy loop's "leave here"
+  maIterateResume,  // resume a reluctant loop's "one more iteration"
+  maGiveBack,       // give back a fast loop's repetitions down to here
+  maIterate,        // start another iteration of a general loop here
+  maLazyTake,       // take one more repetition of a reluctant fast loop
+};
+
+// How one general loop enters the memo key.
+struct TREMemoLoop {
+  int Bit = -1;        // its bit in the active and same-start masks; -1: the memo stops while it runs
+  int CountClamp = 0;  // > 0: min(count, CountClamp) is part of the key
+  int CountShift = 0;  // where that value sits in the key's 32-bit count field
+};
+
+// The literal leaves one of which must match right after a greedy general
+// loop is left (Known), so that a "leave here" that cannot succeed is not
+// pushed (see PrepareLeaveTests).
+struct TRELeaveTest {
+  bool Known = false;
+  std::vector<const TRECode*> Leaves;
+};
+
 // Outcome of processing one state.
 enum class TREStep : std::uint8_t { Continue, Fail, Success };
 
@@ -120,12 +153,13 @@ struct TREMatchState {
 
   TRegExp& Re;
 
-  // ---- per-compile data (Prepare) ----
+  // ---- per-compile data (Prepare, run by TRegExp::Compile) ----
   std::uint32_t PreparedSerial = 0xFFFFFFFFu;
   bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
   bool HasLoops = false;
-  std::vector<bool> LoopCounted;  // by loop index: the count decides the outcome
-  std::vector<int> MemoBit;       // by loop index: its bit in memo keys, -1 = counted
+  std::vector<TREMemoLoop> MemoLoops;  // by loop index
+  bool HasCountedLoops = false;        // some loop keys its count
+  std::vector<TRELeaveTest> LeaveTests;  // by loop index
   // General loops whose body is one leaf that repeats exactly: the nkLoop
   // state -> the body's state. They run as fast loops (no per-iteration
   // entries), greedy, possessive or reluctant.
@@ -143,21 +177,35 @@ struct TREMatchState {
   std::vector<TRECallFrame> Calls;
   std::vector<TRECallFrame> SavedFrames;  // frames popped by returns (for undo)
   const char16_t* SkipTo = nullptr;       // next start recorded by (*SKIP)
-  bool Committed = false;                 // (*COMMIT) or the step budget ended the scan
-  bool Budgeted = false;                  // this search has a step budget
+  bool Committed = false;                 // (*COMMIT) ended the scan
+  // Limits of the running search (RegExpMatchLimits.h).
   std::uint64_t Budget = 0;               // steps left
+  std::size_t StackLimit = 0;             // backtrack stack entries
+  std::size_t CallDepthLimit = 0;         // nested calls
+  // The memo answers once Budget has fallen to MemoArmAt (see Attempt);
+  // MemoNeeded: it did in an earlier attempt of this scan.
+  static constexpr std::uint64_t kMemoWarmUp = 16;
+  std::uint64_t MemoArmAt = 0;
+  bool MemoNeeded = false;
   bool Accepted = false;
   TREFailureMemo Memo;
   TREOptimizer Optimizer;  // start-position strategy (RegExpOptimize.h)
   std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----
+  // The scan over candidate starts from 'start' (range end 'end').
+  bool Scan(const char16_t* start, const char16_t* end);
   bool Attempt(const char16_t* start);
   bool Run(int startNumber);
   TREStep Enter(const TRENFAState* s, const TRENFAState*& next);
   bool Backtrack(const TRENFAState*& next);
   void PushAlternative(const TRENFAState* alt);
-  void Push(const TREEntry& e) { Stack.push_back(e); }
+  void Push(const TREEntry& e) {
+    if (Stack.size() == Stack.capacity()) GrowStack();
+    Stack.push_back(e);
+  }
+  // Makes room for more entries, or raises the memory limit error.
+  void GrowStack();
   // Removes resume entries and markers above index 'base' (exclusive),
   // keeping the undo entries in order.
   void CutTo(int base);
@@ -167,8 +215,23 @@ struct TREMatchState {
   void ApplyUndo(const TREEntry& e);
   void SetCapture(int group, const TRECapture& c);
   void SetLoop(int index, const TRELoopState& ls);
+  // An undo entry for the register among the topmost few entries, with
+  // only undo entries above it: nothing could resume between that entry and
+  // now, so popping it alone restores what a new entry would be followed
+  // by, and none is pushed. This keeps a loop iteration that leaves no
+  // choice point from adding entries (the stack of (?:a|b)*c stays flat).
+  bool UndoAboveChoice(TREEntryKind kind, int num) const {
+    constexpr std::size_t kLookBack = 4;
+    const std::size_t n = Stack.size();
+    for (std::size_t i = n; i > 0 && n - i < kLookBack; --i) {
+      const TREEntry& e = Stack[i - 1];
+      if (!IsUndoEntry(e.Kind)) return false;
+      if (e.Kind == kind && e.Num == num) return true;
+    }
+    return false;
+  }
   const TRENFAState* StateAt(int number) const;
-  bool MemoSeen(const void* key, int action, const char16_t* p);
+  bool MemoSeen(const void* key, TREMemoAction action, const char16_t* p);
   // The active-loop mask of the memo key, or false when the memo cannot cut
   // here (same conditions as MemoSeen).
   bool MemoContext(std::uint64_t& active) const;
@@ -188,6 +251,8 @@ struct TREMatchState {
   bool ResumeLazyRange(TREEntry e, const TRENFAState*& next);
   static bool CachesRuns(const TRECode* code);
   bool MidPair(const char16_t* p) const;
+  void PrepareLeaveTests();
+  bool LeaveCannotMatch(int loopIndex) const;
   TREStep LoopEnter(const TRENFAState* s, const TRENFAState*& next);
   TREStep LoopExit(const TRENFAState* s, const TRENFAState*& next);
   bool ResumeStarRange(TREEntry e, const TRENFAState*& next);

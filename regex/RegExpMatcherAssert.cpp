@@ -17,6 +17,7 @@
 // Covered by tests/regex/test_match_assert.cpp.
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpMatcher.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
@@ -52,7 +53,7 @@ bool TREMatchState::BehindStart(const char16_t* from, int distance, const char16
   const char16_t* lo = Re.FMatchTopP;
   for (int i = 0; i < distance; ++i) {
     if (p <= lo) return false;
-    if (p - 1 > lo && p[-1] >= 0xDC00 && p[-1] < 0xE000 && p[-2] >= 0xD800 && p[-2] < 0xDC00)
+    if (p - 1 > lo && REIsLowSurrogate(p[-1]) && REIsHighSurrogate(p[-2]))
       p -= 2;
     else
       p -= 1;
@@ -94,8 +95,8 @@ TREStep TREMatchState::OpenMarker(const TRENFAState* s, const TRENFAState*& next
 TREStep TREMatchState::IfMatch(const TRENFAState* s, const TRENFAState*& next) {
   if (s->ExtendTo < 0) {
     bool yes = false;
-    if (const auto* in = dynamic_cast<const TREInSubReferenceCode*>(s->Code)) {
-      yes = InRecursion(in->GroupIndex());
+    if (s->Code && s->Code->Kind() == ckInSubReference) {
+      yes = InRecursion(static_cast<const TREInSubReferenceCode*>(s->Code)->GroupIndex());
     } else if (s->Code) {
       int len = 0;
       yes = s->Code->IsEqual(Pos, len);

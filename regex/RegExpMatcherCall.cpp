@@ -8,8 +8,9 @@
 // before the call, and execution goes on after the call. Pushing and popping
 // frames are undo entries, so backtracking into or out of a call restores
 // the call stack. A call of a group that is already being called at the same
-// position fails (it could only recurse without end), and so does a call
-// beyond 20,000 nested calls (each frame holds a copy of the captures).
+// position fails (it could only recurse without end); a call beyond the
+// call depth limit raises the match-limit error (each frame holds a copy of
+// the captures; see RegExpMatchLimits.h).
 //
 // Verbs act when backtracking reaches them (ekVerb entries): PRUNE ends the
 // attempt, SKIP ends it and moves the next start to where the verb was met
@@ -21,13 +22,10 @@
 #include <algorithm>
 
 #include "regex/RegExpCodeAssert.h"
+#include "regex/RegExpMatchLimits.h"
 #include "regex/RegExpMatcher.h"
 
 namespace vantora {
-
-namespace {
-constexpr std::size_t kMaxCallDepth = 20000;
-}
 
 bool TREMatchState::InRecursion(int group) const {
   if (Calls.empty()) return false;
@@ -41,7 +39,7 @@ TREStep TREMatchState::GoSub(const TRENFAState* s, const TRENFAState*& next) {
     if (g >= Re.Groups().Count()) return TREStep::Fail;
     target = Re.Groups().Item(g).FIndexBegin;
   }
-  if (Calls.size() >= kMaxCallDepth) return TREStep::Fail;
+  if (Calls.size() >= CallDepthLimit) RaiseMatchLimit(ERegExpMatchLimit::mlCallDepth);
   for (const TRECallFrame& f : Calls)
     if (f.GroupIndex == g && f.CallPos == Pos) return TREStep::Fail;
   TRECallFrame f;
@@ -211,8 +209,9 @@ TREStep TREMatchState::Accept(const TRENFAState*& next) {
 }
 
 TREStep TREMatchState::Callout(const TRENFAState* s, const TRENFAState*& next) {
-  const auto* code = dynamic_cast<const TRECalloutCode*>(s->Code);
-  if (!code || !Re.OnCallout) return TREStep::Fail;
+  // nkCallout states carry a TRECalloutCode (RegExpNFA.cpp).
+  if (!s->Code || s->Code->Kind() != ckCallout || !Re.OnCallout) return TREStep::Fail;
+  const auto* code = static_cast<const TRECalloutCode*>(s->Code);
   TCalloutData data = code->Data();
   data.Version = 1;
   data.CurrentPosition = static_cast<std::int32_t>(Pos - Re.FTextTopP) + 1;

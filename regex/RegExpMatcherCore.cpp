@@ -19,16 +19,15 @@
 
 #include "regex/RegExpCode.h"
 #include "regex/RegExpCodeAssert.h"
+#include "regex/RegExpMatchLimits.h"
 #include "regex/RegExpMatcher.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
 namespace {
 void DeleteMatchState(TREMatchState* p) { std::default_delete<TREMatchState>()(p); }
 
-bool IsVerbKind(TRENFAKind k) {
-  return k == nkPrune || k == nkSkip || k == nkMark || k == nkThen || k == nkCommit || k == nkAccept;
-}
 }  // namespace
 
 TREMatchState& REMatchState(TRegExp& re) {
@@ -44,8 +43,39 @@ const TRENFAState* TREMatchState::StateAt(int number) const {
   return (*Re.FStateList)[number];
 }
 
-// Scans the program once per compile: which loops exist, whether the memo
-// may cut (see RegExpFailureMemo.h for the conditions).
+namespace {
+// Whether a state of this kind leaves the outcome of the rest of the search
+// a function of (state, position, loop context): the memo may cut around
+// it. Kinds not listed here (calls, callouts, verbs, ACCEPT, and any kind
+// added later) keep the memo out of the whole program.
+bool MemoSafeKind(const TRENFAState& s) {
+  switch (s.Kind) {
+    case nkNormal: case nkChar: case nkEmpty: case nkStar: case nkPlus: case nkBound:
+    case nkQuest: case nkLoop: case nkLoopExit: case nkLoopEnd: case nkGroupBegin:
+    case nkGroupEnd: case nkKeepPattern: case nkSuspend: case nkMatchEnd: case nkEnd:
+    case nkAheadMatch: case nkAheadNoMatch: case nkBehindMatch: case nkBehindNoMatch:
+    case nkIfThen: case nkDefine: case nkFail:
+      return true;
+    case nkIfMatch:
+      return s.ExtendTo >= 0;  // a look-around condition; group and recursion tests read captures
+    default:
+      return false;
+  }
+}
+
+int BitWidth(int value) {
+  int bits = 0;
+  while (value > 0) {
+    ++bits;
+    value >>= 1;
+  }
+  return bits;
+}
+}  // namespace
+
+// Run by Compile, once per program: the optimiser's analysis (which may make
+// loops possessive), then which loops exist, whether the memo may cut, and
+// how each loop enters the memo key (see RegExpFailureMemo.h).
 void TREMatchState::Prepare() {
   if (PreparedSerial == Re.FCompileSerial && Re.FStateList) return;
   PreparedSerial = Re.FCompileSerial;
@@ -53,44 +83,51 @@ void TREMatchState::Prepare() {
   HasLoops = false;
   bool memo = !Re.FHasBackReference && !Re.FHasGoSub;
   LoopCount = std::max(0, Re.FLoopStateCount);
-  LoopCounted.assign(static_cast<std::size_t>(LoopCount), false);
+  // By loop index: the largest count that still decides the outcome (the
+  // minimum of an unbounded loop, the maximum of a bounded one); 1 for
+  // loops whose count never matters.
+  std::vector<int> countClamp(static_cast<std::size_t>(LoopCount), 1);
   const int n = Re.FStateList ? Re.FStateList->Count() : 0;
   for (int i = 0; i < n; ++i) {
     for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
-      switch (s->Kind) {
-        case nkStar: case nkPlus: case nkBound:
-          HasLoops = true;
-          break;
-        case nkLoop: case nkLoopExit:
-          HasLoops = true;
-          if (s->LoopIndex >= LoopCount) {
-            LoopCount = s->LoopIndex + 1;
-            LoopCounted.resize(static_cast<std::size_t>(LoopCount), false);
-          }
-          if (s->LoopIndex >= 0 &&
-              (s->Min > 1 || s->Max < CONST_LoopMax || s->LoopKind == lkPossessive))
-            LoopCounted[static_cast<std::size_t>(s->LoopIndex)] = true;
-          break;
-        case nkGoSub: case nkCallout:
-          memo = false;
-          break;
-        case nkIfMatch:
-          if (s->ExtendTo < 0) memo = false;  // a group or recursion test
-          break;
-        default:
-          if (IsVerbKind(s->Kind)) memo = false;
-          break;
+      if (!MemoSafeKind(*s)) memo = false;
+      if (s->Kind == nkStar || s->Kind == nkPlus || s->Kind == nkBound) HasLoops = true;
+      if (s->Kind == nkLoop || s->Kind == nkLoopExit) {
+        HasLoops = true;
+        if (s->LoopIndex < 0) continue;
+        if (s->LoopIndex >= LoopCount) {
+          LoopCount = s->LoopIndex + 1;
+          countClamp.resize(static_cast<std::size_t>(LoopCount), 1);
+        }
+        int& clamp = countClamp[static_cast<std::size_t>(s->LoopIndex)];
+        clamp = std::max(clamp, s->Max < CONST_LoopMax ? s->Max : s->Min);
       }
-      if (dynamic_cast<const TREGlobalPosCode*>(s->Code)) memo = false;
+      if (s->Code && s->Code->Kind() == ckGlobalPos) memo = false;
     }
   }
-  // Only unbounded loops take part in memo keys (a counted loop stops the
-  // memo while it runs); each gets one bit of the key, 32 at most.
-  MemoBit.assign(static_cast<std::size_t>(LoopCount), -1);
-  int bits = 0;
-  for (int i = 0; i < LoopCount; ++i)
-    if (!LoopCounted[static_cast<std::size_t>(i)]) MemoBit[static_cast<std::size_t>(i)] = bits++;
-  if (bits > 32) memo = false;
+  // Each loop gets one bit of the key's active and same-start masks (32
+  // loops at most). A loop whose count decides the outcome also gets a field
+  // of the key's count field holding min(count, clamp); when those fields do not
+  // fit in 32 bits, the loops left over stop the memo while they run.
+  MemoLoops.assign(static_cast<std::size_t>(LoopCount), TREMemoLoop{});
+  HasCountedLoops = false;
+  if (LoopCount > 32) memo = false;
+  int countBits = 0;
+  for (int i = 0; i < LoopCount && i < 32; ++i) {
+    TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    m.Bit = i;
+    const int clamp = countClamp[static_cast<std::size_t>(i)];
+    if (clamp <= 1) continue;
+    const int width = BitWidth(clamp);
+    if (countBits + width > 32) {
+      m.Bit = -1;
+      continue;
+    }
+    m.CountClamp = clamp;
+    m.CountShift = countBits;
+    HasCountedLoops = true;
+    countBits += width;
+  }
   LeafLoops.clear();
   for (int i = 0; i < n; ++i) {
     for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
@@ -108,6 +145,7 @@ void TREMatchState::Prepare() {
     }
   }
   MemoAllowed = memo;
+  PrepareLeaveTests();
   Loops.assign(static_cast<std::size_t>(LoopCount), TRELoopState{});
   Memo.Clear();
   StarCache.clear();
@@ -120,7 +158,7 @@ void TREMatchState::ResetCaptures() {
 // ------------------------------------------------------------------ search
 
 bool TREMatchState::Match(const char16_t* start) {
-  Prepare();
+  // The program was analysed by Compile (Prepare); every caller compiles first.
   Re.FMarkIndex = -1;
   Re.FErrorIndex = -1;
   Re.FMatched = false;
@@ -134,18 +172,35 @@ bool TREMatchState::Match(const char16_t* start) {
     return false;
   }
   Committed = false;
-  // Back-references, calls, conditions on groups, verbs and callouts keep the
-  // memo out, and such patterns can need exponential time (((?1)*a)b on a
-  // run of a). Their searches get a step budget that grows with the range,
-  // far above what a polynomial search needs at that length; when it runs
-  // out the search reports no match instead of running for ever.
-  Budgeted = !MemoAllowed;
-  Budget = 20000ull * static_cast<std::uint64_t>(end - start + 100);
+  MemoNeeded = false;
+  // Every search has a step budget, a call depth and a stack ceiling
+  // (RegExpMatchLimits.h); reaching one raises ERegExpMatchLimit.
+  Budget = REStepBudget(static_cast<std::size_t>(end - start));
+  StackLimit = kStackEntriesBase + kStackEntriesPerUnit * static_cast<std::size_t>(end - start);
+  CallDepthLimit = kCallDepthBase + static_cast<std::size_t>(end - start);
   Running = true;
   struct TRunningGuard {
     bool& Flag;
     ~TRunningGuard() { Flag = false; }
   } guard{Running};
+  try {
+    if (Scan(start, end)) return true;
+  } catch (...) {
+    // A limit or a handler's exception: the memo holds points whose
+    // exploration did not finish, and the registers are mid-attempt.
+    Stack.clear();
+    Calls.clear();
+    SavedFrames.clear();
+    Memo.Clear();
+    ResetCaptures();
+    throw;
+  }
+  Stack.clear();
+  ResetCaptures();
+  return false;
+}
+
+bool TREMatchState::Scan(const char16_t* start, const char16_t* end) {
   // Candidate starts come from the optimiser: nullptr when the pre-match
   // filter or the lead strategy rules out every further start.
   const char16_t* p = Optimizer.Begin(Re, start) ? Optimizer.NextStart(Re, start) : nullptr;
@@ -162,18 +217,22 @@ bool TREMatchState::Match(const char16_t* start) {
       p = SkipTo;
       continue;
     }
-    if (p[0] >= 0xD800 && p[0] < 0xDC00 && p + 1 < end && p[1] >= 0xDC00 && p[1] < 0xE000)
-      p += 2;
-    else
-      p += 1;
+    p += REStartsPair(p, end) ? 2 : 1;
     p = Optimizer.NextStart(Re, p);
   }
-  Stack.clear();
-  ResetCaptures();
   return false;
 }
 
+void TREMatchState::GrowStack() {
+  if (Stack.size() >= StackLimit) RaiseMatchLimit(ERegExpMatchLimit::mlMemory);
+  Stack.reserve(std::min(StackLimit, std::max<std::size_t>(64, Stack.size() * 2)));
+}
+
 bool TREMatchState::Attempt(const char16_t* start) {
+  // The memo starts after kMemoWarmUp steps of an attempt, or at once when
+  // an earlier attempt of this scan needed it: short attempts (most
+  // searches) never pay for hashing, a long one is bounded from there on.
+  MemoArmAt = MemoNeeded ? ~0ull : (Budget > kMemoWarmUp ? Budget - kMemoWarmUp : 0);
   Stack.clear();
   TopMarker = -1;
   Calls.clear();
@@ -215,12 +274,7 @@ bool TREMatchState::Run(int startNumber) {
   const TRENFAState* cur = nullptr;
   if (!Goto(startNumber, cur) && !Backtrack(cur)) return false;
   for (;;) {
-    // Step budget of searches the memo cannot bound (see Match): when it
-    // runs out, the attempt fails and the scan stops.
-    if (Budgeted && --Budget == 0) {
-      Committed = true;
-      return false;
-    }
+    if (--Budget == 0) RaiseMatchLimit(ERegExpMatchLimit::mlSteps);
     const TRENFAState* next = nullptr;
     switch (Enter(cur, next)) {
       case TREStep::Success:
@@ -324,7 +378,7 @@ bool TREMatchState::Backtrack(const TRENFAState*& next) {
     switch (e.Kind) {
       case ekResume:
         Pos = e.P;
-        if (MemoSeen(e.State, 1, Pos)) break;
+        if (MemoSeen(e.State, maResume, Pos)) break;
         if (e.State->Next) PushAlternative(e.State->Next);
         next = e.State;
         return true;
@@ -397,42 +451,39 @@ void TREMatchState::ApplyUndo(const TREEntry& e) {
 
 void TREMatchState::SetCapture(int group, const TRECapture& c) {
   TRECapture& cur = Re.Groups().Item(group).Capture;
-  TREEntry u;
-  u.Kind = ekUndoCapture;
-  u.Num = group;
-  u.P = cur.StartP;
-  u.P2 = cur.EndP;
-  u.P3 = cur.StartBuf;
-  u.Flag = cur.Success;
-  Push(u);
+  if (!UndoAboveChoice(ekUndoCapture, group)) {
+    TREEntry u;
+    u.Kind = ekUndoCapture;
+    u.Num = group;
+    u.P = cur.StartP;
+    u.P2 = cur.EndP;
+    u.P3 = cur.StartBuf;
+    u.Flag = cur.Success;
+    Push(u);
+  }
   cur = c;
 }
 
 void TREMatchState::SetLoop(int index, const TRELoopState& ls) {
   TRELoopState& cur = Loops[static_cast<std::size_t>(index)];
-  TREEntry u;
-  u.Kind = ekUndoLoop;
-  u.Num = index;
-  u.A = cur.Count;
-  u.P = cur.Start;
-  u.Flag = cur.Active;
-  Push(u);
+  if (!UndoAboveChoice(ekUndoLoop, index)) {
+    TREEntry u;
+    u.Kind = ekUndoLoop;
+    u.Num = index;
+    u.A = cur.Count;
+    u.P = cur.Start;
+    u.Flag = cur.Active;
+    Push(u);
+  }
   cur = ls;
 }
-
-namespace {
-bool IsUndoKind(TREEntryKind k) {
-  return k == ekUndoCapture || k == ekUndoLoop || k == ekUndoGroup0 || k == ekUndoCallPush ||
-         k == ekUndoCallPop || k == ekMarkRec;
-}
-}  // namespace
 
 void TREMatchState::CutTo(int base) {
   if (base < 0) base = 0;
   while (TopMarker >= base) TopMarker = Stack[static_cast<std::size_t>(TopMarker)].A;
   std::size_t w = static_cast<std::size_t>(base);
   for (std::size_t r = w; r < Stack.size(); ++r)
-    if (IsUndoKind(Stack[r].Kind)) Stack[w++] = Stack[r];
+    if (IsUndoEntry(Stack[r].Kind)) Stack[w++] = Stack[r];
   Stack.resize(w);
   for (TRECallFrame& f : Calls) f.StackBase = std::min(f.StackBase, static_cast<int>(Stack.size()));
 }
@@ -454,26 +505,30 @@ bool TREMatchState::MemoContext(std::uint64_t& active) const {
   active = 0;
   for (int i = 0; i < LoopCount; ++i) {
     if (!Loops[static_cast<std::size_t>(i)].Active) continue;
-    const int bit = MemoBit[static_cast<std::size_t>(i)];
-    if (bit < 0) return false;
-    active |= 1ull << bit;
+    const TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    // The sweeps that use this context do not key counts.
+    if (m.Bit < 0 || m.CountClamp > 0) return false;
+    active |= 1ull << m.Bit;
   }
   return true;
 }
 
-bool TREMatchState::MemoSeen(const void* key, int action, const char16_t* p) {
-  if (!MemoAllowed || !HasLoops || TopMarker >= 0 || !Calls.empty()) return false;
-  std::uint64_t active = 0, same = 0;
+bool TREMatchState::MemoSeen(const void* key, TREMemoAction action, const char16_t* p) {
+  if (!MemoAllowed || !HasLoops || Budget > MemoArmAt || TopMarker >= 0 || !Calls.empty()) return false;
+  MemoNeeded = true;
+  std::uint64_t active = 0, same = 0, counts = 0;
   for (int i = 0; i < LoopCount; ++i) {
     const TRELoopState& ls = Loops[static_cast<std::size_t>(i)];
     if (!ls.Active) continue;
-    const int bit = MemoBit[static_cast<std::size_t>(i)];
-    if (bit < 0) return false;
-    active |= 1ull << bit;
-    if (ls.Start == p) same |= 1ull << bit;
+    const TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    if (m.Bit < 0) return false;
+    active |= 1ull << m.Bit;
+    if (ls.Start == p) same |= 1ull << m.Bit;
+    if (HasCountedLoops && m.CountClamp > 0) counts |= static_cast<std::uint64_t>(std::min(ls.Count, m.CountClamp)) << m.CountShift;
   }
   const std::uint64_t k1 = reinterpret_cast<std::uintptr_t>(key) * 8u + static_cast<unsigned>(action) + 1u;
-  const std::uint64_t k2 = static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u;
+  // Positions are below 2^31 (TRegExp's are int): the counts share k2.
+  const std::uint64_t k2 = (counts << 32) | (static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u);
   return Memo.TestAndSet(k1, k2, (active << 32) | same);
 }
 

@@ -22,14 +22,15 @@
 // are greedy loops inside a marker that is cut when the loop is left.
 // A loop runs at most twice the subject length iterations.
 // Covered by tests/regex/test_match_loops.cpp and tests/regex/test_match_memo.cpp.
+#include <algorithm>
+
 #include "regex/RegExpCode.h"
 #include "regex/RegExpMatcher.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
 namespace {
-bool IsHigh(char16_t c) { return c >= 0xD800 && c < 0xDC00; }
-bool IsLow(char16_t c) { return c >= 0xDC00 && c < 0xE000; }
 
 // Repeats one code point at a time from p until 'target'; true when the
 // repetitions reach it exactly.
@@ -52,12 +53,12 @@ bool TREMatchState::CachesRuns(const TRECode* code) {
 }
 
 bool TREMatchState::MidPair(const char16_t* p) const {
-  return p > Re.FTextTopP && p < Re.FTextEndP && IsHigh(p[-1]) && IsLow(p[0]);
+  return REInsidePair(p, Re.FTextTopP, Re.FTextEndP);
 }
 
 TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) {
   if (!s->Code) return TREStep::Fail;
-  if (MemoSeen(s, 0, Pos)) return TREStep::Fail;
+  if (MemoSeen(s, maLoopEntry, Pos)) return TREStep::Fail;
   const int min = s->Kind == nkStar ? 0 : s->Kind == nkPlus ? 1 : s->Min;
   const int max = s->Kind == nkBound && s->Max < CONST_LoopMax ? s->Max : -1;
   return FastLoopRun(s, min, max, s->LoopKind == lkPossessive, s->TransitTo, next);
@@ -155,7 +156,7 @@ bool TREMatchState::ResumeLazyRange(TREEntry e, const TRENFAState*& next) {
     ++e.A;
     // With a sweep the interval alone remembers the positions (forgetting
     // is always safe for a memo: it only costs time).
-    const bool seen = sweep ? false : MemoSeen(e.State, 6, q);
+    const bool seen = sweep ? false : MemoSeen(e.State, maLazyTake, q);
     if (sweep) {
       if (sweep->SweepLo && e.P == sweep->SweepHi)
         sweep->SweepHi = q;
@@ -201,7 +202,7 @@ bool TREMatchState::ResumeStarRange(TREEntry e, const TRENFAState*& next) {
       }
       q = e.P2;
     }
-    const bool seen = MemoSeen(e.State, 4, q);
+    const bool seen = MemoSeen(e.State, maGiveBack, q);
     if (sweep && q > e.P2) {
       if (sweep->SweepLo && p == sweep->SweepLo)
         sweep->SweepLo = q;
@@ -226,7 +227,7 @@ TREStep TREMatchState::LoopEnter(const TRENFAState* s, const TRENFAState*& next)
   const int idx = s->LoopIndex;
   const TRENFAState* exitState = StateAt(s->ExtendTo);
   if (idx < 0 || idx >= LoopCount || !exitState) return TREStep::Fail;
-  if (MemoSeen(s, 0, Pos)) return TREStep::Fail;
+  if (MemoSeen(s, maLoopEntry, Pos)) return TREStep::Fail;
   const auto leaf = LeafLoops.find(s);
   if (leaf != LeafLoops.end()) {
     const int max = s->Max >= CONST_LoopMax ? -1 : s->Max;
@@ -249,8 +250,61 @@ TREStep TREMatchState::LoopEnter(const TRENFAState* s, const TRENFAState*& next)
     return LeaveLoop(exitState, next);
   }
   e.Kind = ekLoopLeave;
-  Push(e);
+  if (!LeaveCannotMatch(idx)) Push(e);
   return Go(s->TransitTo, next);
+}
+
+// The literal leaves that can consume the first character after leaving
+// each general loop, found by walking from its exit through group begins,
+// group ends and empty states (not in programs with calls, where a group
+// end may return). A follower of any other kind, or too many of them,
+// leaves the loop's list unknown. A greedy loop does not push its "leave
+// here" entry where none of the leaves matches (LeaveCannotMatch): that
+// branch could only fail, and without it an iteration that leaves no choice
+// point adds nothing to the stack.
+void TREMatchState::PrepareLeaveTests() {
+  LeaveTests.assign(static_cast<std::size_t>(LoopCount), TRELeaveTest{});
+  if (Re.FHasGoSub) return;
+  constexpr std::size_t kMaxLeaves = 8;
+  const int n = Re.FStateList ? Re.FStateList->Count() : 0;
+  for (int i = 0; i < n; ++i) {
+    for (const TRENFAState* x = (*Re.FStateList)[i]; x; x = x->Next) {
+      if (x->Kind != nkLoopExit || x->LoopKind != lkGreedy || x->LoopIndex < 0 || x->LoopIndex >= LoopCount)
+        continue;
+      TRELeaveTest test;
+      test.Known = true;
+      std::vector<int> todo{x->TransitTo};
+      std::vector<int> seen;
+      while (test.Known && !todo.empty()) {
+        const int number = todo.back();
+        todo.pop_back();
+        if (std::find(seen.begin(), seen.end(), number) != seen.end()) continue;
+        seen.push_back(number);
+        const TRENFAState* h = StateAt(number);
+        if (!h || seen.size() > 4 * kMaxLeaves) test.Known = false;
+        for (; h && test.Known; h = h->Next) {
+          if (h->Kind == nkChar && h->Code && test.Leaves.size() < kMaxLeaves)
+            test.Leaves.push_back(h->Code);
+          else if (h->Kind == nkEmpty || h->Kind == nkGroupBegin || h->Kind == nkGroupEnd)
+            todo.push_back(h->TransitTo);
+          else
+            test.Known = false;
+        }
+      }
+      if (!test.Known) test.Leaves.clear();
+      LeaveTests[static_cast<std::size_t>(x->LoopIndex)] = std::move(test);
+    }
+  }
+}
+
+bool TREMatchState::LeaveCannotMatch(int loopIndex) const {
+  const TRELeaveTest& test = LeaveTests[static_cast<std::size_t>(loopIndex)];
+  if (!test.Known) return false;
+  for (const TRECode* code : test.Leaves) {
+    int len = 0;
+    if (code->IsEqual(Pos, len)) return false;
+  }
+  return true;
 }
 
 TREStep TREMatchState::LeaveLoop(const TRENFAState* exitState, const TRENFAState*& next) {
@@ -274,7 +328,7 @@ TREStep TREMatchState::Iterate(const TRENFAState* exitState, const TRENFAState*&
   ls.Active = true;
   SetLoop(idx, ls);
   // Another iteration from here in the same loop context was explored before.
-  if (MemoSeen(exitState, 5, Pos)) return TREStep::Fail;
+  if (MemoSeen(exitState, maIterate, Pos)) return TREStep::Fail;
   return Go(exitState->ExtendTo, next);
 }
 
@@ -299,19 +353,19 @@ TREStep TREMatchState::LoopExit(const TRENFAState* s, const TRENFAState*& next) 
     return LeaveLoop(s, next);
   }
   e.Kind = ekLoopLeave;
-  Push(e);
+  if (!LeaveCannotMatch(idx)) Push(e);
   return Iterate(s, next);
 }
 
 bool TREMatchState::ResumeLoopLeave(const TREEntry& e, const TRENFAState*& next) {
   Pos = e.P;
-  if (MemoSeen(e.State, 2, Pos)) return false;
+  if (MemoSeen(e.State, maLeave, Pos)) return false;
   return LeaveLoop(e.State, next) == TREStep::Continue;
 }
 
 bool TREMatchState::ResumeLoopIter(const TREEntry& e, const TRENFAState*& next) {
   Pos = e.P;
-  if (MemoSeen(e.State, 3, Pos)) return false;
+  if (MemoSeen(e.State, maIterateResume, Pos)) return false;
   return Iterate(e.State, next) == TREStep::Continue;
 }
 

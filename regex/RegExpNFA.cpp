@@ -138,8 +138,8 @@ void TRENFA::Generate(TREBinCode* node, int entry, int way) {
   if (node->Leaf) {
     TRECode* code = node->Leaf;
     TRENFAKind kind = nkNormal;
-    if (dynamic_cast<TRECharCode*>(code) || dynamic_cast<TRELiteralCode*>(code)) kind = nkChar;
-    else if (dynamic_cast<TRECalloutCode*>(code)) kind = nkCallout;
+    if (code->Kind() == ckChar || code->Kind() == ckLiteral) kind = nkChar;
+    else if (code->Kind() == ckCallout) kind = nkCallout;
     TRENFAState& s = list.Add(entry, kind);
     s.Code = code;
     s.TransitTo = way;

@@ -11,22 +11,20 @@
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpNFA.h"
 #include "regex/RegExpW.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
 namespace {
 
-constexpr bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-constexpr bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 // The matcher's scan from origin steps over a surrogate pair as a whole:
 // q is skipped when the unit before it is a high surrogate of a pair.
 inline bool OffScan(const char16_t* q, const char16_t* origin, const char16_t* end) {
-  return q > origin && q < end && IsHigh(q[-1]) && IsLow(q[0]);
+  return REInsidePair(q, origin, end);
 }
 
 inline const char16_t* ScanStep(const char16_t* q, const char16_t* end) {
-  return IsHigh(q[0]) && q + 1 < end && IsLow(q[1]) ? q + 2 : q + 1;
+  return REStartsPair(q, end) ? q + 2 : q + 1;
 }
 
 bool IsLiteralLeaf(const TRECode* c) {
@@ -614,7 +612,7 @@ const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
         ++q;
         continue;
       }
-      if (!(u >= 0xD800 && u <= 0xDFFF) && !(FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F)) {
+      if (!REIsSurrogate(u) && !(FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F)) {
         if (FUnitMemo.empty()) FUnitMemo.assign(0x10000, 0);
         std::uint8_t& m = FUnitMemo[u];
         if (m == 0) m = UnitStartsLead(u) ? 2 : 1;

@@ -95,9 +95,19 @@ struct TREParser::Impl {
   TREBinCode* Term() {
     if (Tok() == tkEnd || Tok() == tkUnion || Tok() == tkRPar) return NewBin(opEmply);
     TREBinCode* result = nullptr;
+    // An explicit callout reports the length of the item after it, known
+    // once that item is parsed (0 when the callout ends the branch).
+    TRECalloutCode* callout = nullptr;
     while (Tok() != tkEnd && Tok() != tkUnion && Tok() != tkRPar) {
+      const bool isCallout = Tok() == tkCallout;
+      const std::size_t start = Lex.State().TokenStart;
       TREBinCode* f = Factor();
       if (!f) continue;
+      if (callout) {
+        callout->SetNextItemLength(static_cast<int>(Lex.State().TokenStart - start));
+        callout = nullptr;
+      }
+      if (isCallout && f->Leaf && f->Leaf->Kind() == ckCallout) callout = static_cast<TRECalloutCode*>(f->Leaf);
       result = result ? NewBin(opConcat, result, f) : f;
     }
     return result ? result : NewBin(opEmply);

@@ -7,12 +7,12 @@
 
 #include "regex/RegExpCode.h"
 #include "regex/UnicodeProp.h"
+#include "regex/RegExpUtf16.h"
 
 namespace vantora {
 
 namespace {
 
-constexpr bool IsSurrogate(std::uint32_t c) { return c >= 0xD800 && c <= 0xDFFF; }
 
 // Folds of the ASCII units under each of the 8 compare-option sets.
 using TAsciiFold = std::array<char16_t, 128>;
@@ -38,7 +38,7 @@ const std::array<std::vector<char16_t>, 128>& CaseSources() {
   static const std::array<std::vector<char16_t>, 128> sources = [] {
     std::array<std::vector<char16_t>, 128> t{};
     for (std::uint32_t u = 0; u < 0x10000; ++u) {
-      if (IsSurrogate(u)) continue;
+      if (REIsSurrogate(u)) continue;
       std::uint32_t up = GetUnicodeUpperCase(u);
       if (up != u && up < 128) t[up].push_back(static_cast<char16_t>(u));
     }
@@ -54,7 +54,7 @@ bool IsCasedLetter(std::uint32_t c) {
 }
 
 constexpr bool IsKatakanaOfHiragana(std::uint32_t c) {
-  return (c >= 0x30A1 && c <= 0x30F6) || (c >= 0x30FD && c <= 0x30FE);
+  return (c >= 0x30A1 && c <= 0x30F6) || (c >= 0x30FD && c <= 0x30FF);
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ void TREQuickSearch::Clear() {
 
 char16_t TREQuickSearch::FoldUnit(char16_t u) const {
   if (u < 0x80) return (*FAsciiFold)[u];
-  if (IsSurrogate(u)) return u;
+  if (REIsSurrogate(u)) return u;
   return static_cast<char16_t>(REFoldChar(u, FOptions));
 }
 
@@ -101,14 +101,14 @@ void TREQuickSearch::Compile() {
     bool surrogates = false;
     if (FTextFolded) {
       for (char16_t u : FText)
-        if (IsSurrogate(u)) surrogates = true;
+        if (REIsSurrogate(u)) surrogates = true;
     } else {
       std::u16string folded;
       const char16_t* p = FText.data();
       const char16_t* end = p + FText.size();
       while (p < end) {
         std::uint32_t c = REReadFoldedChar(p, end, FOptions);
-        if (c >= 0x10000 || IsSurrogate(c)) surrogates = true;
+        if (c >= 0x10000 || REIsSurrogate(c)) surrogates = true;
         REAppendChar(folded, c);
       }
       FText = std::move(folded);

@@ -3,8 +3,10 @@
 //
 // Compile runs the pipeline: TREParser builds the tree (its TREBinCode nodes
 // are owned by a local list and freed when Compile returns, also when an
-// error passes), TRENFA emits the states into FStateList, and the leaves stay
-// in FCodeList for the life of the program. A failed compile leaves the
+// error passes), TRENFA emits the states into FStateList, the leaves stay
+// in FCodeList for the life of the program, and the optimiser and the
+// matcher's program analysis (TREMatchState::Prepare) finish the program:
+// after Compile nothing changes it until the next compile. A failed compile leaves the
 // object uncompiled with no program. Compiling from inside a running search
 // (a callout handler) raises ERegExpRuntime instead of freeing the program
 // under the matcher's feet.
@@ -72,7 +74,8 @@ void TGroupCollection::CheckSameGroupName() {
 
 // ---------------------------------------------------------------- TRegExp
 
-TRegExp::TRegExp() : FStateList(std::make_unique<TREStateList>()) {}
+TRegExp::TRegExp()
+    : FStateList(std::make_unique<TREStateList>()), FInput(std::make_shared<const std::u16string>()) {}
 
 TRegExp::~TRegExp() {
   // The matcher state may point into the program: free it first.
@@ -166,11 +169,14 @@ void TRegExp::Compile() {
     TREBinCode* root = parser.Parse();
     TRENFA nfa(*this);
     nfa.Compile(root);
+    // The optimiser and the matcher's analysis of the program run here, so
+    // the program a search runs is never changed by the search.
+    ++FCompileSerial;
+    REMatchState(*this).Prepare();
   } catch (...) {
     ClearProgram();
     throw;
   }
-  ++FCompileSerial;
   FCompiled = true;
 }
 

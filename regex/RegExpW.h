@@ -21,6 +21,14 @@
 //   RegExpEscape.cpp DecodeEscape, EncodeEscape, EscapeRegExChars and the
 //                   free DecodeEscape/EncodeEscape
 //
+// Compile does the whole compilation, optimisation included: after it the
+// program does not change, and the object can search any number of subjects
+// (compile once, Exec many times). Subjects are held as shared immutable
+// strings (Exec of a shared_ptr references the caller's text). A search
+// that reaches one of the matcher's limits (step budget, call depth,
+// backtrack memory; RegExpMatchLimits.h) raises ERegExpMatchLimit instead of
+// reporting "no match".
+//
 // The matcher keeps its run-time state (backtrack stack, go-sub stack, loop
 // states, failure memo, ...) in a TREMatchState that it defines itself in
 // RegExpMatcher.h. TRegExp owns it through FMatchState, a unique_ptr whose
@@ -81,6 +89,20 @@ class ERegExpCompile : public ERegExp {
 class ERegExpRuntime : public ERegExp {
  public:
   using ERegExp::ERegExp;
+};
+
+// A search ended by one of the matcher's limits: its step budget, its call
+// depth or its memory ceiling. The search has neither found nor ruled out a
+// match, so this is never reported as "no match"; the groups are unset and
+// the object can search again.
+class ERegExpMatchLimit : public ERegExp {
+ public:
+  enum TLimit { mlSteps, mlCallDepth, mlMemory };
+  ERegExpMatchLimit(TLimit limit, const std::u16string& message) : ERegExp(message), FLimit(limit) {}
+  TLimit Limit() const noexcept { return FLimit; }
+
+ private:
+  TLimit FLimit;
 };
 
 // -------------------------------------------------------------- callouts/events
@@ -208,10 +230,17 @@ class TRegExp {
   void Compile();
   bool Compiled() const { return FCompiled; }
 
-  // Subject and searches (RegExpExec.cpp).
-  const std::u16string& InputString() const { return FInputString; }
+  // Subject and searches (RegExpExec.cpp). The object keeps the subject
+  // as a shared, immutable string: a subject equal to the current one is
+  // not copied again, an rvalue is moved in, and a shared subject is only
+  // referenced (several objects can search one text without a copy each).
+  const std::u16string& InputString() const { return *FInput; }
   void SetInputString(const std::u16string& value);
+  void SetInputString(std::u16string&& value);
+  void SetInputString(std::shared_ptr<const std::u16string> value);
   bool Exec(const std::u16string& subject);
+  bool Exec(std::u16string&& subject);
+  bool Exec(std::shared_ptr<const std::u16string> subject);
   bool ExecNext();
   bool ExecPos(int offset = 1, int maxLength = 0);
 
@@ -285,7 +314,10 @@ class TRegExp {
   void ClearProgram();
 
   std::u16string FExpression;
-  std::u16string FInputString;
+  void BeginSearchOf(std::shared_ptr<const std::u16string> subject);
+  bool ExecFromStart();
+
+  std::shared_ptr<const std::u16string> FInput;  // never null
   TREOptions FOptions = RegExpDefaultOptions;
   TOptimizeKind FOptimizeKind = opBoth;
   bool FCompiled = false;

@@ -35,15 +35,17 @@ Lengths Len(const std::string& pattern) {
 }
 
 TEST(Compile, LiteralRunsAndSingleLeafLoops) {
-  // abc* is the literal "ab" followed by a star over c.
+  // abc* is the literal "ab" followed by a star over c. Compile includes
+  // the optimiser: a loop that the program end follows is possessive.
   EXPECT_EQ(Dump("abc*"),
             "0: Char literal \"ab\" -> 2\n"
             "1: End\n"
-            "2: Star char c {0,32767} greedy -> 1\n");
-  EXPECT_EQ(Dump("x{2,}"), "0: Bound char x {2,32767} greedy -> 1\n1: End\n");
-  EXPECT_EQ(Dump("a+"), "0: Plus char a {1,32767} greedy -> 1\n1: End\n");
+            "2: Star char c {0,32767} possessive -> 1\n");
+  EXPECT_EQ(Dump("x{2,}"), "0: Bound char x {2,32767} possessive -> 1\n1: End\n");
+  EXPECT_EQ(Dump("a+"), "0: Plus char a {1,32767} possessive -> 1\n1: End\n");
+  EXPECT_EQ(Dump("a+a"), "0: Plus char a {1,32767} greedy -> 2\n1: End\n2: Char char a -> 1\n");
   EXPECT_EQ(Dump("a++"), "0: Plus char a {1,32767} possessive -> 1\n1: End\n");
-  EXPECT_EQ(Dump("a{2,5}"), "0: Bound char a {2,5} greedy -> 1\n1: End\n");
+  EXPECT_EQ(Dump("a{2,5}"), "0: Bound char a {2,5} possessive -> 1\n1: End\n");
   // .* has its own fast kind; .*+ stays possessive.
   EXPECT_EQ(Dump(".*"), "0: Star any {0,32767} any -> 1\n1: End\n");
   EXPECT_EQ(Dump(".*+"), "0: Star any {0,32767} possessive -> 1\n1: End\n");
@@ -174,6 +176,18 @@ TEST(Compile, CompileOnlyWhenExpressionOrOptionsChange) {
     r.SetOptions(i, true);
     EXPECT_TRUE(r.OptionSet().Contains(byIndex[i])) << i;
     EXPECT_EQ(r.OptionSet().Bits(), 1u << byIndex[i]) << i;
+  }
+}
+
+TEST(Compile, SearchesLeaveTheCompiledProgramAsCompileLeftIt) {
+  for (const char* pattern : {"\\d+(?:x|y)", "(?:a|b)*c", "a*b|c+"}) {
+    TRegExp re;
+    re.SetExpression(U(pattern));
+    re.Compile();
+    const std::string compiled = REDumpNFA(re);
+    re.Exec(u"12x abc ccc");
+    re.ExecNext();
+    EXPECT_EQ(REDumpNFA(re), compiled) << pattern;
   }
 }
 

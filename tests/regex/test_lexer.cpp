@@ -67,7 +67,7 @@ TEST(Lexer, TypeAnchorAndReferenceTokens) {
   for (const Case& c : {Case{u"\\1", tkReference, 1, u""}, Case{u"\\k<2>", tkReference, 2, u""},
                         Case{u"\\k'3'", tkReference, 3, u""}, Case{u"\\k{4}", tkReference, 4, u""},
                         Case{u"\\k5", tkReference, 5, u""}, Case{u"\\k-1", tkReferenceRelative, -1, u""},
-                        Case{u"\\k+2", tkReferenceRelative, 2, u""}, Case{u"\\g{6}", tkReference, 6, u""},
+                        Case{u"\\k+2", tkReference, 2, u""}, Case{u"\\g{6}", tkReference, 6, u""},
                         Case{u"\\g7", tkReference, 7, u""}, Case{u"\\g{-2}", tkReferenceRelative, -2, u""},
                         Case{u"\\g-3", tkReferenceRelative, -3, u""},
                         Case{u"\\k<nm>", tkNamedReference, 0, u"nm"}, Case{u"\\k'nm'", tkNamedReference, 0, u"nm"},

@@ -45,5 +45,35 @@ TEST(Loops, EmptyIterationsEndUnboundedLoopsButCountBelowTheMinimum) {
   EXPECT_EQ(AllMatches("(?:()|a)+b", "aab"), R"(@1"aab","")");
 }
 
+TEST(Loops, AGreedyLoopIsLeftWhereverItsFollowerCanStart) {
+  // The "leave here" of a greedy loop is skipped only where no literal that
+  // can follow matches; followers behind groups, empty branches and
+  // alternatives must all be seen, and look-arounds or anchors keep it.
+  ExpectRows({
+      {"(?:a|b)*(?:c|(b)x)", "abbx", R"(@1"abbx","b")"},
+      {"(?:a|b)*(?:(a)|c)b", "abab", R"(@1"abab","a")"},
+      {"(a|b)*()(c)", "ababc", R"(@1"ababc","b","","c")"},
+      {"(?:a|bc)*(?:(?:)|x)b", "abcb", R"(@1"abcb")"},
+      {"(?:(?:a|b)*c)*d", "abcacd", R"(@1"abcacd")"},
+      {"(a|b)*(?=b)", "aab", R"(@1"aa","a" @3"",-)"},
+      {"(a|b)*$", "ab", R"(@1"ab","b" @3"",-)"},
+  });
+}
+
+TEST(Loops, LongGeneralLoopsMatchAcrossTheMemoCeiling) {
+  // A million iterations: the memo is forgotten and restarted on the way,
+  // which changes no result.
+  std::string s;
+  for (int i = 0; i < 500000; ++i) s += "ab";
+  TRegExp re;
+  re.SetExpression(u"(?:a|b)*c");
+  EXPECT_TRUE(re.Exec(U(s + "c")));
+  EXPECT_EQ(re.Groups()[0].Length(), 1000001);
+  re.SetExpression(u"(a|b)*(?:ab)+x");
+  EXPECT_FALSE(re.Exec(U(s + "c")));
+  EXPECT_TRUE(re.Exec(U(s + "x")));
+  EXPECT_EQ(re.Groups()[1].Index(), 999998);
+}
+
 }  // namespace
 }  // namespace vantora::test

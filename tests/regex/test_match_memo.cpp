@@ -16,6 +16,20 @@ TEST(FailureMemo, CountedLoopsAreNotCutByAnEarlierStart) {
   EXPECT_EQ(AllMatches("(?:(?:y|x?y){2})+z", "yyyz"), R"(@2"yyz")");
 }
 
+TEST(FailureMemo, CountedLoopsOverGroupsAreBoundedWithTheirCountInTheKey) {
+  // Exponential without the memo (PCRE2 gives up on the first and third).
+  const std::string a32(32, 'a'), a22(22, 'a'), a63(63, 'a');
+  EXPECT_EQ(AllMatches("(?:a|aa){2,}c|b", a32 + "b"), R"(@33"b")");
+  EXPECT_EQ(AllMatches("(?:a?){22}a{22}", a22), "@1\"" + a22 + "\"");
+  EXPECT_EQ(AllMatches("(?:\\w+\\s?){1,10}y|x", a63 + "x"), R"(@64"x")");
+  // The count is clamped at the minimum of an unbounded loop and at the
+  // maximum of a bounded one, never merged below them.
+  EXPECT_EQ(AllMatches("(?:x?y){2,}z", "yyyz"), R"(@1"yyyz")");
+  EXPECT_EQ(AllMatches("(?:x?y){2,3}z", "yyyyyz"), R"(@3"yyyz")");
+  EXPECT_EQ(AllMatches("(?:(?:a|b){2})+c", "abac"), R"(@2"bac")");
+  EXPECT_EQ(AllMatches("(?:a|b){3,}?c", "ababac"), R"(@1"ababac")");
+}
+
 TEST(FailureMemo, EmptyIterationBitIsPartOfTheKey) {
   // The same loop state at the same position, once at the start of an
   // iteration and once after consuming: only the first may iterate again.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "regex/RegExpMatcher.h"
 #include "regex/RegExpOptimize.h"
 #include "regex/RegExpW.h"
 #include "support_regex.h"
@@ -18,22 +19,22 @@ using namespace vantora::test;
 
 namespace {
 
-// A freshly compiled program analysed by a separate optimiser (the matcher
-// keeps its own, run at the first search).
+// A freshly compiled program and the optimiser that Compile ran on it (the
+// matcher's own).
 struct TAnalysed {
-  std::unique_ptr<TRegExp> Re = std::make_unique<TRegExp>();
-  TREOptimizer Opt;
+  explicit TAnalysed(std::unique_ptr<TRegExp> re) : Re(std::move(re)), Opt(REMatchState(*Re).Optimizer) {}
+  std::unique_ptr<TRegExp> Re;
+  TREOptimizer& Opt;
 };
 
 std::unique_ptr<TAnalysed> Analyse(const std::string& pattern, TREOptions options = {},
                                    TOptimizeKind kind = opBoth) {
-  auto a = std::make_unique<TAnalysed>();
-  a->Re->SetOptionSet(options);
-  a->Re->SetOptimizeKind(kind);
-  a->Re->SetExpression(U(pattern));
-  a->Re->Compile();
-  a->Opt.Optimize(*a->Re);
-  return a;
+  auto re = std::make_unique<TRegExp>();
+  re->SetOptionSet(options);
+  re->SetOptimizeKind(kind);
+  re->SetExpression(U(pattern));
+  re->Compile();
+  return std::make_unique<TAnalysed>(std::move(re));
 }
 
 TRELeadCharMode Mode(const std::string& pattern, TREOptions options = {}) {

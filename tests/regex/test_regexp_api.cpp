@@ -228,5 +228,28 @@ TEST(RegExpApi, EmptySubjectAndFailedSearchLeaveNoCaptures) {
   for (int i = 0; i <= re.GroupCount(); ++i) EXPECT_FALSE(re.Groups()[i].Success()) << i;
 }
 
+TEST(RegExpApi, SubjectsAreSharedNotCopiedPerSearch) {
+  auto text = std::make_shared<const std::u16string>(u"Tokyo 7203, Osaka 6758");
+  TRegExp codes, cities;
+  codes.SetExpression(u"\\d{4}");
+  cities.SetExpression(u"[A-Z][a-z]+");
+  ASSERT_TRUE(codes.Exec(text));
+  ASSERT_TRUE(cities.Exec(text));
+  EXPECT_EQ(codes.InputString().data(), text->data());
+  EXPECT_EQ(cities.InputString().data(), text->data());
+  EXPECT_EQ(codes.Groups()[0].Index(), 7);
+  ASSERT_TRUE(codes.ExecNext());
+  EXPECT_EQ(codes.Groups()[0].Strings(), u"6758");
+  // An equal subject keeps the string held; a different one replaces it.
+  const std::u16string same = *text;
+  ASSERT_TRUE(codes.Exec(same));
+  EXPECT_EQ(codes.InputString().data(), text->data());
+  EXPECT_FALSE(codes.Exec(u"none"));
+  EXPECT_EQ(codes.InputString(), u"none");
+  EXPECT_EQ(*text, u"Tokyo 7203, Osaka 6758");
+  codes.SetInputString(std::shared_ptr<const std::u16string>());
+  EXPECT_EQ(codes.InputString(), u"");
+}
+
 }  // namespace
 }  // namespace vantora::test
