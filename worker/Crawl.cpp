@@ -76,7 +76,7 @@ class Harvest {
     for (const std::string& line : lines) {
       if (IsRootLine(line)) {
         const std::string t = Utf8ToCp932(Trim(line));
-        detail::SearchAll(pattern_, Cp932ToUtf16(t), [&](const std::string& match) {
+        detail::SearchAll(pattern_, detail::ShareSubject(Cp932ToUtf16(t)), [&](const std::string& match) {
           std::string a = RemoveTextIgnoreCase(match, "<a href=\"");
           a = RemoveTextIgnoreCase(a, "\"");
           if (known_.insert(AddressKey(a)).second) addresses.push_back(a);
@@ -148,7 +148,7 @@ void CrawlSector(const std::string& sectorCode) {
   for (const std::string& line : lines) {
     if (IsRootLine(line)) {
       const std::string t = Utf8ToCp932(Trim(line));
-      const std::string m = detail::SearchFirst(kHitPattern, Cp932ToUtf16(t));
+      const std::string m = detail::SearchFirst(kHitPattern, detail::ShareSubject(Cp932ToUtf16(t)));
       if (!m.empty()) {
         std::string value = Trim(StripTags(m));
         value = RemoveTextIgnoreCase(value, kHitUnit);

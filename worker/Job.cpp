@@ -13,6 +13,7 @@
 #include "common/Thread.h"
 #include "worker/JobInternal.h"
 #include "worker/RecordColumns.h"
+#include "worker/Search.h"
 
 namespace vantora {
 namespace {
@@ -220,6 +221,7 @@ void RunJob(JobHost& host) {
 
   StringList work;
   g_job.allListingPages = in.allListingPages;
+  detail::ResetSearches();
   if (detail::BeginOutputs(host, in)) {
     if (in.codeMode) {
       CodeModeLoop(in, work);

@@ -95,7 +95,7 @@ bool ExtractPiece(std::string_view piece) {
   const bool can[5] = {MayHold(p, t.updateHead), MayHold(p, t.featureHead), MayHold(p, t.businessHead),
                        MayHold(p, t.nameHead), MayHold(p, t.priceHead)};
   const bool any = can[0] || can[1] || can[2] || can[3] || can[4];
-  const std::u16string subject = any ? Cp932ToUtf16(p) : std::u16string();
+  const detail::SharedSubject subject = detail::ShareSubject(any ? Cp932ToUtf16(p) : std::u16string());
 
   // Update time.
   if (std::string m = can[0] ? detail::SearchFirst(t.updatePattern, subject) : std::string(); !m.empty()) {
@@ -207,6 +207,7 @@ PageOutcome ReadCompanyProfile(const std::string& quoteAddress) {
   auto& slots = Job().fieldSlots;
   const std::string profileAddress = quoteAddress + "/profile";
   PageOutcome outcome = detail::FetchToScratch(profileAddress);
+  detail::TakeSearchLimitsReached();
   Pause(1000);
   detail::NotifyCrawl("extract");
   bool readable = true;
@@ -226,6 +227,12 @@ PageOutcome ReadCompanyProfile(const std::string& quoteAddress) {
     for (int c = kFirstPageColumn; c <= kLastPageColumn && !any; ++c)
       any = !slots[static_cast<std::size_t>(c)].empty();
     if (!any) outcome = MakeOutcome(Outcome::kLayoutChanged, profileAddress, outcome.httpStatus);
+  }
+  // A search the engine gave up on found nothing; the report says so.
+  if (const int limits = detail::TakeSearchLimitsReached(); limits > 0) {
+    const std::string note =
+        detail::Sjis("照合の上限に達したため読み取れなかった値があります (" + std::to_string(limits) + " 件)");
+    outcome.detail = outcome.detail.empty() ? note : outcome.detail + " / " + note;
   }
 
   // The address read, and the stock code taken from the quote address.
