@@ -104,7 +104,16 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv) {
   auto* sectorsOption = app.add_option("--sectors", sectors, "sectors: all, positions 0-32 or codes such as 0050");
   codesOption->excludes(sectorsOption);
   app.add_option("-o,--output", output, "output file; .csv is added when missing")->required();
-  app.add_flag("--force", options.force, "replace an existing output file");
+  auto* forceOption = app.add_flag("--force", options.force, "replace an existing output file");
+  auto* resumeOption = app.add_flag("--resume", options.resume,
+                                    "take up an interrupted run of the same inputs in the output file");
+  auto* retryOption = app.add_flag("--retry-failed", options.retryFailed,
+                                   "read again the companies of the output file's report that were not ok");
+  resumeOption->excludes(forceOption);
+  retryOption->excludes(forceOption);
+  retryOption->excludes(resumeOption);
+  retryOption->excludes(codesOption);
+  retryOption->excludes(sectorsOption);
   auto* baseOption = app.add_option("--base-url", options.baseUrl, "quote site base address (as VANTORA_BASE_URL)");
   auto* demoOption = app.add_flag("--demo", options.demo, "use the bundled sample site on 127.0.0.1");
   demoOption->excludes(baseOption);
@@ -128,7 +137,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv) {
     return outcome;
   }
 
-  if (codesOption->count() == 0 && sectorsOption->count() == 0) {
+  if (codesOption->count() == 0 && sectorsOption->count() == 0 && !options.retryFailed) {
     outcome.text = "give either --codes or --sectors";
     return outcome;
   }
@@ -140,7 +149,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv) {
     }
     options.codeMode = true;
     options.codes = codes;
-  } else {
+  } else if (sectorsOption->count() > 0) {
     std::string error;
     options.sectors = ParseSectorList(sectors, error);
     if (options.sectors.empty()) {

@@ -19,6 +19,8 @@ struct CliOptions {
   OutputEncoding encoding = OutputEncoding::kShiftJis;
   bool demo = false;
   bool allPages = false;       // --all-pages: every result page of a sector's listing
+  bool resume = false;         // --resume: go on with an interrupted run in the output file
+  bool retryFailed = false;    // --retry-failed: read again the companies that were not ok
 };
 
 struct ParseOutcome {

@@ -19,12 +19,14 @@
 #include "cli/ConsoleHost.h"
 #include "cli/DemoSite.h"
 #include "cli/OutputTarget.h"
+#include "cli/RunFromFile.h"
 #include "cli/ProgressView.h"
 #include "common/Charset.h"
 #include "common/SiteConfig.h"
 #include "tools/quote_server/QuoteServer.h"
 #include "worker/Job.h"
 #include "worker/JobSummary.h"
+#include "worker/OutputPair.h"
 #include "worker/MyThread.h"
 
 namespace vantora::cli {
@@ -228,6 +230,25 @@ int ExitFor(int result, bool interrupted, const JobSummary& summary, const std::
   return kExitSomeNotOk;
 }
 
+// "out.csv" -> "out.retry-<pid>.csv": where a retry writes its new lines.
+std::string RetryFileName(const std::string& target) {
+  const std::string stem = target.size() >= 4 ? target.substr(0, target.size() - 4) : target;
+  return stem + ".retry-" + std::to_string(::getpid()) + ".csv";
+}
+
+// The summary of a whole output file and its report.
+JobSummary WholeFileSummary(const std::string& target) {
+  JobSummary summary;
+  OutputPair pair;
+  std::string ignored;
+  if (!ReadOutputPair(target, pair, ignored)) return summary;
+  summary.records = static_cast<int>(pair.companies.size());
+  for (const OutputPair::Company& company : pair.companies) ++summary.companies[static_cast<std::size_t>(company.outcome)];
+  summary.listingsNotOk = static_cast<int>(pair.sectors.size());
+  summary.reportPath = ReportPathFor(target);
+  return summary;
+}
+
 }  // namespace
 
 void BlockStopSignals() {
@@ -243,7 +264,17 @@ int RunCli(const CliOptions& options) {
   const std::string& target = options.outputFile;
 
   OutputTarget output;
-  if (const int refused = output.Prepare(target, options.force, view); refused != 0) return refused;
+  JobInputs inputs = MakeInputs(options, target);
+  const std::string retryFile = RetryFileName(target);
+  if (options.retryFailed) {
+    const int refused = PrepareRetry(options, retryFile, inputs, view);
+    if (refused != 0) return refused < 0 ? kExitRecordsWritten : refused;
+  } else if (options.resume) {
+    if (const int refused = PrepareResume(options, inputs, view); refused != 0) return refused;
+  } else {
+    if (const int refused = output.Prepare(target, options.force, view); refused != 0) return refused;
+    inputs.outputFileName = output.JobFile();
+  }
 
   std::unique_ptr<QuoteServer> demoServer;
   if (options.demo) {
@@ -275,10 +306,19 @@ int RunCli(const CliOptions& options) {
     return kExitOutputFileError;
   }
 
-  ConsoleHost host(MakeInputs(options, output.JobFile()), view);
+  ConsoleHost host(std::move(inputs), view);
   const bool interrupted = RunWorker(host, view);
   view.Finish();
-  const int result = host.ResultCode().load();
+  int result = host.ResultCode().load();
+
+  if (options.retryFailed) {
+    // The new lines go in place of the old ones; the closing words then
+    // tell of the whole file.
+    if (result == kResultOutputFileError || !MergeRetry(options, retryFile, view)) return kExitOutputFileError;
+    JobSummary whole = WholeFileSummary(target);
+    if (result == kResultRecordsWritten || result == kResultNothingFound) result = kResultRecordsWritten;
+    return ExitFor(result, interrupted, whole, target, view);
+  }
 
   // A replacement takes place only after a run that went through; a run
   // that was stopped, failed or reached no page leaves the old file.

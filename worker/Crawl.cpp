@@ -190,8 +190,13 @@ void CrawlSector(const std::string& sectorCode) {
   if (addresses.empty()) return;
   SyncPlannedCompanies(static_cast<int>(std::min(addresses.size(), static_cast<std::size_t>(job.itemTotal))));
   for (const std::string& address : addresses) {
-    ClearFieldSlots();
     ++job.itemCountDone;
+    // A run taken up again skips the companies it wrote already.
+    if (job.doneCodes.count(StockCodeOf(address)) > 0) {
+      if (job.itemCountDone >= job.itemTotal) return;
+      continue;
+    }
+    ClearFieldSlots();
     SyncShowStatus();
     if (!detail::FinishCompany(ReadCompanyProfile(address))) return;
     if (job.itemCountDone >= job.itemTotal || detail::Terminated() || detail::JobStopped()) return;

@@ -44,15 +44,15 @@ bool FileInUseByAnotherWriter(const std::string& path) {
   return locked;
 }
 
-bool CsvFile::Open(const std::string& path, FileEncoding encoding, bool exclusive) {
+bool CsvFile::OpenLocked(const std::string& path, FileEncoding encoding, bool exclusive) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   failed_ = false;
   error_.clear();
   goodEnd_ = 0;
   encoding_ = encoding;
-  // The file is emptied only once the lock is held, so that a file another
-  // run is writing loses nothing.
+  // The file is cut only once the lock is held, so that a file another run
+  // is writing loses nothing.
   fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : 0), 0666);
   if (fd_ < 0) {
     failed_ = true;
@@ -67,11 +67,26 @@ bool CsvFile::Open(const std::string& path, FileEncoding encoding, bool exclusiv
     error_ = error == EWOULDBLOCK ? kFileLockedReason : std::strerror(error);
     return false;
   }
+  return true;
+}
+
+bool CsvFile::Open(const std::string& path, FileEncoding encoding, bool exclusive) {
+  if (!OpenLocked(path, encoding, exclusive)) return false;
   if (::ftruncate(fd_, 0) != 0) {
     Fail(errno);
     return false;
   }
-  if (encoding_ == FileEncoding::kUtf8WithBom && !WriteAll("\xEF\xBB\xBF")) return false;
+  return encoding_ != FileEncoding::kUtf8WithBom || WriteAll("\xEF\xBB\xBF");
+}
+
+bool CsvFile::OpenToContinue(const std::string& path, FileEncoding encoding, long long keepBytes) {
+  if (!OpenLocked(path, encoding, false)) return false;
+  if (::ftruncate(fd_, static_cast<off_t>(keepBytes)) != 0 ||
+      ::lseek(fd_, 0, SEEK_END) != static_cast<off_t>(keepBytes)) {
+    Fail(errno != 0 ? errno : EIO);
+    return false;
+  }
+  goodEnd_ = keepBytes;
   return true;
 }
 

@@ -46,6 +46,10 @@ class CsvFile {
   // it cannot be created, opened or locked, or its byte-order mark cannot be
   // written; Error() says why.
   bool Open(const std::string& path, FileEncoding encoding, bool exclusive = false);
+  // Opens an existing file to go on writing it: locked as by Open, cut back
+  // to its first `keepBytes` bytes (a byte-order mark included), then
+  // written after them.
+  bool OpenToContinue(const std::string& path, FileEncoding encoding, long long keepBytes);
   // Writes `lineSjis` (Shift-JIS, without a line end) and CR LF. On a failure
   // the file is cut back to its last complete line, Failed() becomes true and
   // every later write is refused.
@@ -59,6 +63,7 @@ class CsvFile {
   const std::string& Error() const { return error_; }
 
  private:
+  bool OpenLocked(const std::string& path, FileEncoding encoding, bool exclusive);
   bool WriteAll(std::string_view bytes);
   void Fail(int error);
 

@@ -63,14 +63,44 @@ void CodeModeLoop(const JobInputs& in, StringList& work) {
   SyncPlannedCompanies(job.itemTotal);
   static const std::string kCodeOpen = detail::Sjis("銘柄コード : [");
   const std::string prefix = QuotePagePrefix();
+  // A run taken up again goes on after the companies it wrote already.
+  std::size_t skip = in.resume.active ? static_cast<std::size_t>(in.resume.companiesDone) : 0;
   for (const std::string& entry : work) {
     const std::string code = Trim(entry);
+    if (skip > 0) {
+      --skip;
+      ++job.itemCountDone;
+      continue;
+    }
     job.currentItemText = kCodeOpen + code + "]";
     SyncStepProgress();
     ClearFieldSlots();
     // The request carries the code encoded; the record holds it as typed.
     PageOutcome outcome = ReadCompanyProfile(prefix + EncodePathSegment(code));
     job.fieldSlots[kColCode] = StockCodeOf(prefix + code);
+    if (!detail::FinishCompany(std::move(outcome))) break;
+    ++job.itemCountDone;
+    SyncShowStatus();
+    if (detail::Terminated() || detail::JobStopped()) break;
+  }
+}
+
+// The companies of a retry, each read as in code mode; the record keeps
+// the code it had.
+void RetryLoop(const JobInputs& in) {
+  JobState& job = g_job;
+  job.itemTotal = static_cast<std::int32_t>(in.retryItems.size());
+  job.itemCountDone = 0;
+  job.progressMaximum = job.itemTotal;
+  SyncResetProgress();
+  SyncPlannedCompanies(job.itemTotal);
+  static const std::string kCodeOpen = detail::Sjis("銘柄コード : [");
+  for (const RetryItem& item : in.retryItems) {
+    job.currentItemText = kCodeOpen + item.code + "]";
+    SyncStepProgress();
+    ClearFieldSlots();
+    PageOutcome outcome = ReadCompanyProfile(item.quoteAddress);
+    job.fieldSlots[kColCode] = item.code;
     if (!detail::FinishCompany(std::move(outcome))) break;
     ++job.itemCountDone;
     SyncShowStatus();
@@ -222,8 +252,12 @@ void RunJob(JobHost& host) {
   StringList work;
   g_job.allListingPages = in.allListingPages;
   detail::ResetSearches();
+  g_job.doneCodes.clear();
+  if (in.resume.active) g_job.doneCodes.insert(in.resume.doneCodes.begin(), in.resume.doneCodes.end());
   if (detail::BeginOutputs(host, in)) {
-    if (in.codeMode) {
+    if (!in.retryItems.empty()) {
+      RetryLoop(in);
+    } else if (in.codeMode) {
       CodeModeLoop(in, work);
     } else {
       SectorModeLoop(in);

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <string_view>
 
 #include "common/TextUtil.h"
@@ -33,6 +34,7 @@ struct JobState {
   std::int32_t itemTotal = 0;     // the number after the slash
   std::int32_t itemCountDone = 0; // the number before the slash
   bool allListingPages = false;   // read a sector's further result pages too
+  std::unordered_set<std::string> doneCodes;  // a resumed sector run: companies written already
 };
 JobState& Job();
 

@@ -9,12 +9,14 @@
 // on Linux), passed to the C library unchanged.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "worker/CsvFile.h"
+#include "worker/Outcome.h"
 
 namespace vantora {
 
@@ -35,6 +37,26 @@ struct SectorItem {
   std::string text;  // item text, Shift-JIS
 };
 
+// Where an interrupted run is taken up again: the output and its report are
+// kept up to the given lengths and written on from there; the companies
+// already there are not read again.
+struct ResumeFrom {
+  bool active = false;
+  long long recordBytes = 0;
+  long long reportBytes = 0;
+  int companiesDone = 0;                  // code mode: the first entries of the code list
+  std::vector<std::string> doneCodes;     // sector mode: record codes (Shift-JIS) already there
+  std::vector<std::string> doneSectors;   // sector codes with a report line already there
+  std::array<int, kOutcomeCount> outcomes{};  // of the kept companies
+  int listingsNotOk = 0;
+};
+
+// A company asked for again: the code its record holds and its quote page.
+struct RetryItem {
+  std::string code;          // Shift-JIS, as the record holds it
+  std::string quoteAddress;  // the profile address without "/profile"
+};
+
 // The inputs of one job, taken once as a snapshot at the start of RunJob.
 struct JobInputs {
   bool codeMode = false;            // chkCode ticked
@@ -44,6 +66,8 @@ struct JobInputs {
   FileEncoding outputEncoding = FileEncoding::kShiftJis;  // of the output and its report
   bool createOutputExclusively = false;  // fail rather than open an existing output or report
   bool allListingPages = false;          // read every result page of a sector, not only the first
+  ResumeFrom resume;                     // take up an interrupted run
+  std::vector<RetryItem> retryItems;     // when not empty: read these companies, nothing else
 };
 
 class JobHost {

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <thread>
+#include <vector>
 
 #include "common/Download.h"
 #include "common/SiteConfig.h"
@@ -32,6 +33,7 @@ struct OutputState {
   int layoutRun = 0;   // companies in a row whose pages have another layout
   int blockedRun = 0;  // companies in a row that stayed blocked
   int refusalsInRow = 0;  // refusals of the site in a row, for the back-off
+  std::vector<std::string> doneSectors;  // a resumed run: listings reported already
 };
 
 OutputState g_out;
@@ -92,6 +94,24 @@ bool BeginOutputs(JobHost& host, const JobInputs& inputs) {
   g_out.refusalsInRow = 0;
   g_summary = JobSummary{};
   g_summary.reportPath = ReportPathFor(inputs.outputFileName);
+  g_out.doneSectors = inputs.resume.active ? inputs.resume.doneSectors : std::vector<std::string>{};
+  if (inputs.resume.active) {
+    // The kept part stays as it is; the run writes on after it.
+    const ResumeFrom& r = inputs.resume;
+    if (!g_out.records.OpenToContinue(inputs.outputFileName, inputs.outputEncoding, r.recordBytes)) {
+      OutputFailed(g_out.records);
+      return false;
+    }
+    if (!g_out.report.OpenToContinue(g_summary.reportPath, inputs.outputEncoding, r.reportBytes)) {
+      OutputFailed(g_out.report);
+      return false;
+    }
+    g_summary.records = r.companiesDone;
+    g_summary.companies = r.outcomes;
+    g_summary.listingsNotOk = r.listingsNotOk;
+    g_summary.outputOpened = true;
+    return true;
+  }
   if (!g_out.records.Open(inputs.outputFileName, inputs.outputEncoding, inputs.createOutputExclusively) ||
       !g_out.records.WriteLine(HeaderLine())) {
     OutputFailed(g_out.records);
@@ -236,6 +256,8 @@ bool FinishCompany(PageOutcome outcome) {
 
 void ReportListing(const std::string& sectorCode, const PageOutcome& outcome) {
   if (outcome.outcome == Outcome::kOk) return;
+  if (std::find(g_out.doneSectors.begin(), g_out.doneSectors.end(), sectorCode) != g_out.doneSectors.end())
+    return;  // the run taken up again reported this listing already
   ++g_summary.listingsNotOk;
   NoteNetwork(outcome);
   WriteReportLine("sector:" + sectorCode, outcome);

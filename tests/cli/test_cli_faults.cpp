@@ -101,6 +101,74 @@ TEST_F(CliFaultTest, AKillAtAnyMomentLeavesCompleteLinesAndLosesNothingButTheRec
   }
 }
 
+TEST_F(CliFaultTest, AKilledRunResumedGivesTheFileOfAnUninterruptedRun) {
+  const std::string base = Base(server_);
+  ASSERT_EQ(RunCli({"--codes", kCodes, "-o", "whole.csv", "--base-url", base}, Dir()).exitCode, 0);
+  const auto whole = ReadBytes(dir_.File("whole.csv"));
+  const auto wholeReport = ReadBytes(dir_.File("whole.report.csv"));
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> moment(20, 380);
+  for (int i = 0; i < 10; ++i) {
+    const std::string name = "r" + std::to_string(i) + ".csv";
+    const int at = moment(random);
+    {
+      ChildProcess child({"--codes", kCodes, "-o", name, "--base-url", base}, {{"VANTORA_PAUSE_SCALE", "0.04"}}, Dir());
+      std::this_thread::sleep_for(milliseconds(at));
+      // Half the kills are a Ctrl-C, whose record in hand is read again.
+      child.Signal(i % 2 == 0 ? SIGKILL : SIGINT);
+      ASSERT_TRUE(child.Wait(milliseconds(10000)).has_value());
+    }
+    if (!fs::exists(dir_.File(name))) continue;  // killed before the file was made: nothing to take up
+    const CliResult resumed = RunCli({"--codes", kCodes, "-o", name, "--base-url", base, "--resume"}, Dir());
+    EXPECT_EQ(resumed.exitCode, 0) << "stop at " << at << " ms\n" << resumed.err;
+    EXPECT_EQ(ReadBytes(dir_.File(name)), whole) << "stop at " << at << " ms";
+    EXPECT_EQ(ReadBytes(ReportPathFor(dir_.File(name))), wholeReport) << "stop at " << at << " ms";
+  }
+  // Other codes than the file was written for are refused.
+  const CliResult other = RunCli({"--codes", "7203,1301", "-o", "whole.csv", "--base-url", base, "--resume"}, Dir());
+  EXPECT_EQ(other.exitCode, 4) << other.err;
+  EXPECT_EQ(ReadBytes(dir_.File("whole.csv")), whole);
+}
+
+TEST_F(CliFaultTest, ASectorRunResumedSkipsTheCompaniesItHas) {
+  const std::string base = Base(server_);
+  ASSERT_EQ(RunCli({"--sectors", "0050,3700", "-o", "s.csv", "--base-url", base}, Dir()).exitCode, 0);
+  // As if killed after the third company: its last two records are gone.
+  auto lines = CrLfLines(ReadBytes(dir_.File("s.csv")).value_or(""));
+  auto report = CrLfLines(ReadBytes(dir_.File("s.report.csv")).value_or(""));
+  ASSERT_EQ(lines.size(), 6u);
+  std::string cut, cutReport;
+  for (std::size_t i = 0; i < 4; ++i) cut += lines[i] + "\r\n";
+  for (std::size_t i = 0; i < 3; ++i) cutReport += report[i] + "\r\n";  // the fourth record lacks its line
+  WriteBytes(dir_.File("s.csv"), cut);
+  WriteBytes(dir_.File("s.report.csv"), cutReport);
+  server_.ClearRequests();
+  const CliResult resumed = RunCli({"--sectors", "0050,3700", "-o", "s.csv", "--base-url", base, "--resume"}, Dir());
+  EXPECT_EQ(resumed.exitCode, 0) << resumed.err;
+  EXPECT_EQ(CrLfLines(ReadBytes(dir_.File("s.csv")).value_or("")), lines) << "no company twice, none missing";
+  EXPECT_EQ(ProfileRequests(server_), 3u) << "the listings again, then only the three not kept";
+}
+
+TEST_F(CliFaultTest, FailedCompaniesAreReadAgainAndReplacedInPlace) {
+  const std::string base = Base(server_);
+  server_.SetFault("/quote/1332/profile", QuoteFault::Refuse(500));
+  server_.SetFault("/quote/7203/profile", QuoteFault::DropMidBody(100));
+  ASSERT_EQ(RunCli({"--codes", "1301,1332,7203,1333", "-o", "f.csv", "--base-url", base}, Dir()).exitCode, 5);
+  ASSERT_EQ(RunCli({"--codes", "1301,1332,7203,1333", "-o", "ok.csv", "--base-url", base}, Dir()).exitCode, 5);
+  server_.ClearFaults();
+  ASSERT_EQ(RunCli({"--codes", "1301,1332,7203,1333", "-o", "ok.csv", "--base-url", base, "--force"}, Dir()).exitCode,
+            0);
+  server_.ClearRequests();
+  const CliResult retry = RunCli({"--retry-failed", "-o", "f.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(retry.exitCode, 0) << retry.err;
+  EXPECT_EQ(ProfileRequests(server_), 2u) << "only the two that failed";
+  EXPECT_EQ(ReadBytes(dir_.File("f.csv")), ReadBytes(dir_.File("ok.csv")));
+  EXPECT_EQ(ReadBytes(dir_.File("f.report.csv")), ReadBytes(dir_.File("ok.report.csv")));
+  const CliResult again = RunCli({"--retry-failed", "-o", "f.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(again.exitCode, 0);
+  EXPECT_NE(again.err.find("nothing to read again"), std::string::npos) << again.err;
+}
+
 TEST_F(CliFaultTest, ASecondRunOnTheSameFileIsRefusedAndTheFirstLosesNothing) {
   const std::string base = Base(server_);
   ASSERT_EQ(RunCli({"--codes", kCodes, "-o", "ref.csv", "--base-url", base}, Dir()).exitCode, 0);
