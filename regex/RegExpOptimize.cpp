@@ -286,6 +286,7 @@ void TREOptimizer::Reset() {
   FLeadsZeroWidth = false;
   FLeadSearch.Clear();
   FLeadMap.Clear();
+  FRunLiteral.Clear();
   FMapOptions = TRECompareOptions();
   FLatin1Valid = false;
   FFoldsWidth = false;
@@ -320,13 +321,14 @@ void TREOptimizer::Optimize(TRegExp& re) {
   SetupRunSkip(re);
   SetupStartAsserts(re);
   SetupLeadStrings(re);
+  if (FLeadMode == lcmNone || FLeadMode == lcmHasLead) SetupRunLiteral(re);
   if (FLeadMode == lcmNone || FLeadMode == lcmHasLead) SetupAnchor(re);
   // A first-literal scan with a one-unit lead also gets the filter: a
   // literal that is missing further on (the 'y' of (x+x+)+y) then ends the
   // search at once instead of an attempt at every hit of a common lead. A
   // longer lead is rare enough that a second scan would only cost time.
   if (FLeadMode == lcmNone || FLeadMode == lcmHasLead || FLeadMode == lcmMap || FLeadMode == lcmAnchor ||
-      (FLeadMode == lcmFirstLiteral && FLeadSearch.Length() == 1))
+      FLeadMode == lcmRunLiteral || (FLeadMode == lcmFirstLiteral && FLeadSearch.Length() == 1))
     SetupPreMatchStrings(re);
 }
 
@@ -501,9 +503,40 @@ void TREOptimizer::SetupAnchor(TRegExp& re) {
   FLeadMode = lcmAnchor;
 }
 
+void TREOptimizer::SetupRunLiteral(TRegExp& re) {
+  if (re.FHasGoSub) return;
+  const int count = re.FStateList->Count();
+  // The state of a number when it is the only one there (no alternatives).
+  auto single = [&re, count](int n) -> const TRENFAState* {
+    if (n < 0 || n >= count) return nullptr;
+    const TRENFAState* s = (*re.FStateList)[n];
+    return s && !s->Next ? s : nullptr;
+  };
+  const TRENFAState* s = single(re.FEntryState);
+  for (int guard = 0; s && guard < count; ++guard) {
+    const bool assertion = s->Kind == nkNormal && s->Code && IsZeroWidth(s->Code) && !IsHeadAnchor(s->Code) &&
+                           !dynamic_cast<const TREIfThenReferenceCode*>(s->Code) &&
+                           !dynamic_cast<const TREInSubReferenceCode*>(s->Code);
+    if (s->Kind != nkGroupBegin && s->Kind != nkEmpty && !assertion) break;
+    s = single(s->TransitTo);
+  }
+  if (!s || (s->Kind != nkStar && s->Kind != nkPlus && s->Kind != nkBound) || s->Max < CONST_LoopMax) return;
+  auto leaf = dynamic_cast<const TRECharLevelCode*>(s->Code);
+  if (!leaf || leaf->CompareOptions().Contains(coIgnoreWidth)) return;
+  const TRENFAState* f = single(s->TransitTo);
+  for (int guard = 0; f && (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd) && guard < count; ++guard)
+    f = single(f->TransitTo);
+  if (!f || (f->Kind != nkChar && f->Kind != nkNormal) || !f->Code || !IsLiteralLeaf(f->Code)) return;
+  FRunLiteral.Setup(leaf, s->Min, f->Code, LiteralText(f->Code));
+  FLeadMode = lcmRunLiteral;
+}
+
 void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
-  // In first-literal mode the scan itself looks for the lead literal.
-  const TRECode* skip = FLeadMode == lcmFirstLiteral ? FLeadCodes[0] : nullptr;
+  // In first-literal and run-literal modes the scan itself looks for that
+  // literal.
+  const TRECode* skip = FLeadMode == lcmFirstLiteral ? FLeadCodes[0]
+                        : FLeadMode == lcmRunLiteral ? FRunLiteral.Literal()
+                                                     : nullptr;
   // The literal a path contributes: its tail, else its longest literal.
   auto choose = [skip](const TPathInfo& p, bool& isTail) -> const TRECode* {
     isTail = p.Tail && p.Tail != skip;
@@ -570,6 +603,7 @@ bool TREOptimizer::Begin(const TRegExp& re, const char16_t* start) {
   FScanStart = start;
   FLastCandidate = nullptr;
   FAnchorHit = FAnchorHitFrom = nullptr;
+  FRunLiteral.BeginScan();
   if (FPreMatchMode == pmNone) return true;
   // The hits found for an earlier scan of the same subject stay valid.
   if (re.FInputChanged || FCacheText != re.FTextTopP || FCacheEnd != re.FMatchEndP ||
@@ -705,6 +739,8 @@ const char16_t* TREOptimizer::NextCandidate(const TRegExp& re, const char16_t* p
       }
       return nullptr;
     }
+    case lcmRunLiteral:
+      return FRunLiteral.Next(re, p);
     case lcmHasLead:
     case lcmMap:
       return NextLead(re, p);

@@ -23,8 +23,12 @@
 //                       consume nothing) -> lcmNone. lcmNone and lcmHasLead
 //                       give way to lcmAnchor when a literal of 2+ units
 //                       lies at a bounded distance on the path every match
-//                       takes.
-//   SetupPreMatchStrings for lcmNone/lcmHasLead/lcmMap/lcmAnchor, and for
+//                       takes, and to lcmRunLiteral (before lcmAnchor) when
+//                       the program starts with an unbounded loop over a
+//                       one-character class followed by a literal: the
+//                       literal is searched and the start found by scanning
+//                       back over the class (RegExpRunLiteral.h).
+//   SetupPreMatchStrings for lcmNone/lcmHasLead/lcmMap/lcmAnchor/lcmRunLiteral, and for
 //                       lcmFirstLiteral with a one-unit lead: literals
 //                       every match must contain (path literals; the last
 //                       one before the end is the tail, pmTail; else the
@@ -59,6 +63,7 @@
 #include <vector>
 
 #include "regex/RegExpQuickSearch.h"
+#include "regex/RegExpRunLiteral.h"
 #include "regex/RegExpTypes.h"
 
 namespace vantora {
@@ -100,6 +105,7 @@ class TREOptimizer {
   const std::vector<const TRECode*>& LeadCodes() const { return FLeadCodes; }
   const TREQuickSearch& LeadSearch() const { return FLeadSearch; }
   const TRELeadMap& LeadMap() const { return FLeadMap; }
+  const TRERunLiteral& RunLiteral() const { return FRunLiteral; }
   // lcmAnchor: the anchor text and its distance from the match start (units).
   int AnchorMin() const { return FAnchorMin; }
   int AnchorMax() const { return FAnchorMax; }
@@ -124,6 +130,7 @@ class TREOptimizer {
   void OptimizeLoop(TRegExp& re);
   void SetupLeadStrings(TRegExp& re);
   void SetupAnchor(TRegExp& re);
+  void SetupRunLiteral(TRegExp& re);
   void SetupPreMatchStrings(TRegExp& re);
   bool Occurs(TPreMatch& pm, const char16_t* start, const char16_t* end);
   void SetupRunSkip(TRegExp& re);
@@ -138,6 +145,7 @@ class TREOptimizer {
   bool FLeadsZeroWidth = false;   // some lead consumes nothing (^ among others)
   TREQuickSearch FLeadSearch;     // lcmFirstLiteral, lcmSimple, lcmAnchor
   TRELeadMap FLeadMap;            // lcmMap
+  TRERunLiteral FRunLiteral;      // lcmRunLiteral
   TRECompareOptions FMapOptions;
   // lcmHasLead with leads that decide on the first character alone: the
   // answer per code unit, tabled below 256 and memoised above (0 unknown,
