@@ -6,6 +6,7 @@
 #include "regex/RegExpOptimize.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpCodeChar.h"
@@ -288,9 +289,10 @@ void TREOptimizer::Reset() {
   FLeadMap.Clear();
   FRunLiteral.Clear();
   FMapOptions = TRECompareOptions();
-  FLatin1Valid = false;
+  FByFirstChar = false;
   FFoldsWidth = false;
-  FUnitMemo.clear();
+  FLeadBits.clear();
+  FBlockReady.fill(0);
   FAnchorMin = FAnchorMax = 0;
   FPreMatch.clear();
   FPossessiveLoops = 0;
@@ -463,8 +465,7 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
     if (c->CompareOptions().Contains(coIgnoreWidth)) FFoldsWidth = true;
   }
   if (byFirstChar) {
-    FLatin1Valid = true;
-    for (std::uint32_t u = 0; u < 256; ++u) FLatin1[u] = UnitStartsLead(static_cast<char16_t>(u));
+    FByFirstChar = true;
   }
 }
 
@@ -637,35 +638,53 @@ const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
     }
     return nullptr;
   }
-  if (FLatin1Valid) {
-    // Leads decided by the first character, none zero-width.
-    while (q < end) {
-      const char16_t u = *q;
-      if (u < 256) {
-        if (FLatin1[u]) return q;
-        ++q;
-        continue;
-      }
-      if (!REIsSurrogate(u) && !(FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F)) {
-        if (FUnitMemo.empty()) FUnitMemo.assign(0x10000, 0);
-        std::uint8_t& m = FUnitMemo[u];
-        if (m == 0) m = UnitStartsLead(u) ? 2 : 1;
-        if (m == 2) return q;
-        ++q;
-        continue;
-      }
-      for (const TRECode* c : FLeadCodes)
-        if (c->Compare(q)) return q;
-      q = ScanStep(q, end);
-    }
-    return nullptr;
-  }
+  if (FByFirstChar) return NextLeadByBits(q, end);
   for (;; q = ScanStep(q, end)) {
     if (q == end && !FLeadsZeroWidth) return nullptr;
     for (const TRECode* c : FLeadCodes)
       if (c->Compare(q)) return q;
     if (q >= end) return nullptr;
   }
+}
+
+bool TREOptimizer::TestedInPlace(char16_t u) const {
+  return REIsSurrogate(u) || (FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F);
+}
+
+void TREOptimizer::FillLeadBlock(unsigned block) {
+  if (FLeadBits.empty()) FLeadBits.assign(1024, 0);
+  for (unsigned i = 0; i < 256; ++i) {
+    const auto u = static_cast<char16_t>(block << 8 | i);
+    if (TestedInPlace(u) || UnitStartsLead(u)) FLeadBits[u >> 6] |= std::uint64_t{1} << (u & 63u);
+  }
+  FBlockReady[block] = 1;
+}
+
+const char16_t* TREOptimizer::NextLeadByBits(const char16_t* q, const char16_t* end) {
+  constexpr int kChunk = 16;
+  while (q < end) {
+    const int n = end - q >= kChunk ? kChunk : static_cast<int>(end - q);
+    unsigned missing = 0;
+    for (int i = 0; i < n; ++i) missing |= FBlockReady[q[i] >> 8] ^ 1u;
+    if (missing)
+      for (int i = 0; i < n; ++i)
+        if (!FBlockReady[q[i] >> 8]) FillLeadBlock(q[i] >> 8u);
+    std::uint32_t hits = 0;
+    for (int i = 0; i < n; ++i) {
+      const char16_t u = q[i];
+      hits |= static_cast<std::uint32_t>((FLeadBits[u >> 6] >> (u & 63u)) & 1u) << i;
+    }
+    if (!hits) {
+      q += n;
+      continue;
+    }
+    q += std::countr_zero(hits);
+    if (!TestedInPlace(*q)) return q;
+    for (const TRECode* c : FLeadCodes)
+      if (c->Compare(q)) return q;
+    q = ScanStep(q, end);
+  }
+  return nullptr;
 }
 
 const char16_t* TREOptimizer::NextStart(const TRegExp& re, const char16_t* p) {

@@ -138,6 +138,9 @@ class TREOptimizer {
   const char16_t* NextLead(const TRegExp& re, const char16_t* p);
   const char16_t* NextCandidate(const TRegExp& re, const char16_t* p);
   bool UnitStartsLead(char16_t u) const;
+  bool TestedInPlace(char16_t u) const;
+  void FillLeadBlock(unsigned block);
+  const char16_t* NextLeadByBits(const char16_t* q, const char16_t* end);
 
   TRELeadCharMode FLeadMode = lcmNone;
   TREPreMatchMode FPreMatchMode = pmNone;
@@ -148,13 +151,14 @@ class TREOptimizer {
   TRERunLiteral FRunLiteral;      // lcmRunLiteral
   TRECompareOptions FMapOptions;
   // lcmHasLead with leads that decide on the first character alone: the
-  // answer per code unit, tabled below 256 and memoised above (0 unknown,
-  // 1 no, 2 yes; allocated at the first use). Surrogates, and half-width
-  // kana when a lead folds width, are always tested in place.
-  std::array<bool, 256> FLatin1{};
-  bool FLatin1Valid = false;
+  // answer per code unit in a 64K-bit map, filled by blocks of 256 units at
+  // the first use of a block, so that the scan reads one bit per unit and
+  // accumulates 16 of them without a branch per unit. Surrogates, and
+  // half-width kana when a lead folds width, are marked and tested in place.
+  bool FByFirstChar = false;
   bool FFoldsWidth = false;
-  std::vector<std::uint8_t> FUnitMemo;
+  std::vector<std::uint64_t> FLeadBits;        // 1024 words once used
+  std::array<std::uint8_t, 256> FBlockReady{};  // by high byte: 1 = filled
   int FAnchorMin = 0, FAnchorMax = 0;
   std::vector<TPreMatch> FPreMatch;
   int FPossessiveLoops = 0;
