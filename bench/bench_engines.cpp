@@ -11,7 +11,7 @@
 // Cases (subjects from BenchData.h; "1 MB" is 2^20 UTF-16 code units):
 //   literal search (ASCII and Japanese), case-insensitive literal, the five
 //   extraction searches over the 200 K-unit page text, \p{Han}+, a 20-word
-//   alternation, e-mail, URI and IPv4 patterns, a back-reference, and the
+//   alternation, e-mail, URI and IPv4 patterns, every word ending in -ing, a back-reference, and the
 //   pathological (a*)*b, (a|aa)+$, (x+x+)+y on 20..10,000 characters
 //   (every one fails to match; peers may give up with a limit error, shown
 //   as gave_up=1).
@@ -142,6 +142,7 @@ std::vector<Case> Cases() {
                u"(?:(?:25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])\\.){3}"
                u"(?:25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])",
                false, Subject::Mixed));
+  c.push_back(Make("ing_words", u"[a-zA-Z]+ing", false, Subject::Mixed));
   c.push_back(Make("backreference", u"\\b([A-Za-z]+) \\1\\b", false, Subject::Mixed, true, false));
   for (int n : {20, 100, 1000, 10000}) {
     std::string suffix = "_" + std::to_string(n);

@@ -6,6 +6,7 @@
 #include "regex/RegExpOptimize.h"
 
 #include <algorithm>
+#include <bit>
 
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpCodeChar.h"
@@ -286,10 +287,12 @@ void TREOptimizer::Reset() {
   FLeadsZeroWidth = false;
   FLeadSearch.Clear();
   FLeadMap.Clear();
+  FRunLiteral.Clear();
   FMapOptions = TRECompareOptions();
-  FLatin1Valid = false;
+  FByFirstChar = false;
   FFoldsWidth = false;
-  FUnitMemo.clear();
+  FLeadBits.clear();
+  FBlockReady.fill(0);
   FAnchorMin = FAnchorMax = 0;
   FPreMatch.clear();
   FPossessiveLoops = 0;
@@ -320,13 +323,14 @@ void TREOptimizer::Optimize(TRegExp& re) {
   SetupRunSkip(re);
   SetupStartAsserts(re);
   SetupLeadStrings(re);
+  if (FLeadMode == lcmNone || FLeadMode == lcmHasLead) SetupRunLiteral(re);
   if (FLeadMode == lcmNone || FLeadMode == lcmHasLead) SetupAnchor(re);
   // A first-literal scan with a one-unit lead also gets the filter: a
   // literal that is missing further on (the 'y' of (x+x+)+y) then ends the
   // search at once instead of an attempt at every hit of a common lead. A
   // longer lead is rare enough that a second scan would only cost time.
   if (FLeadMode == lcmNone || FLeadMode == lcmHasLead || FLeadMode == lcmMap || FLeadMode == lcmAnchor ||
-      (FLeadMode == lcmFirstLiteral && FLeadSearch.Length() == 1))
+      FLeadMode == lcmRunLiteral || (FLeadMode == lcmFirstLiteral && FLeadSearch.Length() == 1))
     SetupPreMatchStrings(re);
 }
 
@@ -461,8 +465,7 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
     if (c->CompareOptions().Contains(coIgnoreWidth)) FFoldsWidth = true;
   }
   if (byFirstChar) {
-    FLatin1Valid = true;
-    for (std::uint32_t u = 0; u < 256; ++u) FLatin1[u] = UnitStartsLead(static_cast<char16_t>(u));
+    FByFirstChar = true;
   }
 }
 
@@ -501,9 +504,40 @@ void TREOptimizer::SetupAnchor(TRegExp& re) {
   FLeadMode = lcmAnchor;
 }
 
+void TREOptimizer::SetupRunLiteral(TRegExp& re) {
+  if (re.FHasGoSub) return;
+  const int count = re.FStateList->Count();
+  // The state of a number when it is the only one there (no alternatives).
+  auto single = [&re, count](int n) -> const TRENFAState* {
+    if (n < 0 || n >= count) return nullptr;
+    const TRENFAState* s = (*re.FStateList)[n];
+    return s && !s->Next ? s : nullptr;
+  };
+  const TRENFAState* s = single(re.FEntryState);
+  for (int guard = 0; s && guard < count; ++guard) {
+    const bool assertion = s->Kind == nkNormal && s->Code && IsZeroWidth(s->Code) && !IsHeadAnchor(s->Code) &&
+                           !dynamic_cast<const TREIfThenReferenceCode*>(s->Code) &&
+                           !dynamic_cast<const TREInSubReferenceCode*>(s->Code);
+    if (s->Kind != nkGroupBegin && s->Kind != nkEmpty && !assertion) break;
+    s = single(s->TransitTo);
+  }
+  if (!s || (s->Kind != nkStar && s->Kind != nkPlus && s->Kind != nkBound) || s->Max < CONST_LoopMax) return;
+  auto leaf = dynamic_cast<const TRECharLevelCode*>(s->Code);
+  if (!leaf || leaf->CompareOptions().Contains(coIgnoreWidth)) return;
+  const TRENFAState* f = single(s->TransitTo);
+  for (int guard = 0; f && (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd) && guard < count; ++guard)
+    f = single(f->TransitTo);
+  if (!f || (f->Kind != nkChar && f->Kind != nkNormal) || !f->Code || !IsLiteralLeaf(f->Code)) return;
+  FRunLiteral.Setup(leaf, s->Min, f->Code, LiteralText(f->Code));
+  FLeadMode = lcmRunLiteral;
+}
+
 void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
-  // In first-literal mode the scan itself looks for the lead literal.
-  const TRECode* skip = FLeadMode == lcmFirstLiteral ? FLeadCodes[0] : nullptr;
+  // In first-literal and run-literal modes the scan itself looks for that
+  // literal.
+  const TRECode* skip = FLeadMode == lcmFirstLiteral ? FLeadCodes[0]
+                        : FLeadMode == lcmRunLiteral ? FRunLiteral.Literal()
+                                                     : nullptr;
   // The literal a path contributes: its tail, else its longest literal.
   auto choose = [skip](const TPathInfo& p, bool& isTail) -> const TRECode* {
     isTail = p.Tail && p.Tail != skip;
@@ -570,6 +604,7 @@ bool TREOptimizer::Begin(const TRegExp& re, const char16_t* start) {
   FScanStart = start;
   FLastCandidate = nullptr;
   FAnchorHit = FAnchorHitFrom = nullptr;
+  FRunLiteral.BeginScan();
   if (FPreMatchMode == pmNone) return true;
   // The hits found for an earlier scan of the same subject stay valid.
   if (re.FInputChanged || FCacheText != re.FTextTopP || FCacheEnd != re.FMatchEndP ||
@@ -603,35 +638,53 @@ const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
     }
     return nullptr;
   }
-  if (FLatin1Valid) {
-    // Leads decided by the first character, none zero-width.
-    while (q < end) {
-      const char16_t u = *q;
-      if (u < 256) {
-        if (FLatin1[u]) return q;
-        ++q;
-        continue;
-      }
-      if (!REIsSurrogate(u) && !(FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F)) {
-        if (FUnitMemo.empty()) FUnitMemo.assign(0x10000, 0);
-        std::uint8_t& m = FUnitMemo[u];
-        if (m == 0) m = UnitStartsLead(u) ? 2 : 1;
-        if (m == 2) return q;
-        ++q;
-        continue;
-      }
-      for (const TRECode* c : FLeadCodes)
-        if (c->Compare(q)) return q;
-      q = ScanStep(q, end);
-    }
-    return nullptr;
-  }
+  if (FByFirstChar) return NextLeadByBits(q, end);
   for (;; q = ScanStep(q, end)) {
     if (q == end && !FLeadsZeroWidth) return nullptr;
     for (const TRECode* c : FLeadCodes)
       if (c->Compare(q)) return q;
     if (q >= end) return nullptr;
   }
+}
+
+bool TREOptimizer::TestedInPlace(char16_t u) const {
+  return REIsSurrogate(u) || (FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F);
+}
+
+void TREOptimizer::FillLeadBlock(unsigned block) {
+  if (FLeadBits.empty()) FLeadBits.assign(1024, 0);
+  for (unsigned i = 0; i < 256; ++i) {
+    const auto u = static_cast<char16_t>(block << 8 | i);
+    if (TestedInPlace(u) || UnitStartsLead(u)) FLeadBits[u >> 6] |= std::uint64_t{1} << (u & 63u);
+  }
+  FBlockReady[block] = 1;
+}
+
+const char16_t* TREOptimizer::NextLeadByBits(const char16_t* q, const char16_t* end) {
+  constexpr int kChunk = 16;
+  while (q < end) {
+    const int n = end - q >= kChunk ? kChunk : static_cast<int>(end - q);
+    unsigned missing = 0;
+    for (int i = 0; i < n; ++i) missing |= FBlockReady[q[i] >> 8] ^ 1u;
+    if (missing)
+      for (int i = 0; i < n; ++i)
+        if (!FBlockReady[q[i] >> 8]) FillLeadBlock(q[i] >> 8u);
+    std::uint32_t hits = 0;
+    for (int i = 0; i < n; ++i) {
+      const char16_t u = q[i];
+      hits |= static_cast<std::uint32_t>((FLeadBits[u >> 6] >> (u & 63u)) & 1u) << i;
+    }
+    if (!hits) {
+      q += n;
+      continue;
+    }
+    q += std::countr_zero(hits);
+    if (!TestedInPlace(*q)) return q;
+    for (const TRECode* c : FLeadCodes)
+      if (c->Compare(q)) return q;
+    q = ScanStep(q, end);
+  }
+  return nullptr;
 }
 
 const char16_t* TREOptimizer::NextStart(const TRegExp& re, const char16_t* p) {
@@ -705,6 +758,8 @@ const char16_t* TREOptimizer::NextCandidate(const TRegExp& re, const char16_t* p
       }
       return nullptr;
     }
+    case lcmRunLiteral:
+      return FRunLiteral.Next(re, p);
     case lcmHasLead:
     case lcmMap:
       return NextLead(re, p);

@@ -23,8 +23,12 @@
 //                       consume nothing) -> lcmNone. lcmNone and lcmHasLead
 //                       give way to lcmAnchor when a literal of 2+ units
 //                       lies at a bounded distance on the path every match
-//                       takes.
-//   SetupPreMatchStrings for lcmNone/lcmHasLead/lcmMap/lcmAnchor, and for
+//                       takes, and to lcmRunLiteral (before lcmAnchor) when
+//                       the program starts with an unbounded loop over a
+//                       one-character class followed by a literal: the
+//                       literal is searched and the start found by scanning
+//                       back over the class (RegExpRunLiteral.h).
+//   SetupPreMatchStrings for lcmNone/lcmHasLead/lcmMap/lcmAnchor/lcmRunLiteral, and for
 //                       lcmFirstLiteral with a one-unit lead: literals
 //                       every match must contain (path literals; the last
 //                       one before the end is the tail, pmTail; else the
@@ -59,6 +63,7 @@
 #include <vector>
 
 #include "regex/RegExpQuickSearch.h"
+#include "regex/RegExpRunLiteral.h"
 #include "regex/RegExpTypes.h"
 
 namespace vantora {
@@ -100,6 +105,7 @@ class TREOptimizer {
   const std::vector<const TRECode*>& LeadCodes() const { return FLeadCodes; }
   const TREQuickSearch& LeadSearch() const { return FLeadSearch; }
   const TRELeadMap& LeadMap() const { return FLeadMap; }
+  const TRERunLiteral& RunLiteral() const { return FRunLiteral; }
   // lcmAnchor: the anchor text and its distance from the match start (units).
   int AnchorMin() const { return FAnchorMin; }
   int AnchorMax() const { return FAnchorMax; }
@@ -124,6 +130,7 @@ class TREOptimizer {
   void OptimizeLoop(TRegExp& re);
   void SetupLeadStrings(TRegExp& re);
   void SetupAnchor(TRegExp& re);
+  void SetupRunLiteral(TRegExp& re);
   void SetupPreMatchStrings(TRegExp& re);
   bool Occurs(TPreMatch& pm, const char16_t* start, const char16_t* end);
   void SetupRunSkip(TRegExp& re);
@@ -131,6 +138,9 @@ class TREOptimizer {
   const char16_t* NextLead(const TRegExp& re, const char16_t* p);
   const char16_t* NextCandidate(const TRegExp& re, const char16_t* p);
   bool UnitStartsLead(char16_t u) const;
+  bool TestedInPlace(char16_t u) const;
+  void FillLeadBlock(unsigned block);
+  const char16_t* NextLeadByBits(const char16_t* q, const char16_t* end);
 
   TRELeadCharMode FLeadMode = lcmNone;
   TREPreMatchMode FPreMatchMode = pmNone;
@@ -138,15 +148,17 @@ class TREOptimizer {
   bool FLeadsZeroWidth = false;   // some lead consumes nothing (^ among others)
   TREQuickSearch FLeadSearch;     // lcmFirstLiteral, lcmSimple, lcmAnchor
   TRELeadMap FLeadMap;            // lcmMap
+  TRERunLiteral FRunLiteral;      // lcmRunLiteral
   TRECompareOptions FMapOptions;
   // lcmHasLead with leads that decide on the first character alone: the
-  // answer per code unit, tabled below 256 and memoised above (0 unknown,
-  // 1 no, 2 yes; allocated at the first use). Surrogates, and half-width
-  // kana when a lead folds width, are always tested in place.
-  std::array<bool, 256> FLatin1{};
-  bool FLatin1Valid = false;
+  // answer per code unit in a 64K-bit map, filled by blocks of 256 units at
+  // the first use of a block, so that the scan reads one bit per unit and
+  // accumulates 16 of them without a branch per unit. Surrogates, and
+  // half-width kana when a lead folds width, are marked and tested in place.
+  bool FByFirstChar = false;
   bool FFoldsWidth = false;
-  std::vector<std::uint8_t> FUnitMemo;
+  std::vector<std::uint64_t> FLeadBits;        // 1024 words once used
+  std::array<std::uint8_t, 256> FBlockReady{};  // by high byte: 1 = filled
   int FAnchorMin = 0, FAnchorMax = 0;
   std::vector<TPreMatch> FPreMatch;
   int FPossessiveLoops = 0;

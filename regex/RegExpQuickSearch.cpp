@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "regex/RegExpProbeScan.h"
+
 #include "regex/RegExpCode.h"
 #include "regex/UnicodeProp.h"
 #include "regex/RegExpUtf16.h"
@@ -144,7 +146,61 @@ void TREQuickSearch::Compile() {
       for (char16_t src : CaseSources()[t]) FShift[src & 0xFFu] = m - i;
     if (FOptions.Contains(coIgnoreKana) && IsKatakanaOfHiragana(t)) FShift[(t - 0x60) & 0xFFu] = m - i;
   }
+  ChooseProbes();
   FCompiled = true;
+}
+
+void TREQuickSearch::ChooseProbes() {
+  FHasProbes = false;
+  if (FMode == qmScan || FText.empty()) return;
+  const bool kana = FOptions.Contains(coIgnoreKana), kase = FOptions.Contains(coIgnoreCase);
+  // The probe for text unit i, when a comparison of the raw unit decides
+  // whether it folds to the text unit.
+  auto probeAt = [&](int i, TREProbe& out) {
+    const char16_t t = FText[static_cast<std::size_t>(i)];
+    out = TREProbe{i, 0, t};
+    if (FMode == qmPlain) return true;
+    const bool cased = kase && IsCasedLetter(t);
+    if (!cased) return !(kana && IsKatakanaOfHiragana(t));
+    // An ASCII letter whose only other raw form is its other case.
+    if (t >= 0x80) return false;
+    const std::vector<char16_t>& src = CaseSources()[t];
+    if (src.size() != 1 || src[0] != (t ^ 0x20u)) return false;
+    out = TREProbe{i, 0x20, static_cast<char16_t>(t | 0x20u)};
+    return true;
+  };
+  int best = -1, second = -1, bestRank = -1, secondRank = -1;
+  for (int i = static_cast<int>(FText.size()) - 1; i >= 0; --i) {
+    TREProbe probe;
+    if (!probeAt(i, probe)) continue;
+    const int rank = REUnitRarity(FText[static_cast<std::size_t>(i)]);
+    if (rank > bestRank) {
+      second = best, secondRank = bestRank;
+      best = i, bestRank = rank;
+    } else if (rank > secondRank) {
+      second = i, secondRank = rank;
+    }
+  }
+  if (best < 0) return;
+  probeAt(best, FProbeA);
+  probeAt(second < 0 ? best : second, FProbeB);
+  FHasProbes = true;
+}
+
+const char16_t* TREQuickSearch::FindProbed(const char16_t* from, const char16_t* end) const {
+  const std::size_t m = FText.size();
+  if (static_cast<std::size_t>(end - from) < m) return nullptr;
+  const char16_t* t = FText.data();
+  const char16_t* last = end - m;
+  for (const char16_t* p = from; (p = REProbeScan(p, last, FProbeA, FProbeB)); ++p) {
+    std::size_t i = 0;
+    if (FMode == qmPlain)
+      while (i < m && p[i] == t[i]) ++i;
+    else
+      while (i < m && FoldUnit(p[i]) == t[i]) ++i;
+    if (i == m) return p;
+  }
+  return nullptr;
 }
 
 bool TREQuickSearch::IsMatchAt(const char16_t* p, const char16_t* end, int& len) const {
@@ -171,35 +227,6 @@ bool TREQuickSearch::IsMatchAt(const char16_t* p, const char16_t* end, int& len)
   }
   len = static_cast<int>(q - p);
   return true;
-}
-
-const char16_t* TREQuickSearch::FindPlain(const char16_t* from, const char16_t* end) const {
-  const std::size_t m = FText.size();
-  const char16_t* t = FText.data();
-  if (m == 1) {
-    const char16_t c = t[0];
-    for (const char16_t* p = from; p < end; ++p)
-      if (*p == c) return p;
-    return nullptr;
-  }
-  if (m == 2) {
-    const char16_t c0 = t[0], c1 = t[1];
-    for (const char16_t* p = from; p + 1 < end; ++p)
-      if (p[0] == c0 && p[1] == c1) return p;
-    return nullptr;
-  }
-  const char16_t last = t[m - 1];
-  const char16_t* p = from;
-  while (static_cast<std::size_t>(end - p) >= m) {
-    if (p[m - 1] == last) {
-      std::size_t i = 0;
-      while (i + 1 < m && p[i] == t[i]) ++i;
-      if (i + 1 == m) return p;
-    }
-    if (static_cast<std::size_t>(end - p) == m) break;
-    p += FShift[p[m] & 0xFFu];
-  }
-  return nullptr;
 }
 
 const char16_t* TREQuickSearch::FindFolded(const char16_t* from, const char16_t* end) const {
@@ -234,8 +261,8 @@ const char16_t* TREQuickSearch::Find(const char16_t* from, const char16_t* end, 
   int len = static_cast<int>(FText.size());
   const char16_t* hit = nullptr;
   switch (FMode) {
-    case qmPlain: hit = FindPlain(from, end); break;
-    case qmFolded: hit = FindFolded(from, end); break;
+    case qmPlain: hit = FindProbed(from, end); break;
+    case qmFolded: hit = FHasProbes ? FindProbed(from, end) : FindFolded(from, end); break;
     case qmScan: hit = FindScan(from, end, len); break;
   }
   if (hit && matchLength) *matchLength = len;

@@ -1,7 +1,9 @@
 // TREQuickSearch: finds a literal text in a UTF-16 subject, optionally under
-// the compare options (case, width, kana folding), by the quick-search
-// (Sunday) method: a window of the text's length slides over the subject; on
-// a mismatch the window moves by the shift of the code unit just after it.
+// the compare options (case, width, kana folding): by a vectorised scan for
+// two of its units (probes, below) where raw units decide, else by the
+// quick-search (Sunday) method: a window of the text's length slides over
+// the subject; on a mismatch the window moves by the shift of the code unit
+// just after it.
 //
 // Shift table: 256 entries indexed by the low byte of a code unit. Every
 // entry starts at length + 1; for i = 0..length-1 the entry of text[i] is set
@@ -10,6 +12,11 @@
 // byte picks the shift, so a unit that only equals a text unit after folding
 // ('k' against a folded 'K') still gets that unit's shift.
 //
+// Probes: a plain text (always), and a folded one with units that fold from
+// themselves alone (a digit, a kanji) or from the two cases of an ASCII
+// letter only, is instead found by a vectorised scan for its two rarest
+// such units (RegExpProbeScan.h), each candidate window then compared in
+// full; the shift table serves the other folded texts.
 // Modes, chosen by Compile:
 //   qmPlain   no folding: raw units compared and indexed;
 //   qmFolded  case/kana folding of a text without surrogates: every subject
@@ -37,6 +44,7 @@
 #include <cstdint>
 #include <string>
 
+#include "regex/RegExpProbeScan.h"
 #include "regex/RegExpTypes.h"
 
 namespace vantora {
@@ -70,14 +78,19 @@ class TREQuickSearch {
   int Length() const { return static_cast<int>(FText.size()); }
   TMode Mode() const { return FMode; }
   bool Compiled() const { return FCompiled; }
+  // Whether the search scans for probe units (and which text offsets).
+  bool UsesProbes() const { return FHasProbes; }
+  int ProbeIndexA() const { return FProbeA.Index; }
+  int ProbeIndexB() const { return FProbeB.Index; }
   // The shift of a subject unit (after folding, as the search applies it).
   int ShiftOf(char16_t unit) const;
 
  private:
-  const char16_t* FindPlain(const char16_t* from, const char16_t* end) const;
+  const char16_t* FindProbed(const char16_t* from, const char16_t* end) const;
   const char16_t* FindFolded(const char16_t* from, const char16_t* end) const;
   const char16_t* FindScan(const char16_t* from, const char16_t* end, int& len) const;
   char16_t FoldUnit(char16_t u) const;
+  void ChooseProbes();
 
   std::u16string FText;  // folded once compiled
   TRECompareOptions FOptions;
@@ -89,6 +102,8 @@ class TREQuickSearch {
   std::uint32_t FFirstFolded = 0;   // qmScan: first folded character
   bool FRawShift = false;           // qmFolded: table entered with raw forms
   int FProbe = -1;                  // qmFolded: index of a fold-invariant unit
+  bool FHasProbes = false;          // the vectorised scan applies (see above)
+  TREProbe FProbeA, FProbeB;
   // The window of Exec/ExecNext.
   const char16_t* FTextTop = nullptr;
   const char16_t* FTextEnd = nullptr;

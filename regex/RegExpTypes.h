@@ -123,6 +123,7 @@ enum TRELoopKind : std::uint8_t {
 // Start-position strategy and pre-match filter of the matcher.
 enum TRELeadCharMode : std::uint8_t {
   lcmNone, lcmFirstLiteral, lcmSimple, lcmTextTop, lcmLineTop, lcmHasLead, lcmMap, lcmAnchor,
+  lcmRunLiteral,
 };
 enum TREPreMatchMode : std::uint8_t { pmNone, pmTail, pmExitst, pmBranch };
 

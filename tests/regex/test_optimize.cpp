@@ -95,7 +95,7 @@ TEST(OptimizeModes, AnchorsMapsAndOtherLeads) {
   EXPECT_EQ(Mode("ab|(?i)cd"), lcmHasLead);  // two compare-option sets: no single map
 
   // Non-literal leads are tested in place, also a single one.
-  EXPECT_EQ(Mode("[a-z]+x"), lcmHasLead);
+  EXPECT_EQ(Mode("[a-z]+\\dx"), lcmHasLead);
   EXPECT_EQ(Mode("\\p{Han}+"), lcmHasLead);
   EXPECT_EQ(Mode("\\d+|abc"), lcmHasLead);
   EXPECT_EQ(Mode(".*abc"), lcmHasLead);
@@ -116,7 +116,7 @@ TEST(OptimizeModes, AnchorLiteralAtBoundedDistance) {
   EXPECT_GE(a->Opt.AnchorMax(), 3);
   auto b = Analyse("(?:x|y)..hello");
   EXPECT_NE(b->Opt.LeadMode(), lcmAnchor);  // the path branches before the literal
-  EXPECT_EQ(Mode("\\w+@example"), lcmHasLead);  // unbounded distance: no anchor
+  EXPECT_EQ(Mode("\\w+\\d@example"), lcmHasLead);  // unbounded distance: no anchor
   EXPECT_EQ(Both("\\d{3}-abc", "12-abc 123-abc 9999-abc"), "@8\"123-abc\" @17\"999-abc\"");
   EXPECT_EQ(Both(".{1,3}XY", "aXY bbbbXY"), "@1\"aXY\" @6\"bbbXY\"");
 }
@@ -139,10 +139,10 @@ TEST(OptimizeModes, VerbsCalloutsAndOptimisationOffGetNoStrategy) {
 }
 
 TEST(OptimizePreMatch, ModesAndLiterals) {
-  auto t = Analyse("[a-z]+xyz");
+  auto t = Analyse("[a-z]+\\dxyz");
   EXPECT_EQ(t->Opt.PreMatchMode(), pmTail);
   EXPECT_EQ(t->Opt.PreMatchTexts(), std::vector<std::u16string>{u"xyz"});
-  EXPECT_EQ(PreMode("\\d+ab\\d+"), pmExitst);
+  EXPECT_EQ(PreMode("\\d+\\sab\\d+"), pmExitst);
   EXPECT_EQ(PreMode("(a*)*b"), pmTail);
   EXPECT_EQ(PreMode("(x+x+)+y"), pmTail);
   auto b = Analyse("\\d+abc|\\w+xy");
@@ -267,4 +267,42 @@ TEST(OptimizeSearch, LeadingAssertionsFilterCandidates) {
   EXPECT_EQ(Both("\\Bx+", "xx ax xa"), "@2\"x\" @5\"x\"");
   EXPECT_EQ(Both("$|a", "ba\n"), "@2\"a\" @3\"\" @4\"\"");
   EXPECT_EQ(Both("\\b", ""), "-");
+}
+
+TEST(OptimizeSearch, RunLiteralScansBackFromTheLiteral) {
+  auto r = Analyse("[a-zA-Z]+ing");
+  EXPECT_EQ(r->Opt.LeadMode(), lcmRunLiteral);
+  EXPECT_EQ(r->Opt.RunLiteral().Search().FindText(), u"ing");
+  EXPECT_EQ(r->Opt.RunLiteral().Min(), 1);
+  EXPECT_EQ(Mode("\\b(\\w*)@"), lcmRunLiteral);          // assertions and groups around the loop
+  EXPECT_EQ(Mode("[a-z]{3,}x", {roIgnoreCase}), lcmRunLiteral);
+  EXPECT_NE(Mode("[a-z]{1,5}x"), lcmRunLiteral);          // bounded: the run may start later
+  EXPECT_NE(Mode("[a-z]+x", {roIgnoreWidth}), lcmRunLiteral);  // a folded letter may span two units
+  EXPECT_NE(Mode("[a-z]+(?:x|y)"), lcmRunLiteral);
+  EXPECT_NE(Mode("(?:ab)+x"), lcmRunLiteral);
+  EXPECT_NE(Mode("([a-z]+x)(?1)"), lcmRunLiteral);        // a call returns through the group end
+
+  // A hit with no room for the minimum before it, runs broken before the
+  // hit, a window or an earlier match starting inside a run, a later hit
+  // whose run covers an earlier failed one.
+  EXPECT_EQ(Both("[a-z]+ing", "ing xing a-ing singing"), "@5\"xing\" @16\"singing\"");
+  EXPECT_EQ(Both("[a-z]{3,}ing", "xxing abcing"), "@7\"abcing\"");
+  EXPECT_EQ(Both("[a-z]*ing", "ing-ing"), "@1\"ing\" @5\"ing\"");
+  EXPECT_EQ(Both("[a-z]+?ing", "singingxing"), "@1\"sing\" @5\"ingxing\"");
+  EXPECT_EQ(Both("[a-z]+ing[0-9]", "singing ringx kinging3"), "@15\"kinging3\"");
+  EXPECT_EQ(Both("(?i)[a-z]+ING", "SinG sING"), "@1\"SinG\" @6\"sING\"");
+  // Supplementary characters in the run: both halves count as the class.
+  const std::string u10000 = "\xF0\x90\x80\x80";
+  EXPECT_EQ(Both("[^ ]+ab", "x" + u10000 + "ab " + u10000 + "ab"),
+            "@1\"x" + u10000 + "ab\" @7\"" + u10000 + "ab\"");
+  EXPECT_EQ(Both("\\x{10000}+ab", "x" + u10000 + u10000 + "ab"), "@2\"" + u10000 + u10000 + "ab\"");
+  for (TOptimizeKind kind : {opNone, opBoth}) {
+    TRegExp re;
+    re.SetOptimizeKind(kind);
+    re.SetExpression(u"[a-z]+ing");
+    re.SetInputString(u"xxsing sing");
+    EXPECT_TRUE(re.ExecPos(3, 4));
+    EXPECT_EQ(re.Groups()[0].Index(), 3);
+    EXPECT_FALSE(re.ExecPos(4, 2));  // the hit lies beyond the window
+  }
 }

@@ -174,3 +174,43 @@ TEST(QuickSearch, AgreesWithNaiveSearchUnderEveryOptionSet) {
   }
   EXPECT_EQ(compared, 960);
 }
+
+TEST(QuickSearch, ProbeScanFindsEveryHitAcrossTheVectorBlocks) {
+  // Probes only where a raw comparison decides: never for a letter that
+  // another BMP unit folds to (U+017F folds to S, U+212A to K).
+  TREQuickSearch plain, folded, sk;
+  plain.SetFindText(u"Sherlock");
+  folded.SetFindText(u"sherlock");
+  folded.SetOptions(Co(true));
+  sk.SetFindText(u"sk");
+  sk.SetOptions(Co(true));
+  plain.Compile();
+  folded.Compile();
+  sk.Compile();
+  EXPECT_TRUE(plain.UsesProbes());
+  EXPECT_EQ(plain.ProbeIndexA(), 0);  // the capital is the rarest unit
+  EXPECT_TRUE(folded.UsesProbes());
+  EXPECT_NE(folded.ProbeIndexA(), 0);
+  EXPECT_NE(folded.ProbeIndexB(), 0);
+  const std::u16string oddForms = u"\u017Fherlock sherlo\u212Ack SHERLOCK \u017Fk s\u212A Sk sK";
+  EXPECT_EQ(QuickHits(folded, oddForms), NaiveHits(u"sherlock", oddForms, Co(true)));
+  EXPECT_EQ(QuickHits(sk, oddForms), NaiveHits(u"sk", oddForms, Co(true)));
+
+  // Every hit position and subject length around the eight-unit blocks,
+  // in exact-size buffers, with near misses (one probe unit only) around.
+  for (const std::u16string text : {u"x", u"xy", u"Ab3", u"証券取引所", u"sherlock"}) {
+    for (bool icase : {false, true}) {
+      TREQuickSearch qs;
+      qs.SetFindText(text);
+      qs.SetOptions(Co(icase));
+      for (std::size_t n = text.size(); n < 40; ++n)
+        for (std::size_t at = 0; at + text.size() <= n; at += 3) {
+          std::u16string subject(n, u'y');
+          for (std::size_t i = 0; i < n; ++i) subject[i] = text[(i * 7 + 1) % text.size()];
+          subject.replace(at, text.size(), text);
+          ASSERT_EQ(QuickHits(qs, subject), NaiveHits(text, subject, Co(icase)))
+              << "length " << n << " at " << at << " icase " << icase;
+        }
+    }
+  }
+}
