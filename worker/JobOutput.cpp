@@ -219,8 +219,13 @@ std::string ReadScratchFile(bool* readable) {
     if (readable != nullptr) *readable = ::access(path.c_str(), F_OK) != 0;
     return {};
   }
-  std::string data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  if (file.bad() && readable != nullptr) *readable = false;
+  // Read at the file's size, so that the text takes no more room than the page.
+  file.seekg(0, std::ios::end);
+  const std::streamoff size = file.tellg();
+  file.seekg(0, std::ios::beg);
+  std::string data(size > 0 ? static_cast<std::size_t>(size) : 0, '\0');
+  if (size > 0) file.read(data.data(), size);
+  if ((file.bad() || file.gcount() != size) && readable != nullptr) *readable = false;
   return data;
 }
 
