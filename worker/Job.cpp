@@ -3,6 +3,7 @@
 // sector-mode loops. The files it writes are JobOutput.cpp's.
 #include "worker/Job.h"
 
+#include <algorithm>
 #include <mutex>
 #include <string_view>
 #include <utility>
@@ -60,7 +61,8 @@ void CodeModeLoop(const JobInputs& in, StringList& work) {
   job.progressMaximum = static_cast<std::int32_t>(work.size());
   job.itemTotal = static_cast<std::int32_t>(work.size());
   SyncResetProgress();
-  SyncPlannedCompanies(job.itemTotal);
+  const int kept = in.resume.active ? std::min(in.resume.companiesDone, job.itemTotal) : 0;
+  SyncPlannedCompanies(job.itemTotal - kept);
   static const std::string kCodeOpen = detail::Sjis("銘柄コード : [");
   const std::string prefix = QuotePagePrefix();
   // A run taken up again goes on after the companies it wrote already.
