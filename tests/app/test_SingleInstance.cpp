@@ -51,6 +51,19 @@ bool HoldsLock(qint64 pid, ino_t inode) {
   return false;
 }
 
+// Starts `program` in `process` and waits until it holds the lock file.
+bool StartHoldingLock(QProcess& process, const QString& program, const QProcessEnvironment& env,
+                      const QString& lockFile) {
+  process.setProcessEnvironment(env);
+  process.start(program, {});
+  if (!process.waitForStarted()) return false;
+  struct stat info {};
+  return test::WaitUntil([&] {
+    return ::stat(lockFile.toLocal8Bit().constData(), &info) == 0 &&
+           HoldsLock(process.processId(), info.st_ino);
+  });
+}
+
 TEST(SingleInstance, SecondProgramEndsAtOnceWithExitCode1) {
   const QString program = QStringLiteral(VANTORA_BINARY_DIR "/app/vantora");
   ASSERT_TRUE(QFileInfo::exists(program));
@@ -62,14 +75,7 @@ TEST(SingleInstance, SecondProgramEndsAtOnceWithExitCode1) {
   const QString lockFile = runtime.filePath(QStringLiteral("Vantora_Search.lock"));
 
   QProcess first;
-  first.setProcessEnvironment(env);
-  first.start(program, {});
-  ASSERT_TRUE(first.waitForStarted());
-  struct stat info {};
-  ASSERT_TRUE(test::WaitUntil([&] {
-    return ::stat(lockFile.toLocal8Bit().constData(), &info) == 0 &&
-           HoldsLock(first.processId(), info.st_ino);
-  }));
+  ASSERT_TRUE(StartHoldingLock(first, program, env, lockFile));
 
   QProcess second;
   second.setProcessEnvironment(env);
@@ -127,14 +133,7 @@ TEST(SingleInstance, SigtermEndsTheProgramNormallyWithItsSettingsSaved) {
   const QString lockFile = home.filePath(QStringLiteral("Vantora_Search-%1.lock").arg(::getuid()));
 
   QProcess first;
-  first.setProcessEnvironment(env);
-  first.start(program, {});
-  ASSERT_TRUE(first.waitForStarted());
-  struct stat info {};
-  ASSERT_TRUE(test::WaitUntil([&] {
-    return ::stat(lockFile.toLocal8Bit().constData(), &info) == 0 &&
-           HoldsLock(first.processId(), info.st_ino);
-  }));
+  ASSERT_TRUE(StartHoldingLock(first, program, env, lockFile));
   QProcess second;
   second.setProcessEnvironment(env);
   second.start(program, {});
