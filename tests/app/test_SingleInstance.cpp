@@ -64,6 +64,17 @@ bool StartHoldingLock(QProcess& process, const QString& program, const QProcessE
   });
 }
 
+// A second start of `program` ends at once with exit code 1, printing nothing.
+void ExpectSecondStartEndsWith1(const QString& program, const QProcessEnvironment& env) {
+  QProcess second;
+  second.setProcessEnvironment(env);
+  second.start(program, {});
+  ASSERT_TRUE(second.waitForFinished(60000));
+  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(second.exitCode(), 1);
+  EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+}
+
 TEST(SingleInstance, SecondProgramEndsAtOnceWithExitCode1) {
   const QString program = QStringLiteral(VANTORA_BINARY_DIR "/app/vantora");
   ASSERT_TRUE(QFileInfo::exists(program));
@@ -77,13 +88,7 @@ TEST(SingleInstance, SecondProgramEndsAtOnceWithExitCode1) {
   QProcess first;
   ASSERT_TRUE(StartHoldingLock(first, program, env, lockFile));
 
-  QProcess second;
-  second.setProcessEnvironment(env);
-  second.start(program, {});
-  ASSERT_TRUE(second.waitForFinished(60000));
-  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(second.exitCode(), 1);
-  EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+  ExpectSecondStartEndsWith1(program, env);
   EXPECT_EQ(first.state(), QProcess::Running);  // the first is untouched
 
   first.kill();
@@ -134,11 +139,7 @@ TEST(SingleInstance, SigtermEndsTheProgramNormallyWithItsSettingsSaved) {
 
   QProcess first;
   ASSERT_TRUE(StartHoldingLock(first, program, env, lockFile));
-  QProcess second;
-  second.setProcessEnvironment(env);
-  second.start(program, {});
-  ASSERT_TRUE(second.waitForFinished(60000));
-  EXPECT_EQ(second.exitCode(), 1);
+  ExpectSecondStartEndsWith1(program, env);
 
   first.terminate();  // SIGTERM
   ASSERT_TRUE(first.waitForFinished(60000));
