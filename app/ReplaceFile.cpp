@@ -2,6 +2,7 @@
 #include "app/ReplaceFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -25,6 +26,11 @@ class TemporaryFile {
       if (fd_ < 0 && errno != EEXIST) break;
     }
     present_ = fd_ >= 0;
+    // The new file keeps the permissions of the file it replaces (a link's
+    // own are not a file's).
+    struct stat old {};
+    if (present_ && ::lstat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+      (void)::fchmod(fd_, old.st_mode & 07777);
   }
   ~TemporaryFile() {
     if (fd_ >= 0) ::close(fd_);

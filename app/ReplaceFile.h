@@ -1,7 +1,8 @@
 // Replacing a file's whole contents safely: the bytes go to a new file in the
 // same folder, which is flushed to disk and then renamed over the old name.
 // A crash part-way leaves the old file as it was, and a symbolic link at the
-// name is replaced by the new file rather than written through.
+// name is replaced by the new file rather than written through. The new file
+// has the permissions of the regular file it replaces.
 #pragma once
 
 #include <string>

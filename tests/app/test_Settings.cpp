@@ -107,7 +107,17 @@ TEST(ProfileFile, ReadsWritesAndReportsARefusedWrite) {
   }
 }
 
-TEST(ProfileFile, AFailedWriteLeavesNoTemporaryFileBehind) {
+TEST(ProfileFile, AReplacedFileKeepsItsPermissionsAndAFailedWriteLeavesNothingBehind) {
+  QTemporaryDir kept;
+  ASSERT_TRUE(kept.isValid());
+  const std::string privateFile = kept.filePath("fnc.ini").toStdString();
+  test::WriteBytes(privateFile, "[Config]\r\n");
+  std::filesystem::permissions(privateFile, std::filesystem::perms::owner_read |
+                                                std::filesystem::perms::owner_write);
+  WriteProfileString(privateFile, "Config", "Code", "1");
+  EXPECT_EQ(std::filesystem::status(privateFile).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
   QTemporaryDir dir;
   ASSERT_TRUE(dir.isValid());
   // A folder at the file's name: the new file is written, its rename fails.
