@@ -94,8 +94,9 @@ void TFrmMain::showEvent(QShowEvent* event) {
 
 void TFrmMain::FormShow() {
   // Posted, so that the settings are loaded from the event loop once the
-  // window is on screen.
-  QMetaObject::invokeMethod(this, [this] { LoadSettings(); }, Qt::QueuedConnection);
+  // window is on screen (unless a signal's close has loaded them already).
+  QMetaObject::invokeMethod(this, [this] { if (!settingsLoaded_) LoadSettings(); },
+                            Qt::QueuedConnection);
 }
 
 void TFrmMain::closeEvent(QCloseEvent* event) {
@@ -370,7 +371,7 @@ void TFrmMain::FormCloseQuery(bool& canClose) {
   canClose = false;
   // Already closing: the program ends when the worker reports.
   if (RunStatus == rsCloseWaiting) return;
-  if (Ask(text::kAskClose, text::kCaptionClose, false) != IDYES) return;
+  if (!closeWithoutQuestion_ && Ask(text::kAskClose, text::kCaptionClose, false) != IDYES) return;
   if (Worker == nullptr) {
     // The run ended while the question was on screen: end now.
     SaveSettings();
@@ -379,6 +380,16 @@ void TFrmMain::FormCloseQuery(bool& canClose) {
   }
   RunStatus = RunStatus == rsCloseRequested ? rsCloseWaiting : rsCloseRequested;
   HandleCancel(false);
+}
+
+void TFrmMain::CloseFromSignal() {
+  // Saving settings never loaded would overwrite the stored ones with the
+  // empty inputs of a window not yet filled in.
+  if (!settingsLoaded_) LoadSettings();
+  closeWithoutQuestion_ = true;
+  // Idle: closed and saved at once. During a run the close is refused and
+  // the program ends once the worker has stopped (FinishRun).
+  if (close()) terminateApplication_();
 }
 
 void TFrmMain::SetAllSectorTicks(bool ticked) {

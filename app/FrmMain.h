@@ -174,6 +174,10 @@ class TFrmMain final : public QWidget, public JobHost {
 
   // Brings the window to the front (a second start of the program asks so).
   void BringToFront();
+  // Closes the window as its close button does, without the question a run
+  // in progress would ask (a termination signal asks so): the settings are
+  // saved, a running worker is stopped first, then the program is ended.
+  void CloseFromSignal();
   // The bundled sample site serves at `base` for this session (--demo).
   void SetSampleSiteAddress(const std::string& base);
   // The address the user set and the settings file keeps; empty: none.
@@ -252,6 +256,7 @@ class TFrmMain final : public QWidget, public JobHost {
   bool shownOnce_ = false;
   bool settingsLoaded_ = false;
   bool cancelQuestionOpen_ = false;
+  bool closeWithoutQuestion_ = false;  // a termination signal asked to close
   bool siteKeyKnown_ = false;  // the settings file holds the site key, or the user set it
   int programmaticTicks_ = 0;  // > 0 while the window itself changes ticks
   int overallPermille_ = 0;

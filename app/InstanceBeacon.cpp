@@ -8,22 +8,21 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <cstring>
+#include <string_view>
 
-#include "app/SingleInstance.h"
 
 namespace vantora {
 
-std::string InstanceBeacon::SocketPath(const std::string& name) {
-  std::string path = SingleInstance::LockFilePath(name);
-  const std::string lockSuffix = ".lock";
-  path.resize(path.size() - lockSuffix.size());
-  return path + ".sock";
+std::string InstanceBeacon::SocketPath(const std::string& lockFile) {
+  std::string_view path = lockFile;
+  if (path.ends_with(".lock")) path.remove_suffix(std::string_view(".lock").size());
+  return std::string(path) + ".sock";
 }
 
-InstanceBeacon::InstanceBeacon(const std::string& name, std::function<void()> onCall,
+InstanceBeacon::InstanceBeacon(const std::string& lockFile, std::function<void()> onCall,
                                QObject* parent)
     : QObject(parent), server_(new QLocalServer(this)), onCall_(std::move(onCall)) {
-  const QString path = QString::fromStdString(SocketPath(name));
+  const QString path = QString::fromStdString(SocketPath(lockFile));
   QLocalServer::removeServer(path);
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   server_->listen(path);
@@ -40,8 +39,8 @@ InstanceBeacon::~InstanceBeacon() { server_->close(); }
 
 bool InstanceBeacon::Listening() const { return server_->isListening(); }
 
-bool InstanceBeacon::Call(const std::string& name) {
-  const std::string path = SocketPath(name);
+bool InstanceBeacon::Call(const std::string& lockFile) {
+  const std::string path = SocketPath(lockFile);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   if (path.size() >= sizeof(address.sun_path)) return false;

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <vector>
 
+#include "app/ReplaceFile.h"
 #include "common/Charset.h"
 #include "common/TextUtil.h"
 
@@ -21,7 +22,13 @@ struct Line {
   std::string end;   // "\r\n", "\n" or "" (last line without a break)
 };
 
+// A UTF-8 byte-order mark, which an editor may put at the start of the file.
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The lines of `contents`. A leading byte-order mark is not part of the first
+// line (the file is Shift-JIS; the mark is dropped when the file is written).
 std::vector<Line> SplitLines(std::string_view contents) {
+  if (contents.starts_with(kUtf8Bom)) contents.remove_prefix(kUtf8Bom.size());
   std::vector<Line> lines;
   std::size_t start = 0;
   while (start < contents.size()) {
@@ -186,12 +193,8 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 
 void WriteProfileString(const std::string& path, std::string_view section,
                         std::string_view key, std::string_view value) {
-  const std::string updated = ProfileUpdate(ReadFile(path), section, key, value);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) throw ProfileWriteError(path);
-  out.write(updated.data(), static_cast<std::streamsize>(updated.size()));
-  out.close();
-  if (!out) throw ProfileWriteError(path);
+  if (!ReplaceFileContents(path, ProfileUpdate(ReadFile(path), section, key, value)))
+    throw ProfileWriteError(path);
 }
 
 std::optional<long long> ParseProfileInteger(std::string_view text) {

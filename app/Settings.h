@@ -1,7 +1,11 @@
 // Reader and writer of the profile (INI) file format the settings file
 // "fnc.ini" uses: "[Section]" lines and "Key=Value" lines, bytes in Shift-JIS.
 // One value is read or written per call; a write rewrites the one line it
-// concerns (or adds it) and keeps every other byte of the file as it was.
+// concerns (or adds it) and keeps every other byte of the file as it was,
+// except a UTF-8 byte-order mark at its start, which reading skips and
+// writing drops. A write replaces the file as a whole (a new file renamed
+// over it), so a crash leaves the old file and a symbolic link is replaced,
+// not followed.
 #pragma once
 
 #include <cstddef>

@@ -2,6 +2,7 @@
 // mutex (Windows).
 #include "app/SingleInstance.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -16,18 +17,22 @@
 
 namespace vantora {
 
-std::string SingleInstance::LockFilePath(const std::string& name) {
+std::vector<std::string> SingleInstance::LockFilePaths(const std::string& name) {
   namespace fs = std::filesystem;
-  fs::path folder;
+  std::vector<std::string> paths;
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   std::error_code ec;
-  if (runtime != nullptr && *runtime != '\0' && fs::is_directory(runtime, ec)) {
-    folder = runtime;
-  } else {
-    folder = fs::temp_directory_path(ec);
-    if (ec) folder = "/tmp";
-  }
-  return (folder / (name + ".lock")).string();
+  if (runtime != nullptr && *runtime != '\0' && fs::is_directory(runtime, ec))
+    paths.push_back((fs::path(runtime) / (name + ".lock")).string());
+  fs::path temp = fs::temp_directory_path(ec);
+  if (ec) temp = "/tmp";
+#ifdef _WIN32
+  const std::string user;
+#else
+  const std::string user = "-" + std::to_string(::getuid());
+#endif
+  paths.push_back((temp / (name + user + ".lock")).string());
+  return paths;
 }
 
 #ifdef _WIN32
@@ -48,9 +53,25 @@ SingleInstance::~SingleInstance() {
 #else
 
 SingleInstance::SingleInstance(const std::string& name) {
-  fd_ = ::open(LockFilePath(name).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-  if (fd_ < 0) return;
-  acquired_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  // A folder where the file cannot be opened (not writable, gone) or locked
+  // passes the turn to the next; a lock another process holds ends the search.
+  for (const std::string& path : LockFilePaths(name)) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) continue;
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      fd_ = fd;
+      path_ = path;
+      acquired_ = true;
+      return;
+    }
+    const bool held = errno == EWOULDBLOCK;
+    ::close(fd);
+    if (held) {
+      path_ = path;
+      heldElsewhere_ = true;
+      return;
+    }
+  }
 }
 
 SingleInstance::~SingleInstance() {

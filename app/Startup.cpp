@@ -1,14 +1,16 @@
-// Start-up: single-instance guard "Vantora_Search" (a second start brings
-// the first window to the front), application title, the toolkit's
-// translations, the window, the event loop, the error box; waits for a
-// worker's thread to end before the window goes away.
+// Start-up: the termination signals, single-instance guard "Vantora_Search"
+// (a second start brings the first window to the front), application title,
+// the toolkit's translations, the window, the event loop, the error box;
+// waits for a worker's thread to end before the window goes away.
 #include "app/Startup.h"
 
 #include <QApplication>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include "app/DemoSite.h"
@@ -17,6 +19,7 @@
 #include "app/InstanceBeacon.h"
 #include "app/ScreenshotScene.h"
 #include "app/SingleInstance.h"
+#include "app/TerminationSignals.h"
 #include "app/ToolkitTranslations.h"
 #include "common/Thread.h"
 #include "tools/quote_server/QuoteServer.h"
@@ -52,13 +55,28 @@ class VantoraApplication final : public QApplication {
   DialogService& dialogs_;
 };
 
+std::string JoinedLockFilePaths(const std::string& name) {
+  std::string joined;
+  for (const std::string& path : SingleInstance::LockFilePaths(name))
+    joined += (joined.empty() ? "" : ", ") + path;
+  return joined;
+}
+
 }  // namespace
 
 int RunVantora(int& argc, char** argv) {
+  // Caught from before the guard is taken, so that anyone who sees the lock
+  // held can end the program with SIGTERM and have the settings saved.
+  const TerminationSignals caughtSignals;
   constexpr char kInstanceName[] = "Vantora_Search";
   SingleInstance guard(kInstanceName);
   if (!guard.Acquired()) {
-    InstanceBeacon::Call(kInstanceName);
+    if (guard.HeldElsewhere()) {
+      InstanceBeacon::Call(guard.Path());
+    } else {
+      std::fprintf(stderr, "vantora: no lock file could be created (tried %s)\n",
+                   JoinedLockFilePaths(kInstanceName).c_str());
+    }
     return 1;
   }
 
@@ -80,7 +98,8 @@ int RunVantora(int& argc, char** argv) {
 
   TFrmMain form(dialogs);
   if (demo != nullptr) form.SetSampleSiteAddress(demo->BaseUrl());
-  InstanceBeacon beacon(kInstanceName, [&form] { form.BringToFront(); });
+  InstanceBeacon beacon(guard.Path(), [&form] { form.BringToFront(); });
+  TerminationSignalWatcher closeOnSignal(caughtSignals, [&form] { form.CloseFromSignal(); });
   form.show();
   ScheduleScreenshot(form);
   try {

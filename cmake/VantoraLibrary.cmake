@@ -19,7 +19,8 @@ endfunction()
 
 # vantora_test_folder(<folder> <libraries>...): one test program per
 # tests/<folder>/test_*.cpp file, each linked with GoogleTest/GoogleMock and the
-# given libraries, its cases registered with CTest one by one.
+# given libraries, its cases registered with CTest one by one and labelled
+# with the folder and the program's target name (ctest -L selects them).
 function(vantora_test_folder folder)
   file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/test_*.cpp)
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/support_*.cpp)
@@ -52,6 +53,7 @@ function(vantora_test_folder folder)
       DISCOVERY_MODE PRE_TEST
       DISCOVERY_TIMEOUT 60
       PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTORA_PAUSE_SCALE=0;LC_ALL=C.UTF-8"
-                 TIMEOUT 300)
+                 TIMEOUT 300
+                 LABELS "${folder};${target}")
   endforeach()
 endfunction()

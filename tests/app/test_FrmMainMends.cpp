@@ -16,6 +16,7 @@
 #include <cstdlib>
 
 #include "app/InstanceBeacon.h"
+#include "app/SingleInstance.h"
 #include "support_Window.h"
 
 namespace vantora::test {
@@ -158,17 +159,18 @@ TEST_F(MendsTest, ASecondStartBringsTheWindowToTheFront) {
   QTemporaryDir runtime;
   ASSERT_TRUE(runtime.isValid());
   qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
-  EXPECT_FALSE(InstanceBeacon::Call("Vantora_Test")) << "nobody listens yet";
+  const std::string lockFile = SingleInstance::LockFilePath("Vantora_Test");
+  EXPECT_FALSE(InstanceBeacon::Call(lockFile)) << "nobody listens yet";
   form->showMinimized();
   ASSERT_TRUE(form->isMinimized());
   {
-    InstanceBeacon beacon("Vantora_Test", [this] { form->BringToFront(); });
+    InstanceBeacon beacon(lockFile, [this] { form->BringToFront(); });
     ASSERT_TRUE(beacon.Listening());
-    EXPECT_TRUE(InstanceBeacon::Call("Vantora_Test"));
+    EXPECT_TRUE(InstanceBeacon::Call(lockFile));
     EXPECT_TRUE(WaitUntil([this] { return !form->isMinimized(); }));
     EXPECT_TRUE(form->isVisible());
   }
-  EXPECT_FALSE(InstanceBeacon::Call("Vantora_Test")) << "the socket goes with the program";
+  EXPECT_FALSE(InstanceBeacon::Call(lockFile)) << "the socket goes with the program";
   qunsetenv("XDG_RUNTIME_DIR");
 }
 

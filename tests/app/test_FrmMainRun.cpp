@@ -1,6 +1,7 @@
 // Runs driven through the real window: input checks, the save dialog and the
 // ".csv" rule, an undeletable file, the outcomes (records, nothing found,
-// site unreachable, output file error), Cancel and closing during a run,
+// site unreachable, output file error), Cancel and closing during a run (by
+// the close button or a termination signal),
 // and completions that arrive while a question is on screen.
 #include <QCheckBox>
 #include <QDir>
@@ -12,6 +13,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <chrono>
+#include <csignal>
+
+#include "app/TerminationSignals.h"
 #include "support_Window.h"
 #include "common/Charset.h"
 #include "worker/Job.h"
@@ -305,6 +310,24 @@ TEST_F(RunTest, CloseDuringARunAnsweredYesSavesAndEndsOnlyOnceTheWorkerHasStoppe
             "[Config]\r\nCode=1\r\nCodeList=1301,7203,9984\r\nCategory=" + std::string(33, '0') +
                 "\r\nOutputFolder=" + dir.path().toStdString() + "\r\n");
   EXPECT_EQ(LineCount(ReadBytes(Path(QStringLiteral("c.csv")).toStdString())), 2);
+}
+
+TEST_F(RunTest, ATerminationSignalDuringARunStopsTheWorkerFirstWithoutAQuestion) {
+  ShowAndLoad();
+  const TerminationSignals caught;
+  ASSERT_TRUE(caught.Installed());
+  TerminationSignalWatcher watcher(caught, [this] { form->CloseFromSignal(); });
+  // The last page never comes unless the run is stopped: the signal is seen
+  // while the run is under way.
+  server->SetFault("/quote/9984/profile", QuoteFault::StallBeforeResponse(std::chrono::minutes(10)));
+  StartCodeRun(QStringLiteral("1301,7203,9984"), Path(QStringLiteral("c.csv")));
+  ASSERT_EQ(::raise(SIGTERM), 0);
+  ASSERT_TRUE(WaitUntil([this] { return form->RunStatus == rsCloseWaiting; }));
+  ASSERT_TRUE(WaitForEnd());
+  EXPECT_EQ(terminated, 1);
+  EXPECT_TRUE(dialogs.boxes.empty());  // no close question, no end message
+  EXPECT_EQ(ReadBytes(SettingsFile()).rfind("[Config]\r\nCode=1\r\nCodeList=1301,7203,9984\r\n", 0),
+            0u);
 }
 
 TEST_F(RunTest, CloseWhileACancelIsPendingEndsOnlyWhenTheWorkerStops) {

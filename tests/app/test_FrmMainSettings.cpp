@@ -1,8 +1,11 @@
 // The settings file through the window: first start without a file, the
 // Code, CodeList and Category keys as read, saving on close (Shift-JIS,
-// trimmed code text, other content kept) and a refused write.
+// trimmed code text, other content kept), a refused write, and a file that
+// starts with a byte-order mark and is a symbolic link.
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -119,6 +122,29 @@ TEST_F(SettingsTest, ARefusedWriteIsShownAndTheWindowStillCloses) {
   EXPECT_TRUE(form->close());
   EXPECT_EQ(dialogs.exceptions.size(), 1u);
   EXPECT_FALSE(QDir(Path(QStringLiteral("none"))).exists());
+}
+
+TEST_F(SettingsTest, AFileWithAByteOrderMarkBehindALinkIsReadAndReplacedNotWrittenThrough) {
+  // An editor's UTF-8 mark before the section, and the name a link to a
+  // file elsewhere.
+  const std::string elsewhere = Path(QStringLiteral("elsewhere.ini")).toStdString();
+  const std::string original =
+      "\xEF\xBB\xBF[Config]\r\nCode=1\r\nCodeList=1301\r\n; kept\r\n[Other]\r\nK=v\r\n";
+  WriteBytes(elsewhere, original);
+  ASSERT_TRUE(QFile::link(QString::fromStdString(elsewhere), QString::fromStdString(SettingsFile())));
+  ShowAndLoad();
+  EXPECT_TRUE(form->chkCode->isChecked());
+  EXPECT_EQ(form->txtCode->text(), QStringLiteral("1301"));
+
+  EXPECT_TRUE(form->close());
+  EXPECT_TRUE(dialogs.exceptions.empty());
+  EXPECT_EQ(ReadBytes(elsewhere), original);  // the link's target is untouched
+  EXPECT_FALSE(QFileInfo(QString::fromStdString(SettingsFile())).isSymLink());
+  EXPECT_EQ(ReadBytes(SettingsFile()),
+            "[Config]\r\nCode=1\r\nCodeList=1301\r\n; kept\r\nCategory=" + std::string(33, '0') +
+                "\r\n[Other]\r\nK=v\r\n");
+  EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("fnc.ini*")}, QDir::AllEntries | QDir::System),
+            QStringList{QStringLiteral("fnc.ini")});
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "app/Settings.h"
 #include "common/Charset.h"
@@ -103,6 +105,29 @@ TEST(ProfileFile, ReadsWritesAndReportsARefusedWrite) {
     EXPECT_EQ(error.Path(), unwritable);
     EXPECT_EQ(std::string(error.what()), unwritable + " に書き込めません");
   }
+}
+
+TEST(ProfileFile, AReplacedFileKeepsItsPermissionsAndAFailedWriteLeavesNothingBehind) {
+  QTemporaryDir kept;
+  ASSERT_TRUE(kept.isValid());
+  const std::string privateFile = kept.filePath("fnc.ini").toStdString();
+  test::WriteBytes(privateFile, "[Config]\r\n");
+  std::filesystem::permissions(privateFile, std::filesystem::perms::owner_read |
+                                                std::filesystem::perms::owner_write);
+  WriteProfileString(privateFile, "Config", "Code", "1");
+  EXPECT_EQ(std::filesystem::status(privateFile).permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  // A folder at the file's name: the new file is written, its rename fails.
+  ASSERT_TRUE(std::filesystem::create_directory(dir.filePath("fnc.ini").toStdString()));
+  EXPECT_THROW(WriteProfileString(dir.filePath("fnc.ini").toStdString(), "Config", "Code", "1"),
+               ProfileWriteError);
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path().toStdString()))
+    names.push_back(entry.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"fnc.ini"});
 }
 
 }  // namespace

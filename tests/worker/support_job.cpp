@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "JobTestSupport.h"
+#include "tools/fuzz/ExtractionCheck.h"
 #include "worker/Job.h"
 
 namespace vantora::testing {
@@ -144,32 +145,10 @@ std::vector<std::string> CsvLines(const std::string& bytes) {
 }
 
 std::vector<std::string> CsvValues(const std::string& line) {
-  std::vector<std::string> values;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    if (line[i] != '"') throw std::runtime_error("value does not start with a quote: " + line);
-    std::string value;
-    ++i;
-    while (true) {
-      if (i >= line.size()) throw std::runtime_error("unterminated value: " + line);
-      if (line[i] == '"') {
-        if (i + 1 < line.size() && line[i + 1] == '"') {
-          value += '"';
-          i += 2;
-          continue;
-        }
-        ++i;
-        break;
-      }
-      value += line[i++];
-    }
-    values.push_back(value);
-    if (i < line.size()) {
-      if (line[i] != ',') throw std::runtime_error("no comma after a value: " + line);
-      ++i;
-    }
-  }
-  return values;
+  if (line.empty()) return {};
+  auto values = fuzz::QuotedValues(line);
+  if (!values) throw std::runtime_error("not a line of quoted values: " + line);
+  return std::move(*values);
 }
 
 int UnusedPort() {
