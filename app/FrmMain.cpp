@@ -217,6 +217,7 @@ void TFrmMain::EnterRunningState() {
   chkCode->setEnabled(false);
   txtCode->setEnabled(false);
   lstCtgr->setEnabled(false);
+  chkAllPages->setEnabled(false);
   SetSiteControlsEnabled(false);
   prgBar->setValue(0);
   runClock_.start();
@@ -359,6 +360,7 @@ void TFrmMain::FinishRun(TRunStatus status) {
   } else {
     chkCtgr->setEnabled(true);
     lstCtgr->setEnabled(true);
+    chkAllPages->setEnabled(true);
   }
 }
 
@@ -423,6 +425,7 @@ void TFrmMain::chkCodeClick() {
   const bool codeMode = chkCode->isChecked();
   chkCtgr->setEnabled(!codeMode);
   lstCtgr->setEnabled(!codeMode);
+  chkAllPages->setEnabled(!codeMode);
   txtCode->setEnabled(codeMode);
   SetCodeFieldColour(codeMode);
 }

@@ -72,6 +72,7 @@ inline constexpr char kNothingFound[] = "該当する情報は見つかりませ
 inline constexpr char kSiteUnreachable[] =
     "サイトへのアクセスができませんでした。\r\nしばらく時間を置いてから再度実行してください。";
 inline constexpr char kStarting[] = "ページ情報を取得中です。暫くお待ちください。";
+inline constexpr char kAllPages[] = "全ページ (&P)";
 // End messages of runs in which not every page could be read; %1, %2 ... are
 // filled in.
 inline constexpr char kAskOpenNotAllRead[] =
@@ -138,6 +139,7 @@ class TFrmMain final : public QWidget, public JobHost {
   QListWidget* lstCtgr = nullptr;
   QGroupBox* grp01 = nullptr;
   QCheckBox* chkCode = nullptr;
+  QCheckBox* chkAllPages = nullptr;  // sector mode: every result page of a listing
   QLineEdit* txtCode = nullptr;
   QPushButton* btnAction = nullptr;
   QPushButton* btnCancel = nullptr;
@@ -254,6 +256,7 @@ class TFrmMain final : public QWidget, public JobHost {
   bool taskbarReady_ = false;
   bool busyCursor_ = false;  // the application-starting cursor is in force
   bool shownOnce_ = false;
+  bool allPagesKeyKnown_ = false;  // the settings file has the all-pages key
   bool settingsLoaded_ = false;
   bool cancelQuestionOpen_ = false;
   bool closeWithoutQuestion_ = false;  // a termination signal asked to close

@@ -53,6 +53,12 @@ void TFrmMain::CreateControls() {
   chkCtgr->setGeometry(11, 8, 102, 17);
   FitTextToWidth(chkCtgr);
 
+  // Beside the sector selection: read every result page of a listing.
+  chkAllPages = new QCheckBox(QString::fromUtf8(text::kAllPages), this);
+  chkAllPages->setObjectName(QStringLiteral("chkAllPages"));
+  chkAllPages->setGeometry(150, 8, 98, 17);
+  FitTextToWidth(chkAllPages);
+
   lstCtgr = new QListWidget(this);
   lstCtgr->setObjectName(QStringLiteral("lstCtgr"));
   lstCtgr->setGeometry(8, 28, 240, 228);
@@ -137,7 +143,8 @@ void TFrmMain::CreateControls() {
   for (QPushButton* button : {btnAction, btnCancel, btnSite, btnSampleSite})
     button->setAutoDefault(true);
 
-  setTabOrder(chkCtgr, lstCtgr);
+  setTabOrder(chkCtgr, chkAllPages);
+  setTabOrder(chkAllPages, lstCtgr);
   setTabOrder(lstCtgr, chkCode);
   setTabOrder(chkCode, txtCode);
   setTabOrder(txtCode, btnAction);

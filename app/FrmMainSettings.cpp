@@ -1,6 +1,6 @@
 // LoadSettings and SaveSettings of TFrmMain: the input mode, the code text,
-// the sector ticks, the quote site address and the folder of the last output
-// in section "Config" of the settings file.
+// the sector ticks, the quote site address, the folder of the last output
+// and the all-pages setting in section "Config" of the settings file.
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +19,7 @@ namespace {
 constexpr char kSection[] = "Config";
 constexpr char kSiteKey[] = "BaseUrl";
 constexpr char kFolderKey[] = "OutputFolder";
+constexpr char kAllPagesKey[] = "AllPages";
 }
 
 void TFrmMain::LoadSettings() {
@@ -33,6 +34,9 @@ void TFrmMain::LoadSettings() {
   SetConfiguredQuoteSiteBase(siteAddress_);
   ShowSiteState();
   lastOutputFolder_ = FromSjis(ReadProfileString(path, kSection, kFolderKey, ""));
+  const std::string allPages = ReadProfileString(path, kSection, kAllPagesKey, "");
+  allPagesKeyKnown_ = !allPages.empty();
+  chkAllPages->setChecked(allPages == "1");
 
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
@@ -81,6 +85,9 @@ void TFrmMain::SaveSettings() {
     WriteProfileString(path, kSection, "CodeList", ToSjis(TrimControls(txtCode->text())));
     WriteProfileString(path, kSection, "Category", category);
     if (siteKeyKnown_) WriteProfileString(path, kSection, kSiteKey, siteAddress_);
+    // Off is the default: the key is written once it was ever on.
+    if (allPagesKeyKnown_ || chkAllPages->isChecked())
+      WriteProfileString(path, kSection, kAllPagesKey, chkAllPages->isChecked() ? "1" : "0");
     if (!lastOutputFolder_.isEmpty())
       WriteProfileString(path, kSection, kFolderKey, ToSjis(lastOutputFolder_));
   } catch (const ProfileWriteError& error) {

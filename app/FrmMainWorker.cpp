@@ -37,6 +37,7 @@ JobInputs TFrmMain::Inputs() {
     inputs.sectors.push_back({item->checkState() == Qt::Checked, ToSjis(item->text())});
   }
   inputs.outputFileName = QFile::encodeName(OutputFileName).toStdString();
+  inputs.allListingPages = !inputs.codeMode && chkAllPages->isChecked();
   return inputs;
 }
 

@@ -39,6 +39,21 @@ TEST_F(SettingsTest, FirstStartWithoutAFileAndSavingOnClose) {
             "[Config]\r\nCode=0\r\nCodeList=\r\nCategory=" + std::string(33, '0') + "\r\n");
 }
 
+TEST_F(SettingsTest, TheAllPagesSettingIsRememberedAndReachesOnlySectorRuns) {
+  WriteBytes(SettingsFile(), "[Config]\r\nCode=0\r\nAllPages=1\r\n");
+  ShowAndLoad();
+  EXPECT_TRUE(form->chkAllPages->isChecked());
+  EXPECT_TRUE(form->chkAllPages->isEnabled());
+  EXPECT_TRUE(form->Inputs().allListingPages);
+  form->chkCode->setChecked(true);
+  EXPECT_FALSE(form->chkAllPages->isEnabled()) << "a code run has no listings";
+  EXPECT_FALSE(form->Inputs().allListingPages);
+  form->chkCode->setChecked(false);
+  form->chkAllPages->setChecked(false);
+  EXPECT_TRUE(form->close());
+  EXPECT_NE(ReadBytes(SettingsFile()).find("AllPages=0\r\n"), std::string::npos) << "once on, the key stays";
+}
+
 TEST_F(SettingsTest, CategoryTicksWhatItHas) {
   WriteBytes(SettingsFile(), "[Config]\r\nCategory=" + std::string(33, '1') + "\r\n");
   ShowAndLoad();
