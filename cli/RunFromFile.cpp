@@ -45,20 +45,27 @@ bool Rewrite(const std::string& path, const std::string& header, const std::vect
   return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
+// Reads the output file and its report for `what` ("resume", "retry");
+// false after saying why when another run writes them or they are no pair.
+bool ReadIdleOutput(const std::string& target, const char* what, OutputPair& pair, ProgressView& view) {
+  if (FileInUseByAnotherWriter(target)) {
+    view.Message("vantora-cli: " + target + " is being written by another run");
+    return false;
+  }
+  std::string error;
+  if (!ReadOutputPair(target, pair, error)) {
+    view.Message(std::string("vantora-cli: cannot ") + what + ": " + error);
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int PrepareResume(const CliOptions& options, JobInputs& inputs, ProgressView& view) {
   const std::string& target = options.outputFile;
-  if (FileInUseByAnotherWriter(target)) {
-    view.Message("vantora-cli: " + target + " is being written by another run");
-    return kRefused;
-  }
   OutputPair pair;
-  std::string error;
-  if (!ReadOutputPair(target, pair, error)) {
-    view.Message("vantora-cli: cannot resume: " + error);
-    return kRefused;
-  }
+  if (!ReadIdleOutput(target, "resume", pair, view)) return kRefused;
   // The company in hand when the run was stopped is read again, and so is a
   // record whose report line never came.
   std::size_t kept = pair.companies.size();
@@ -96,16 +103,8 @@ int PrepareResume(const CliOptions& options, JobInputs& inputs, ProgressView& vi
 
 int PrepareRetry(const CliOptions& options, const std::string& jobFile, JobInputs& inputs, ProgressView& view) {
   const std::string& target = options.outputFile;
-  if (FileInUseByAnotherWriter(target)) {
-    view.Message("vantora-cli: " + target + " is being written by another run");
-    return kRefused;
-  }
   OutputPair pair;
-  std::string error;
-  if (!ReadOutputPair(target, pair, error)) {
-    view.Message("vantora-cli: cannot retry: " + error);
-    return kRefused;
-  }
+  if (!ReadIdleOutput(target, "retry", pair, view)) return kRefused;
   static const std::string kProfile = "/profile";
   for (const OutputPair::Company& company : pair.companies) {
     if (company.outcome == Outcome::kOk) continue;

@@ -81,29 +81,27 @@ bool TRegExp::ExecFromStart() {
   return FinishSearch(*this, found);
 }
 
-bool TRegExp::Exec(const std::u16string& subject) {
+void TRegExp::BeginExec() {
   CheckNotRunning(*this);
   FExecPosOffset = 1;
   FExecPosLength = 0;
   Compile();
+}
+
+bool TRegExp::Exec(const std::u16string& subject) {
+  BeginExec();
   SetInputString(subject);
   return ExecFromStart();
 }
 
 bool TRegExp::Exec(std::u16string&& subject) {
-  CheckNotRunning(*this);
-  FExecPosOffset = 1;
-  FExecPosLength = 0;
-  Compile();
+  BeginExec();
   SetInputString(std::move(subject));
   return ExecFromStart();
 }
 
 bool TRegExp::Exec(std::shared_ptr<const std::u16string> subject) {
-  CheckNotRunning(*this);
-  FExecPosOffset = 1;
-  FExecPosLength = 0;
-  Compile();
+  BeginExec();
   SetInputString(std::move(subject));
   return ExecFromStart();
 }

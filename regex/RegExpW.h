@@ -316,6 +316,9 @@ class TRegExp {
   std::u16string FExpression;
   void BeginSearchOf(std::shared_ptr<const std::u16string> subject);
   bool ExecFromStart();
+  // What every Exec does before it takes its subject: no search running,
+  // the whole text as the range, the pattern compiled.
+  void BeginExec();
 
   std::shared_ptr<const std::u16string> FInput;  // never null
   TREOptions FOptions = RegExpDefaultOptions;
