@@ -1,31 +1,31 @@
 // The worker's synchronous call onto the Qt GUI thread.
 //
-// The call is handed over through an atomic of its own besides Qt's blocking
-// queued call: a release by the caller before the call and an acquire on the
-// GUI thread before the callback runs, then the same the other way round once
-// it has run. Qt's wait already orders the two threads, but through locks a
-// thread sanitizer cannot see in a Qt not built with it; the pair states the
-// ordering the callbacks rely on in C++ terms. The call travels as a plain
-// pointer argument of a string-named slot, copied by Qt itself, so that no
-// object written by the worker is read on the GUI thread before the acquire.
+// A call is handed over through a queue guarded by a standard mutex, and
+// Qt's blocking queued call only wakes the GUI thread and waits: the slot
+// takes no argument. Qt's own hand-over orders the two threads through locks
+// a thread sanitizer cannot see in a Qt not built with it, so nothing the
+// worker wrote may be read on the GUI thread through Qt alone; the mutex
+// states that ordering in C++ terms, both ways (the caller takes it again
+// once Qt's wait returns, after the GUI thread marked the call as run).
+//
+// Every caller queues its call before it posts its wake-up, and each wake-up
+// runs every call queued so far, so a caller's call has run by the time its
+// own wake-up has been handled, whatever order the wake-ups arrive in.
 #include "app/GuiSynchronize.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
 #include <QThread>
-#include <atomic>
+#include <deque>
+#include <functional>
+#include <mutex>
 
 #include "common/Thread.h"
 
 namespace vantora {
 
 namespace {
-
-struct PendingCall {
-  const std::function<void()>* method = nullptr;
-  std::atomic<int> stage{0};  // 1: handed to the GUI thread, 2: has run
-};
 
 // Runs the calls on the GUI thread (it lives there, a child of the application).
 class GuiCallTarget final : public QObject {
@@ -34,13 +34,39 @@ class GuiCallTarget final : public QObject {
  public:
   using QObject::QObject;
 
- public slots:
-  void Run(void* pending) {
-    auto* call = static_cast<PendingCall*>(pending);
-    call->stage.load(std::memory_order_acquire);
-    (*call->method)();
-    call->stage.store(2, std::memory_order_release);
+  // Runs method on the GUI thread and returns once it has run.
+  void Call(const std::function<void()>& method) {
+    {
+      std::lock_guard lock(mutex_);
+      queue_.push_back(&method);
+    }
+    QMetaObject::invokeMethod(this, "RunQueued", Qt::BlockingQueuedConnection);
+    // The wake-up has been handled, so the call has run and the GUI thread
+    // has taken the lock since; taking it here orders what the call wrote
+    // before what this thread reads next.
+    std::lock_guard lock(mutex_);
   }
+
+ public slots:
+  // Runs the queued calls one after another, taking the lock again after
+  // each; the lock is not held while a call runs, since a call may open a
+  // dialog whose event loop handles the wake-up of another caller.
+  void RunQueued() {
+    for (;;) {
+      const std::function<void()>* method = nullptr;
+      {
+        std::lock_guard lock(mutex_);
+        if (queue_.empty()) return;
+        method = queue_.front();
+        queue_.pop_front();
+      }
+      (*method)();
+    }
+  }
+
+ private:
+  std::mutex mutex_;
+  std::deque<const std::function<void()>*> queue_;
 };
 
 }  // namespace
@@ -55,12 +81,7 @@ void InstallGuiSynchronizeHook() {
       method();
       return;
     }
-    PendingCall call;
-    call.method = &method;
-    call.stage.store(1, std::memory_order_release);
-    QMetaObject::invokeMethod(target, "Run", Qt::BlockingQueuedConnection,
-                              Q_ARG(void*, static_cast<void*>(&call)));
-    call.stage.load(std::memory_order_acquire);
+    target->Call(method);
   });
 }
 
