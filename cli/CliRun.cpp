@@ -25,8 +25,8 @@
 #include "common/SiteConfig.h"
 #include "tools/quote_server/QuoteServer.h"
 #include "worker/Job.h"
+#include "worker/ContinueRun.h"
 #include "worker/JobSummary.h"
-#include "worker/OutputPair.h"
 #include "worker/MyThread.h"
 
 namespace vantora::cli {
@@ -230,25 +230,6 @@ int ExitFor(int result, bool interrupted, const JobSummary& summary, const std::
   return kExitSomeNotOk;
 }
 
-// "out.csv" -> "out.retry-<pid>.csv": where a retry writes its new lines.
-std::string RetryFileName(const std::string& target) {
-  const std::string stem = target.size() >= 4 ? target.substr(0, target.size() - 4) : target;
-  return stem + ".retry-" + std::to_string(::getpid()) + ".csv";
-}
-
-// The summary of a whole output file and its report.
-JobSummary WholeFileSummary(const std::string& target) {
-  JobSummary summary;
-  OutputPair pair;
-  std::string ignored;
-  if (!ReadOutputPair(target, pair, ignored)) return summary;
-  summary.records = static_cast<int>(pair.companies.size());
-  for (const OutputPair::Company& company : pair.companies) ++summary.companies[static_cast<std::size_t>(company.outcome)];
-  summary.listingsNotOk = static_cast<int>(pair.sectors.size());
-  summary.reportPath = ReportPathFor(target);
-  return summary;
-}
-
 }  // namespace
 
 void BlockStopSignals() {
@@ -265,7 +246,7 @@ int RunCli(const CliOptions& options) {
 
   OutputTarget output;
   JobInputs inputs = MakeInputs(options, target);
-  const std::string retryFile = RetryFileName(target);
+  const std::string retryFile = RetryFileName(target, ::getpid());
   if (options.retryFailed) {
     const int refused = PrepareRetry(options, retryFile, inputs, view);
     if (refused != 0) return refused < 0 ? kExitRecordsWritten : refused;

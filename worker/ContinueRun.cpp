@@ -1,0 +1,165 @@
+// Taking up an interrupted run and asking again for the companies that
+// failed, from the output file and its report.
+#include "worker/ContinueRun.h"
+
+#include <cstdio>
+#include <fstream>
+#include <vector>
+
+#include "common/Charset.h"
+#include "common/TextUtil.h"
+#include "worker/CsvFile.h"
+#include "worker/Job.h"
+#include "worker/OutputPair.h"
+
+namespace vantora {
+namespace {
+
+// The record codes a code-mode run writes for `codes`, in order.
+std::vector<std::string> RecordCodes(const std::string& codesSjis) {
+  StringList work;
+  SplitText(Trim(codesSjis), ",", work);
+  std::vector<std::string> codes;
+  for (const std::string& entry : work) codes.push_back(StockCodeOf(QuotePagePrefix() + Trim(entry)));
+  return codes;
+}
+
+// Writes `header` and `lines` (in the file's encoding already) to `path`
+// through a temporary file and a rename.
+bool Rewrite(const std::string& path, const std::string& header, const std::vector<std::string>& lines,
+             FileEncoding encoding) {
+  const std::string temporary = path + ".new";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    if (encoding == FileEncoding::kUtf8WithBom) out << "\xEF\xBB\xBF";
+    out << header << "\r\n";
+    for (const std::string& line : lines) out << line << "\r\n";
+    out.close();
+    if (!out) {
+      std::remove(temporary.c_str());
+      return false;
+    }
+  }
+  return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+// Reads the output file and its report when no other run writes them.
+ContinueRefusal ReadIdleOutput(const std::string& target, OutputPair& pair, std::string& error) {
+  if (FileInUseByAnotherWriter(target)) return ContinueRefusal::kInUse;
+  if (!ReadOutputPair(target, pair, error)) return ContinueRefusal::kUnreadable;
+  return ContinueRefusal::kNone;
+}
+
+}  // namespace
+
+ContinuePlan PlanResume(const std::string& target, JobInputs& inputs) {
+  ContinuePlan plan;
+  OutputPair pair;
+  plan.refusal = ReadIdleOutput(target, pair, plan.error);
+  if (plan.refusal != ContinueRefusal::kNone) return plan;
+  std::size_t kept = pair.companies.size();
+  while (kept > 0 && pair.companies[kept - 1].outcome == Outcome::kCancelled) --kept;
+  if (inputs.codeMode) {
+    const auto codes = RecordCodes(inputs.codeText);
+    bool same = kept <= codes.size();
+    for (std::size_t i = 0; same && i < kept; ++i) same = pair.companies[i].code == codes[i];
+    if (!same) {
+      plan.refusal = ContinueRefusal::kOtherCodes;
+      return plan;
+    }
+  }
+  ResumeFrom& r = inputs.resume;
+  r = ResumeFrom{};
+  r.active = true;
+  r.companiesDone = static_cast<int>(kept);
+  r.recordBytes = pair.RecordBytes(kept);
+  const std::size_t reportKept = kept > 0 ? pair.companies[kept - 1].report + 1 : 0;
+  r.reportBytes = pair.ReportBytes(reportKept);
+  for (std::size_t i = 0; i < kept; ++i) {
+    r.doneCodes.push_back(pair.companies[i].code);
+    ++r.outcomes[static_cast<std::size_t>(pair.companies[i].outcome)];
+  }
+  for (const auto& [line, sector] : pair.sectors) {
+    if (line >= reportKept) continue;
+    r.doneSectors.push_back(sector);
+    ++r.listingsNotOk;
+  }
+  inputs.outputFileName = target;
+  inputs.outputEncoding = pair.encoding;
+  inputs.createOutputExclusively = false;
+  plan.kept = kept;
+  return plan;
+}
+
+ContinuePlan PlanRetry(const std::string& target, const std::string& jobFile, JobInputs& inputs) {
+  ContinuePlan plan;
+  OutputPair pair;
+  plan.refusal = ReadIdleOutput(target, pair, plan.error);
+  if (plan.refusal != ContinueRefusal::kNone) return plan;
+  static const std::string kProfile = "/profile";
+  inputs.retryItems.clear();
+  for (const OutputPair::Company& company : pair.companies) {
+    if (company.outcome == Outcome::kOk) continue;
+    std::string quote = company.url;
+    if (quote.size() >= kProfile.size() && quote.compare(quote.size() - kProfile.size(), kProfile.size(), kProfile) == 0)
+      quote.resize(quote.size() - kProfile.size());
+    inputs.retryItems.push_back({company.code, quote});
+  }
+  plan.kept = inputs.retryItems.size();
+  if (inputs.retryItems.empty()) {
+    plan.refusal = ContinueRefusal::kNothingToRetry;
+    return plan;
+  }
+  inputs.codeMode = true;
+  inputs.resume = ResumeFrom{};
+  inputs.outputFileName = jobFile;
+  inputs.outputEncoding = pair.encoding;
+  inputs.createOutputExclusively = true;
+  return plan;
+}
+
+bool MergeRetry(const std::string& target, const std::string& jobFile, std::string& error) {
+  OutputPair old, fresh;
+  const bool read = ReadOutputPair(target, old, error) && ReadOutputPair(jobFile, fresh, error);
+  std::remove(jobFile.c_str());
+  std::remove(ReportPathFor(jobFile).c_str());
+  if (!read) return false;
+  // The retried companies in the order they were asked for: the old lines
+  // that were not ok, one by one.
+  std::size_t next = 0;
+  for (const OutputPair::Company& company : old.companies) {
+    if (company.outcome == Outcome::kOk) continue;
+    if (next >= fresh.companies.size()) break;  // the retry was stopped before this one
+    const OutputPair::Company& now = fresh.companies[next++];
+    old.records[company.record] = fresh.records[now.record];
+    old.report[company.report] = fresh.report[now.report];
+  }
+  const bool utf8 = old.encoding == FileEncoding::kUtf8WithBom;
+  const std::string header = utf8 ? Cp932ToUtf8(HeaderLine()) : HeaderLine();
+  if (!Rewrite(target, header, old.records, old.encoding) ||
+      !Rewrite(ReportPathFor(target), ReportHeaderLine(), old.report, old.encoding)) {
+    error = "cannot rewrite " + target + " or its report";
+    return false;
+  }
+  return true;
+}
+
+std::string RetryFileName(const std::string& target, long long id) {
+  const std::string stem = target.size() >= 4 ? target.substr(0, target.size() - 4) : target;
+  return stem + ".retry-" + std::to_string(id) + ".csv";
+}
+
+JobSummary WholeFileSummary(const std::string& target) {
+  JobSummary summary;
+  OutputPair pair;
+  std::string ignored;
+  if (!ReadOutputPair(target, pair, ignored)) return summary;
+  summary.records = static_cast<int>(pair.companies.size());
+  for (const OutputPair::Company& company : pair.companies)
+    ++summary.companies[static_cast<std::size_t>(company.outcome)];
+  summary.listingsNotOk = static_cast<int>(pair.sectors.size());
+  summary.reportPath = ReportPathFor(target);
+  return summary;
+}
+
+}  // namespace vantora
