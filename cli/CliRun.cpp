@@ -295,7 +295,10 @@ int RunCli(const CliOptions& options) {
   if (options.retryFailed) {
     // The new lines go in place of the old ones; the closing words then
     // tell of the whole file.
-    if (result == kResultOutputFileError || !MergeRetry(options, retryFile, view)) return kExitOutputFileError;
+    const bool wentThrough =
+        !interrupted && (result == kResultRecordsWritten || result == kResultNothingFound);
+    if (result == kResultOutputFileError || !MergeRetry(options, retryFile, wentThrough, view))
+      return kExitOutputFileError;
     JobSummary whole = WholeFileSummary(target);
     if (result == kResultRecordsWritten || result == kResultNothingFound) result = kResultRecordsWritten;
     return ExitFor(result, interrupted, whole, target, view);

@@ -51,9 +51,9 @@ int PrepareRetry(const CliOptions& options, const std::string& jobFile, JobInput
   return plan.refusal == ContinueRefusal::kNothingToRetry ? -1 : kRefused;
 }
 
-bool MergeRetry(const CliOptions& options, const std::string& jobFile, ProgressView& view) {
+bool MergeRetry(const CliOptions& options, const std::string& jobFile, bool wentThrough, ProgressView& view) {
   std::string error;
-  if (vantora::MergeRetry(options.outputFile, jobFile, error)) return true;
+  if (vantora::MergeRetry(options.outputFile, jobFile, wentThrough, error)) return true;
   view.Message("vantora-cli: cannot put the new records in place: " + error);
   return false;
 }

@@ -22,9 +22,8 @@ int PrepareResume(const CliOptions& options, JobInputs& inputs, ProgressView& vi
 int PrepareRetry(const CliOptions& options, const std::string& jobFile, JobInputs& inputs, ProgressView& view);
 
 // Puts the lines of the retry run in `jobFile` in place of the old lines of
-// the output file and its report (both rewritten through a temporary file
-// and a rename), then removes `jobFile` and its report. False after saying
-// why when the files could not be written.
-bool MergeRetry(const CliOptions& options, const std::string& jobFile, ProgressView& view);
+// the output file and its report (see vantora::MergeRetry). False after
+// saying why when the files could not be written.
+bool MergeRetry(const CliOptions& options, const std::string& jobFile, bool wentThrough, ProgressView& view);
 
 }  // namespace vantora::cli

@@ -2,6 +2,7 @@
 // failed, from the output file and its report.
 #include "worker/ContinueRun.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <vector>
@@ -105,20 +106,31 @@ ContinuePlan PlanRetry(const std::string& target, const std::string& jobFile, Jo
       quote.resize(quote.size() - kProfile.size());
     inputs.retryItems.push_back({company.code, quote});
   }
+  // A sector whose listing failed is crawled again; the companies the file
+  // holds are not read a second time.
+  inputs.retrySectors.clear();
+  for (const auto& [line, sector] : pair.sectors) {
+    (void)line;
+    if (std::find(inputs.retrySectors.begin(), inputs.retrySectors.end(), sector) == inputs.retrySectors.end())
+      inputs.retrySectors.push_back(sector);
+  }
   plan.kept = inputs.retryItems.size();
-  if (inputs.retryItems.empty()) {
+  plan.sectors = inputs.retrySectors.size();
+  if (inputs.retryItems.empty() && inputs.retrySectors.empty()) {
     plan.refusal = ContinueRefusal::kNothingToRetry;
     return plan;
   }
   inputs.codeMode = true;
   inputs.resume = ResumeFrom{};
+  if (!inputs.retrySectors.empty())
+    for (const OutputPair::Company& company : pair.companies) inputs.resume.doneCodes.push_back(company.code);
   inputs.outputFileName = jobFile;
   inputs.outputEncoding = pair.encoding;
   inputs.createOutputExclusively = true;
   return plan;
 }
 
-bool MergeRetry(const std::string& target, const std::string& jobFile, std::string& error) {
+bool MergeRetry(const std::string& target, const std::string& jobFile, bool wentThrough, std::string& error) {
   OutputPair old, fresh;
   const bool read = ReadOutputPair(target, old, error) && ReadOutputPair(jobFile, fresh, error);
   std::remove(jobFile.c_str());
@@ -126,18 +138,41 @@ bool MergeRetry(const std::string& target, const std::string& jobFile, std::stri
   if (!read) return false;
   // The retried companies in the order they were asked for: the old lines
   // that were not ok, one by one.
-  std::size_t next = 0;
+  std::size_t asked = 0;
   for (const OutputPair::Company& company : old.companies) {
     if (company.outcome == Outcome::kOk) continue;
-    if (next >= fresh.companies.size()) break;  // the retry was stopped before this one
-    const OutputPair::Company& now = fresh.companies[next++];
-    old.records[company.record] = fresh.records[now.record];
-    old.report[company.report] = fresh.report[now.report];
+    if (asked < fresh.companies.size()) {
+      const OutputPair::Company& now = fresh.companies[asked];
+      old.records[company.record] = fresh.records[now.record];
+      old.report[company.report] = fresh.report[now.report];
+    }
+    ++asked;
+  }
+  std::vector<std::string> report;
+  if (fresh.companies.size() < asked) {
+    report = std::move(old.report);  // stopped before the listings were read again
+  } else {
+    // The listings read again: the companies found there follow the
+    // others. After a run that went through, the old failure lines of the
+    // listings go (one that failed again has its new line); otherwise they
+    // stay, so that the next retry reads those listings once more.
+    for (std::size_t i = asked; i < fresh.companies.size(); ++i)
+      old.records.push_back(fresh.records[fresh.companies[i].record]);
+    std::vector<bool> drop(old.report.size(), false);
+    if (wentThrough)
+      for (const auto& [line, sector] : old.sectors) drop[line] = true;
+    for (std::size_t i = 0; i < old.report.size(); ++i)
+      if (!drop[i]) report.push_back(std::move(old.report[i]));
+    std::vector<bool> freshSector(fresh.report.size(), false);
+    for (const auto& [line, sector] : fresh.sectors) freshSector[line] = true;
+    const std::size_t first = asked == 0 ? 0 : fresh.companies[asked - 1].report + 1;
+    for (std::size_t i = first; i < fresh.report.size(); ++i)
+      if (wentThrough || !freshSector[i]) report.push_back(fresh.report[i]);
   }
   const bool utf8 = old.encoding == FileEncoding::kUtf8WithBom;
   const std::string header = utf8 ? Cp932ToUtf8(HeaderLine()) : HeaderLine();
   if (!Rewrite(target, header, old.records, old.encoding) ||
-      !Rewrite(ReportPathFor(target), ReportHeaderLine(), old.report, old.encoding)) {
+      !Rewrite(ReportPathFor(target), ReportHeaderLine(), report, old.encoding)) {
     error = "cannot rewrite " + target + " or its report";
     return false;
   }

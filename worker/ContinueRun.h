@@ -25,6 +25,7 @@ struct ContinuePlan {
   ContinueRefusal refusal = ContinueRefusal::kNone;
   std::string error;      // kUnreadable: why, in English
   std::size_t kept = 0;   // resume: the records kept; retry: the companies asked for again
+  std::size_t sectors = 0;  // retry: the sectors whose listing is read again
 };
 
 // Fills `inputs.resume` (and the encoding) from `target` and its report, for
@@ -38,10 +39,13 @@ ContinuePlan PlanResume(const std::string& target, JobInputs& inputs);
 ContinuePlan PlanRetry(const std::string& target, const std::string& jobFile, JobInputs& inputs);
 
 // Puts the lines of the retry run in `jobFile` in place of the old lines of
-// `target` and its report (each rewritten through a temporary file and a
-// rename), then removes `jobFile` and its report. False, with `error` set,
-// when the files could not be read or written; the old pair then stays.
-bool MergeRetry(const std::string& target, const std::string& jobFile, std::string& error);
+// `target` and its report, adds the companies found in the listings read
+// again, and, when the retry went through (not stopped), drops the old
+// failure lines of those listings; each file is rewritten through a
+// temporary file and a rename. Then removes `jobFile` and its report. False,
+// with `error` set, when the files could not be read or written; the old
+// pair then stays.
+bool MergeRetry(const std::string& target, const std::string& jobFile, bool wentThrough, std::string& error);
 
 // "out.csv" -> "out.retry-<id>.csv": where a retry writes its new lines.
 std::string RetryFileName(const std::string& target, long long id);

@@ -87,13 +87,19 @@ void CodeModeLoop(const JobInputs& in, StringList& work) {
   }
 }
 
-// The companies of a retry, each read as in code mode; the record keeps
-// the code it had.
+static const std::string& SectorOpen() {
+  static const std::string kSectorOpen = detail::Sjis("業種 : [");
+  return kSectorOpen;
+}
+
+// The companies of a retry, each read as in code mode (the record keeps the
+// code it had), then the sectors whose listing failed, crawled again for the
+// companies the file does not hold yet.
 void RetryLoop(const JobInputs& in) {
   JobState& job = g_job;
   job.itemTotal = static_cast<std::int32_t>(in.retryItems.size());
   job.itemCountDone = 0;
-  job.progressMaximum = job.itemTotal;
+  job.progressMaximum = static_cast<std::int32_t>(in.retryItems.size() + in.retrySectors.size());
   SyncResetProgress();
   SyncPlannedCompanies(job.itemTotal);
   static const std::string kCodeOpen = detail::Sjis("銘柄コード : [");
@@ -103,10 +109,18 @@ void RetryLoop(const JobInputs& in) {
     ClearFieldSlots();
     PageOutcome outcome = ReadCompanyProfile(item.quoteAddress);
     job.fieldSlots[kColCode] = item.code;
-    if (!detail::FinishCompany(std::move(outcome))) break;
+    if (!detail::FinishCompany(std::move(outcome))) return;
     ++job.itemCountDone;
     SyncShowStatus();
-    if (detail::Terminated() || detail::JobStopped()) break;
+    if (detail::Terminated() || detail::JobStopped()) return;
+  }
+  for (const std::string& code : in.retrySectors) {
+    SyncStepProgress();
+    int position = 0;
+    while (position < kSectorCount && SectorCode(position) != code) ++position;
+    job.currentItemText = SectorOpen() + detail::Sjis(SectorNameUtf8(position)) + "]";
+    CrawlSector(code);
+    if (detail::Terminated() || detail::JobStopped()) return;
   }
 }
 
@@ -117,11 +131,10 @@ void SectorModeLoop(const JobInputs& in) {
     if (in.sectors[i].ticked) positions.push_back(static_cast<int>(i));
   job.progressMaximum = static_cast<std::int32_t>(positions.size());
   SyncResetProgress();
-  static const std::string kSectorOpen = detail::Sjis("業種 : [");
   for (int position : positions) {
     SyncStepProgress();
     const std::string code = SectorCode(position);
-    job.currentItemText = kSectorOpen + Trim(in.sectors[static_cast<std::size_t>(position)].text) + "]";
+    job.currentItemText = SectorOpen() + Trim(in.sectors[static_cast<std::size_t>(position)].text) + "]";
     CrawlSector(code);
     if (detail::Terminated() || detail::JobStopped()) break;
   }
@@ -255,9 +268,9 @@ void RunJob(JobHost& host) {
   g_job.allListingPages = in.allListingPages;
   detail::ResetSearches();
   g_job.doneCodes.clear();
-  if (in.resume.active) g_job.doneCodes.insert(in.resume.doneCodes.begin(), in.resume.doneCodes.end());
+  g_job.doneCodes.insert(in.resume.doneCodes.begin(), in.resume.doneCodes.end());
   if (detail::BeginOutputs(host, in)) {
-    if (!in.retryItems.empty()) {
+    if (!in.retryItems.empty() || !in.retrySectors.empty()) {
       RetryLoop(in);
     } else if (in.codeMode) {
       CodeModeLoop(in, work);

@@ -45,7 +45,8 @@ struct ResumeFrom {
   long long recordBytes = 0;
   long long reportBytes = 0;
   int companiesDone = 0;                  // code mode: the first entries of the code list
-  std::vector<std::string> doneCodes;     // sector mode: record codes (Shift-JIS) already there
+  std::vector<std::string> doneCodes;     // sector mode and retry: record codes (Shift-JIS) already
+                                          // there, not read again from a listing
   std::vector<std::string> doneSectors;   // sector codes with a report line already there
   std::array<int, kOutcomeCount> outcomes{};  // of the kept companies
   int listingsNotOk = 0;
@@ -67,7 +68,9 @@ struct JobInputs {
   bool createOutputExclusively = false;  // fail rather than open an existing output or report
   bool allListingPages = false;          // read every result page of a sector, not only the first
   ResumeFrom resume;                     // take up an interrupted run
-  std::vector<RetryItem> retryItems;     // when not empty: read these companies, nothing else
+  std::vector<RetryItem> retryItems;     // a retry: read these companies, then the sectors below
+  std::vector<std::string> retrySectors; // a retry: sector codes whose listing failed, crawled
+                                         // again for the companies not in resume.doneCodes
 };
 
 class JobHost {

@@ -7,6 +7,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <random>
@@ -167,6 +168,32 @@ TEST_F(CliFaultTest, FailedCompaniesAreReadAgainAndReplacedInPlace) {
   const CliResult again = RunCli({"--retry-failed", "-o", "f.csv", "--base-url", base}, Dir());
   EXPECT_EQ(again.exitCode, 0);
   EXPECT_NE(again.err.find("nothing to read again"), std::string::npos) << again.err;
+}
+
+TEST_F(CliFaultTest, ASectorWhoseListingFailedIsReadAgainByARetry) {
+  const std::string base = Base(server_);
+  ASSERT_EQ(RunCli({"--sectors", "0050,3700", "-o", "whole.csv", "--base-url", base}, Dir()).exitCode, 0);
+  server_.SetFault("/search/qi/?ids=0050", QuoteFault::Refuse(404));
+  ASSERT_EQ(RunCli({"--sectors", "0050,3700", "-o", "s.csv", "--base-url", base}, Dir()).exitCode, 5);
+  // Failing again, the listing keeps one failure line and nothing else changes.
+  const auto sorted = [](std::vector<std::string> lines) {
+    std::sort(lines.begin(), lines.end());
+    return lines;
+  };
+  const auto before = ReadBytes(dir_.File("s.csv"));
+  const auto beforeReport = sorted(CrLfLines(ReadBytes(dir_.File("s.report.csv")).value_or("")));
+  EXPECT_EQ(RunCli({"--retry-failed", "-o", "s.csv", "--base-url", base}, Dir()).exitCode, 5);
+  EXPECT_EQ(ReadBytes(dir_.File("s.csv")), before);
+  EXPECT_EQ(sorted(CrLfLines(ReadBytes(dir_.File("s.report.csv")).value_or(""))), beforeReport);
+  server_.ClearFaults();
+  const CliResult retry = RunCli({"--retry-failed", "-o", "s.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(retry.exitCode, 0) << retry.err;
+  const auto whole = sorted(CrLfLines(ReadBytes(dir_.File("whole.csv")).value_or("")));
+  EXPECT_EQ(sorted(CrLfLines(ReadBytes(dir_.File("s.csv")).value_or(""))), whole)
+      << "the listing's companies added, none twice";
+  const auto report = CrLfLines(ReadBytes(dir_.File("s.report.csv")).value_or(""));
+  EXPECT_EQ(report.size(), whole.size()) << "one line a record, the listing's failure line gone";
+  for (std::size_t i = 1; i < report.size(); ++i) EXPECT_NE(report[i].find("\"ok\""), std::string::npos) << report[i];
 }
 
 TEST_F(CliFaultTest, ASecondRunOnTheSameFileIsRefusedAndTheFirstLosesNothing) {
