@@ -110,6 +110,13 @@ void ReadFurtherPages(const std::string& sectorCode, const std::string& listingA
     if (!readable && outcome.outcome != Outcome::kLocalError)
       outcome = MakeOutcome(Outcome::kLocalError, address, outcome.httpStatus);
     if (detail::Terminated()) return;
+    // A further page without a root line has another layout: its companies
+    // are not known, so the listing counts as not read (a retry reads it
+    // again) rather than as ending there.
+    if (outcome.outcome == Outcome::kOk && std::none_of(lines.begin(), lines.end(), IsRootLine)) {
+      outcome = MakeOutcome(Outcome::kLayoutChanged, address, outcome.httpStatus);
+      outcome.detail = detail::Sjis("一覧ページの続きを読み取れません (ページの形式が違います)");
+    }
     if (outcome.outcome != Outcome::kOk) {
       detail::ReportListing(sectorCode, outcome);
       return;

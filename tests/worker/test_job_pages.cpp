@@ -47,3 +47,22 @@ TEST(ListingPages, FurtherPagesAreReadWhileTheyAddCompanies) {
     EXPECT_EQ(targets, expected) << (all ? "all pages" : "first page only");
   }
 }
+
+TEST(ListingPages, AFurtherPageOfAnotherLayoutLeavesTheListingUnread) {
+  JobFolder folder;
+  QuoteServer server(FixturePath("site"));
+  ScopedEnv site("VANTORA_BASE_URL", server.BaseUrl());
+  ScopedEnv pace("VANTORA_PAUSE_SCALE", "0");
+  const std::string b = server.BaseUrl();
+  server.SetPage("/search/qi/?ids=0050", Listing(b, 4, {"1301", "1332"}));
+  server.SetPage("/search/qi/?ids=0050&page=2", "");  // a 200 answer without the page
+  RecordingHost host;
+  host.inputs = SectorInputs({0}, folder.File("out.csv"));
+  host.inputs.allListingPages = true;
+  RunJobThread(host);
+  const std::string report = ReadFileBytes(folder.File("out.report.csv"));
+  // The companies of the first page are read, and the listing is reported,
+  // so that the companies of the unread page are not silently missing.
+  EXPECT_NE(report.find("\"sector:0050\",\"layout-changed\",\"200\""), std::string::npos) << report;
+  EXPECT_NE(report.find("\"1332\",\"ok\""), std::string::npos) << report;
+}

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <random>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -73,6 +74,8 @@ struct QuoteServer::Impl {
   std::map<std::string, Page> pages;
   std::map<std::string, QuoteFault> faults;
   std::map<std::string, int> refusals;  // refusals served so far, by target
+  double randomRate = 0;
+  std::mt19937 random;
   std::vector<RecordedRequest> requests;
 
   std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port); }
@@ -123,6 +126,23 @@ struct QuoteServer::Impl {
     return Page{200, std::move(*body)};
   }
 
+  // A fault drawn for a listing or profile request (called with the lock held).
+  QuoteFault RandomFault(const httplib::Request& req) {
+    const bool page = req.path == "/search/qi/" || req.path.find("/profile") != std::string::npos;
+    if (!page) return {};
+    const double draw = std::uniform_real_distribution<double>(0, 1)(random);
+    const int pick = static_cast<int>(draw / randomRate);
+    switch (pick) {
+      case 0: return QuoteFault::Refuse(429, "1");
+      case 1: return QuoteFault::Refuse(503);
+      case 2: return QuoteFault::Refuse(500);
+      case 3: return QuoteFault::Refuse(404);
+      case 4: return QuoteFault::DropMidBody(200);
+      case 5: return QuoteFault::EmptyBody(200);
+      default: return {};
+    }
+  }
+
   void Handle(const httplib::Request& req, httplib::Response& res) {
     QuoteFault fault;
     {
@@ -130,7 +150,8 @@ struct QuoteServer::Impl {
       requests.push_back({req.target, req.path, req.get_header_value("User-Agent")});
       auto it = faults.find(req.target);
       if (it != faults.end()) fault = it->second;
-      if (fault.kind == QuoteFault::Kind::kRefuse) {
+      if (it == faults.end() && randomRate > 0) fault = RandomFault(req);
+      if (it != faults.end() && fault.kind == QuoteFault::Kind::kRefuse) {
         int& served = refusals[req.target];
         if (fault.times > 0 && served >= fault.times) {
           fault = QuoteFault{};
@@ -272,6 +293,12 @@ void QuoteServer::SetPage(const std::string& target, std::string body, int statu
 void QuoteServer::SetFault(const std::string& target, QuoteFault fault) {
   std::lock_guard lock(impl_->mutex);
   impl_->faults[target] = std::move(fault);
+}
+
+void QuoteServer::SetRandomFaults(double rate, unsigned seed) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->randomRate = rate > 0 && rate * 6 <= 1 ? rate : 0;
+  impl_->random.seed(seed);
 }
 
 void QuoteServer::ClearFaults() {

@@ -1,7 +1,8 @@
 // A stand-in quote site on 127.0.0.1 for tests and the offline demo: serves
 // pages from a folder at a free port, records every request, and injects
 // faults (empty body, NUL bytes, redirect, dropped connection, stall, slow
-// trickle, very large body) on chosen request targets.
+// trickle, very large body) on chosen request targets or, for long runs, at
+// random.
 //
 // Request target -> file under the root folder:
 //   /quote/<code>/profile   -> profile/<code>.html
@@ -119,6 +120,11 @@ class QuoteServer {
   // Applies `fault` to exactly this target (path and query as sent).
   void SetFault(const std::string& target, QuoteFault fault);
   void ClearFaults();
+  // Makes every listing and profile request without a fault of its own fail
+  // at random, with probability `rate` for each of these classes: 429, 503,
+  // 500, 404, a connection dropped mid-body, and a 200 page of another
+  // layout (an empty body). The draws follow `seed`; a rate of 0 ends them.
+  void SetRandomFaults(double rate, unsigned seed);
 
   // Every request so far, oldest first.
   std::vector<RecordedRequest> Requests() const;
