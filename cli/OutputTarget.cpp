@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "worker/CsvFile.h"
+#include "worker/PairReplacement.h"
 #include "worker/Outcome.h"
 
 namespace vantora::cli {
@@ -86,14 +87,9 @@ int OutputTarget::Prepare(const std::string& target, bool force, ProgressView& v
 
 bool OutputTarget::Commit(ProgressView& view) {
   if (!replacing_) return true;
-  const std::string newReport = ReportPathFor(jobFile_);
-  const std::string report = ReportPathFor(target_);
-  std::error_code error;
-  fs::rename(jobFile_, target_, error);
-  if (!error) fs::rename(newReport, report, error);
-  if (error) {
-    view.Message("vantora-cli: cannot replace " + target_ + " (" + error.message() + "); the new records are in " +
-                 jobFile_);
+  std::string error;
+  if (!ReplacePair(target_, jobFile_, ReportPathFor(jobFile_), error)) {
+    view.Message("vantora-cli: cannot replace " + target_ + " (" + error + "); the new records are in " + jobFile_);
     return false;
   }
   return true;

@@ -12,6 +12,7 @@
 #include "worker/CsvFile.h"
 #include "worker/Job.h"
 #include "worker/OutputPair.h"
+#include "worker/PairReplacement.h"
 
 namespace vantora {
 namespace {
@@ -25,28 +26,37 @@ std::vector<std::string> RecordCodes(const std::string& codesSjis) {
   return codes;
 }
 
-// Writes `header` and `lines` (in the file's encoding already) to `path`
-// through a temporary file and a rename.
-bool Rewrite(const std::string& path, const std::string& header, const std::vector<std::string>& lines,
-             FileEncoding encoding) {
-  const std::string temporary = path + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (encoding == FileEncoding::kUtf8WithBom) out << "\xEF\xBB\xBF";
-    out << header << "\r\n";
-    for (const std::string& line : lines) out << line << "\r\n";
-    out.close();
-    if (!out) {
-      std::remove(temporary.c_str());
-      return false;
-    }
+// Writes `header` and `lines` (in the file's encoding already) to `path`.
+bool WriteLines(const std::string& path, const std::string& header, const std::vector<std::string>& lines,
+                FileEncoding encoding) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (encoding == FileEncoding::kUtf8WithBom) out << "\xEF\xBB\xBF";
+  out << header << "\r\n";
+  for (const std::string& line : lines) out << line << "\r\n";
+  out.close();
+  return static_cast<bool>(out);
+}
+
+// Writes the new output file and report beside the old ones, then puts
+// them in place as a pair.
+bool ReplaceBoth(const std::string& target, const std::string& recordHeader, const std::vector<std::string>& records,
+                 const std::vector<std::string>& report, FileEncoding encoding, std::string& error) {
+  const std::string newRecords = target + ".new";
+  const std::string newReport = ReportPathFor(target) + ".new";
+  if (!WriteLines(newRecords, recordHeader, records, encoding) ||
+      !WriteLines(newReport, ReportHeaderLine(), report, encoding)) {
+    std::remove(newRecords.c_str());
+    std::remove(newReport.c_str());
+    error = "cannot write the new " + target + " or its report";
+    return false;
   }
-  return std::rename(temporary.c_str(), path.c_str()) == 0;
+  return ReplacePair(target, newRecords, newReport, error);
 }
 
 // Reads the output file and its report when no other run writes them.
 ContinueRefusal ReadIdleOutput(const std::string& target, OutputPair& pair, std::string& error) {
   if (FileInUseByAnotherWriter(target)) return ContinueRefusal::kInUse;
+  CompletePairReplacement(target);
   if (!ReadOutputPair(target, pair, error)) return ContinueRefusal::kUnreadable;
   return ContinueRefusal::kNone;
 }
@@ -171,12 +181,7 @@ bool MergeRetry(const std::string& target, const std::string& jobFile, bool went
   }
   const bool utf8 = old.encoding == FileEncoding::kUtf8WithBom;
   const std::string header = utf8 ? Cp932ToUtf8(HeaderLine()) : HeaderLine();
-  if (!Rewrite(target, header, old.records, old.encoding) ||
-      !Rewrite(ReportPathFor(target), ReportHeaderLine(), report, old.encoding)) {
-    error = "cannot rewrite " + target + " or its report";
-    return false;
-  }
-  return true;
+  return ReplaceBoth(target, header, old.records, report, old.encoding, error);
 }
 
 std::string RetryFileName(const std::string& target, long long id) {

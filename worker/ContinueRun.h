@@ -41,8 +41,8 @@ ContinuePlan PlanRetry(const std::string& target, const std::string& jobFile, Jo
 // Puts the lines of the retry run in `jobFile` in place of the old lines of
 // `target` and its report, adds the companies found in the listings read
 // again, and, when the retry went through (not stopped), drops the old
-// failure lines of those listings; each file is rewritten through a
-// temporary file and a rename. Then removes `jobFile` and its report. False,
+// failure lines of those listings; the two files are replaced as a pair
+// (see PairReplacement.h). Then removes `jobFile` and its report. False,
 // with `error` set, when the files could not be read or written; the old
 // pair then stays.
 bool MergeRetry(const std::string& target, const std::string& jobFile, bool wentThrough, std::string& error);

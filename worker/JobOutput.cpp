@@ -16,6 +16,7 @@
 #include "common/Download.h"
 #include "common/SiteConfig.h"
 #include "common/Thread.h"
+#include "worker/PairReplacement.h"
 #include "worker/CsvFile.h"
 #include "worker/Job.h"
 #include "worker/JobInternal.h"
@@ -95,6 +96,7 @@ bool BeginOutputs(JobHost& host, const JobInputs& inputs) {
   g_summary = JobSummary{};
   g_summary.reportPath = ReportPathFor(inputs.outputFileName);
   g_out.doneSectors = inputs.resume.active ? inputs.resume.doneSectors : std::vector<std::string>{};
+  if (!inputs.resume.active) DiscardPairReplacement(inputs.outputFileName);
   if (inputs.resume.active) {
     // The kept part stays as it is; the run writes on after it.
     const ResumeFrom& r = inputs.resume;
