@@ -1,22 +1,19 @@
 // The window's platform operations behind one interface: message boxes with
 // the Windows MessageBox flags (and closing one whose question has lapsed),
 // the save dialog, the system sound, flashing the taskbar button and opening
-// a file with its associated application.
-// QtDialogService implements them with Qt; tests use a scripted double that
-// records what was shown and answers from a script.
+// a file with its associated application. Texts and paths are UTF-8; the
+// owner of a box or dialog is the view's own window (a QWidget* for the Qt
+// view, an HWND for the Win32 view), passed through untyped.
+// Each view has its implementation; tests use a scripted double that records
+// what was shown and answers from a script.
 #pragma once
 
-#include <QPointer>
-#include <QString>
 #include <optional>
-#include <vector>
+#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
-
-class QMessageBox;
-class QWidget;
 
 namespace vantora {
 
@@ -48,10 +45,10 @@ enum SaveDialogOption : unsigned {
 
 // What the save dialog is asked to show.
 struct SaveDialogRequest {
-  QString title;
-  QString filter;    // "description|pattern" pairs joined by '|'
-  QString fileName;  // the file name offered
-  QString folder;    // the folder the dialog opens in; empty: the current one
+  std::string title;
+  std::string filter;    // "description|pattern" pairs joined by '|'
+  std::string fileName;  // the file name offered
+  std::string folder;    // the folder the dialog opens in; empty: the current one
   unsigned options = 0;
 };
 
@@ -59,51 +56,25 @@ class DialogService {
  public:
   virtual ~DialogService() = default;
 
-  // A modal message box over `parent`; returns IDOK, IDYES or IDNO.
-  virtual int MessageBox(QWidget* parent, const QString& text, const QString& caption,
+  // A modal message box over `owner`; returns IDOK, IDYES or IDNO.
+  virtual int MessageBox(void* owner, const std::string& text, const std::string& caption,
                          unsigned flags) = 0;
-  // Closes the innermost message box open over `parent`, as if answered No
+  // Closes the innermost message box open over `owner`, as if answered No
   // (or OK); nothing when none is open.
-  virtual void DismissMessageBox(QWidget* parent) = 0;
+  virtual void DismissMessageBox(void* owner) = 0;
   // The save dialog; the chosen full path, or nothing when cancelled.
-  virtual std::optional<QString> ExecuteSaveDialog(QWidget* parent,
-                                                   const SaveDialogRequest& request) = 0;
+  virtual std::optional<std::string> ExecuteSaveDialog(void* owner,
+                                                       const SaveDialogRequest& request) = 0;
   // The system sound of a message type (MB_ICONQUESTION, ...).
   virtual void MessageBeep(unsigned type) = 0;
   // Flashes the taskbar button of `window` `count` times, `intervalMs` apart,
   // and on until the window comes to the foreground.
-  virtual void FlashWindow(QWidget* window, int count, int intervalMs) = 0;
+  virtual void FlashWindow(void* window, int count, int intervalMs) = 0;
   // Opens `path` with the application associated with its type; false when
   // no application is set up to open files of that type.
-  virtual bool OpenDocument(const QString& path) = 0;
+  virtual bool OpenDocument(const std::string& path) = 0;
   // The standard box for an error that escaped the event loop.
-  virtual void ShowException(const QString& message) = 0;
+  virtual void ShowException(const std::string& message) = 0;
 };
-
-// Qt implementation: QMessageBox, QFileDialog, QApplication::beep/alert,
-// QDesktopServices.
-class QtDialogService final : public DialogService {
- public:
-  int MessageBox(QWidget* parent, const QString& text, const QString& caption,
-                 unsigned flags) override;
-  void DismissMessageBox(QWidget* parent) override;
-  std::optional<QString> ExecuteSaveDialog(QWidget* parent,
-                                           const SaveDialogRequest& request) override;
-  void MessageBeep(unsigned type) override;
-  void FlashWindow(QWidget* window, int count, int intervalMs) override;
-  bool OpenDocument(const QString& path) override;
-  void ShowException(const QString& message) override;
-
- private:
-  struct OpenBox {
-    QWidget* parent;
-    QPointer<QMessageBox> box;
-  };
-  std::vector<OpenBox> openBoxes_;  // innermost last
-};
-
-// "CSVファイル (*.csv)|*.csv" -> "CSVファイル (*.csv)": the description of each
-// pair with its pattern list in Qt's filter syntax.
-QString ToQtFilter(const QString& filter);
 
 }  // namespace vantora

@@ -2,12 +2,13 @@
 // be told, the time left at the pace so far.
 #pragma once
 
-#include <QString>
+#include <string>
 
 namespace vantora {
 
-// "全体 : 40%（残り約3分）" for `fraction` 0..1 done after `elapsedMs`; the
-// time left only when something is done and the job has run a second.
-QString OverallProgressText(double fraction, long long elapsedMs);
+// "全体 : 40%（残り約3分）" (UTF-8) for `fraction` 0..1 done after
+// `elapsedMs`; the time left only when something is done and the job has run
+// a second.
+std::string OverallProgressText(double fraction, long long elapsedMs);
 
 }  // namespace vantora

@@ -1,18 +1,14 @@
 // Progress of a run on the program's taskbar button. On Linux through the
-// launcher-entry D-Bus signal (com.canonical.Unity.LauncherEntry, Update with
-// "progress" and "progress-visible"), which KDE Plasma and docks show on the
-// task button; on Windows through the shell's ITaskbarList3. All functions
-// run on the GUI thread and return true on success.
+// launcher-entry D-Bus signal (app/qt/TaskbarProgress.cpp), on Windows
+// through the shell's ITaskbarList3 (app/win32/TaskbarProgress.cpp). All
+// functions run on the GUI thread and return true on success.
 #pragma once
 
-#include <QDBusMessage>
-#include <QString>
 #include <cstdint>
-
-class QIcon;
 
 namespace vantora {
 
+// States of the taskbar button's progress, with the shell's values.
 enum class TTaskBarProgressState {
   tbpsNone = 0,
   tbpsIndeterminate = 1,
@@ -21,18 +17,10 @@ enum class TTaskBarProgressState {
   tbpsPaused = 8,
 };
 
-// Makes the taskbar interface available: on Linux, whether the session bus
-// is reachable. Later calls after a success return true at once.
+// Makes the taskbar interface available (on Linux: whether the session bus
+// is reachable). Later calls after a success return true at once.
 bool InitializeTaskbarAPI();
 bool SetTaskbarProgressState(TTaskBarProgressState state);
 bool SetTaskbarProgressValue(std::uint64_t completed, std::uint64_t total);
-// Not used by the program; the launcher entry has no overlay icon, so on
-// Linux this is false.
-bool SetTaskbarOverlayIcon(const QIcon& icon, const QString& description);
-
-// The launcher entry's application id ("application://vantora.desktop").
-QString LauncherEntryAppUri();
-// The Update signal for a progress state and fraction (0..1), as sent.
-QDBusMessage LauncherEntryUpdate(TTaskBarProgressState state, double fraction);
 
 }  // namespace vantora

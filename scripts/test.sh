@@ -27,9 +27,10 @@ cmake -S . -B "$BUILD_DIR" -G Ninja \
   -DVANTORA_SANITIZE="$SANITIZE" -DVANTORA_TSAN="$TSAN" -DCMAKE_BUILD_TYPE="$BUILD_TYPE"
 
 # The thread sanitizer run: the test programs of the thread class, the job
-# and the window (with the programs and the sample site they start).
+# and the window, its behaviour under the fake view included (with the
+# programs and the sample site they start).
 TSAN_TARGETS=(common_test_thread vantora vantora_demo_site)
-for test_source in tests/worker/test_*.cpp tests/app/test_*.cpp; do
+for test_source in tests/worker/test_*.cpp tests/app/test_*.cpp tests/app_behaviour/test_*.cpp; do
   folder="$(basename "$(dirname "$test_source")")"
   TSAN_TARGETS+=("${folder}_$(basename "$test_source" .cpp)")
 done
@@ -52,7 +53,7 @@ if [ "$TSAN" = ON ]; then
   # built with the sanitizer (Qt, glib, cpp-httplib) are not checked: their own
   # locks are invisible to it, so it would report their hand-overs as races.
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
-  ctest --output-on-failure -j "$(nproc)" -L "^(worker|app|common_test_thread)\$"
+  ctest --output-on-failure -j "$(nproc)" -L "^(worker|app|app_behaviour|common_test_thread)\$"
 else
   ctest --output-on-failure -j "$(nproc)"
 fi

@@ -39,9 +39,9 @@ class QtEnvironment final : public ::testing::Environment {
 
 }  // namespace
 
-int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& caption,
+int ScriptedDialogs::MessageBox(void*, const std::string& text, const std::string& caption,
                                 unsigned flags) {
-  boxes.push_back({text, caption, flags});
+  boxes.push_back({QString::fromStdString(text), QString::fromStdString(caption), flags});
   if (!answers.empty()) {
     auto answer = std::move(answers.front());
     answers.pop_front();
@@ -51,18 +51,20 @@ int ScriptedDialogs::MessageBox(QWidget*, const QString& text, const QString& ca
   return IDOK;
 }
 
-std::optional<QString> ScriptedDialogs::ExecuteSaveDialog(QWidget*,
-                                                          const SaveDialogRequest& request) {
-  saveRequests.push_back(request);
+std::optional<std::string> ScriptedDialogs::ExecuteSaveDialog(void*,
+                                                              const SaveDialogRequest& request) {
+  saveRequests.push_back({QString::fromStdString(request.title), QString::fromStdString(request.filter),
+                          QString::fromStdString(request.fileName), QString::fromStdString(request.folder),
+                          request.options});
   if (saveAnswers.empty()) return std::nullopt;
   const SaveAnswer answer = saveAnswers.front();
   saveAnswers.pop_front();
   if (!answer.chosen) return std::nullopt;
-  return answer.path;
+  return answer.path.toStdString();
 }
 
-void ScriptedDialogs::FlashWindow(QWidget* window, int count, int intervalMs) {
-  flashes.push_back({window, count, intervalMs});
+void ScriptedDialogs::FlashWindow(void* window, int count, int intervalMs) {
+  flashes.push_back({static_cast<QWidget*>(window), count, intervalMs});
 }
 
 bool WaitUntil(const std::function<bool()>& condition) {

@@ -34,21 +34,32 @@ class ScriptedDialogs final : public DialogService {
   void ChooseFile(const QString& path) { saveAnswers.push_back({true, path}); }
   void CancelSaveDialog() { saveAnswers.push_back({false, QString()}); }
 
-  int MessageBox(QWidget* parent, const QString& text, const QString& caption,
+  // The save dialog's request as the test reads it.
+  struct SaveRequest {
+    QString title;
+    QString filter;
+    QString fileName;
+    QString folder;
+    unsigned options = 0;
+  };
+
+  int MessageBox(void* owner, const std::string& text, const std::string& caption,
                  unsigned flags) override;
-  void DismissMessageBox(QWidget*) override { ++dismissals; }
-  std::optional<QString> ExecuteSaveDialog(QWidget* parent,
-                                           const SaveDialogRequest& request) override;
+  void DismissMessageBox(void*) override { ++dismissals; }
+  std::optional<std::string> ExecuteSaveDialog(void* owner,
+                                               const SaveDialogRequest& request) override;
   void MessageBeep(unsigned type) override { beeps.push_back(type); }
-  void FlashWindow(QWidget* window, int count, int intervalMs) override;
-  bool OpenDocument(const QString& path) override {
-    opened.push_back(path);
+  void FlashWindow(void* window, int count, int intervalMs) override;
+  bool OpenDocument(const std::string& path) override {
+    opened.push_back(QString::fromStdString(path));
     return openSucceeds;
   }
-  void ShowException(const QString& message) override { exceptions.push_back(message); }
+  void ShowException(const std::string& message) override {
+    exceptions.push_back(QString::fromStdString(message));
+  }
 
   std::vector<Box> boxes;
-  std::vector<SaveDialogRequest> saveRequests;
+  std::vector<SaveRequest> saveRequests;
   std::vector<unsigned> beeps;
   struct Flash {
     QWidget* window;

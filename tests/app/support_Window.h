@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/FrmMain.h"
+#include "app/qt/FrmMain.h"
 #include "support_App.h"
 #include "tools/quote_server/QuoteServer.h"
 

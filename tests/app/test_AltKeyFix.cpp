@@ -15,7 +15,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/AltKeyFix.h"
+#include "app/qt/AltKeyFix.h"
 #include "support_App.h"
 
 namespace vantora {

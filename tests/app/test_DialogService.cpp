@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <functional>
 
-#include "app/DialogService.h"
+#include "app/qt/QtDialogService.h"
 #include "support_App.h"
 
 namespace vantora {

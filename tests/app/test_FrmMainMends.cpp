@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <cstdlib>
 
-#include "app/InstanceBeacon.h"
+#include "app/qt/InstanceBeacon.h"
 #include "app/SingleInstance.h"
 #include "support_Window.h"
 

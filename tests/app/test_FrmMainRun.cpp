@@ -16,7 +16,7 @@
 #include <chrono>
 #include <csignal>
 
-#include "app/TerminationSignals.h"
+#include "app/qt/TerminationSignals.h"
 #include "support_Window.h"
 #include "common/Charset.h"
 #include "worker/Job.h"
@@ -62,7 +62,7 @@ TEST_F(RunTest, SaveDialogOffersTheDefaultNameAndCancellingStartsNothing) {
   dialogs.CancelSaveDialog();
   form->btnAction->click();
   ASSERT_EQ(dialogs.saveRequests.size(), 1u);
-  const SaveDialogRequest& request = dialogs.saveRequests[0];
+  const ScriptedDialogs::SaveRequest& request = dialogs.saveRequests[0];
   EXPECT_EQ(request.title, Utf8("取得情報の保存先を指定してください"));
   EXPECT_EQ(request.filter, Utf8("CSVファイル (*.csv)|*.csv"));
   EXPECT_EQ(request.fileName, Utf8("Vantora情報.csv"));
@@ -93,7 +93,7 @@ TEST_F(RunTest, TheChosenNameEndsInCsv) {
   for (const auto& c : cases) {
     StartCodeRun(QStringLiteral("1301"), Path(QString::fromUtf8(c.chosen)));
     ASSERT_TRUE(WaitForEnd()) << c.chosen;
-    EXPECT_EQ(form->OutputFileName, Path(QString::fromUtf8(c.written)));
+    EXPECT_EQ(QString::fromStdString(form->OutputFileName), Path(QString::fromUtf8(c.written)));
     EXPECT_TRUE(QFileInfo::exists(Path(QString::fromUtf8(c.written)))) << c.written;
   }
   EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("out.txt"))));
@@ -117,7 +117,7 @@ TEST_F(RunTest, AnExistingFileIsReplacedAndAnUndeletableOneIsReported) {
   EXPECT_EQ(dialogs.boxes[0].caption, QStringLiteral("Error"));
   EXPECT_EQ(dialogs.boxes[0].flags, kInfo);
   EXPECT_TRUE(Idle());
-  EXPECT_EQ(form->OutputFileName, Path(QStringLiteral("busy.csv")));
+  EXPECT_EQ(QString::fromStdString(form->OutputFileName), Path(QStringLiteral("busy.csv")));
 }
 
 TEST_F(RunTest, ARunWithRecordsEndsWithBeepFlashAndTheOpenQuestion) {
@@ -383,7 +383,7 @@ TEST_F(RunTest, SectorModeHandsTheTickedSectorsToTheWorker) {
   form->lstCtgr->item(0)->setCheckState(Qt::Checked);
   form->lstCtgr->item(32)->setCheckState(Qt::Checked);
   form->txtCode->setText(QStringLiteral("1301"));  // kept, but not used in sector mode
-  form->OutputFileName = Path(QStringLiteral("s.csv"));
+  form->OutputFileName = Path(QStringLiteral("s.csv")).toStdString();
   const JobInputs inputs = form->Inputs();
   EXPECT_FALSE(inputs.codeMode);
   ASSERT_EQ(inputs.sectors.size(), 33u);

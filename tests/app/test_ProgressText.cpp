@@ -27,7 +27,7 @@ TEST(ProgressText, ShareAndTimeLeft) {
       {1.5, 1000, "全体 : 100%"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(OverallProgressText(c.fraction, c.elapsedMs), test::Utf8(c.text))
+    EXPECT_EQ(QString::fromStdString(OverallProgressText(c.fraction, c.elapsedMs)), test::Utf8(c.text))
         << c.fraction << " after " << c.elapsedMs << " ms";
   }
 }

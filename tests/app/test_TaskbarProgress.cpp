@@ -9,7 +9,7 @@
 #include <QStandardPaths>
 #include <QVariantMap>
 
-#include "app/TaskbarProgress.h"
+#include "app/qt/LauncherEntry.h"
 #include "support_App.h"
 
 namespace vantora {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QTranslator>
 
-#include "app/ToolkitTranslations.h"
+#include "app/qt/ToolkitTranslations.h"
 #include "support_App.h"
 
 namespace vantora {

@@ -1,5 +1,5 @@
 // Taskbar progress through the launcher-entry D-Bus signal (Linux).
-#include "app/TaskbarProgress.h"
+#include "app/qt/LauncherEntry.h"
 
 #include <QDBusConnection>
 #include <QIcon>

@@ -1,5 +1,5 @@
 // Loading the toolkit's translations for the user's locale.
-#include "app/ToolkitTranslations.h"
+#include "app/qt/ToolkitTranslations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

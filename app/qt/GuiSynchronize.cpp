@@ -11,7 +11,7 @@
 // Every caller queues its call before it posts its wake-up, and each wake-up
 // runs every call queued so far, so a caller's call has run by the time its
 // own wake-up has been handled, whatever order the wake-ups arrive in.
-#include "app/GuiSynchronize.h"
+#include "app/qt/GuiSynchronize.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>

@@ -1,5 +1,5 @@
 // The first program's listening socket and the second's call to it.
-#include "app/InstanceBeacon.h"
+#include "app/qt/InstanceBeacon.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>

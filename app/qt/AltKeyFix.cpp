@@ -1,6 +1,6 @@
 // TAltKeyFix: the idle pass over the top-level forms, the cue-change notice
 // and the two repaint walks.
-#include "app/AltKeyFix.h"
+#include "app/qt/AltKeyFix.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>

@@ -1,35 +1,29 @@
 // TFrmMain's quote site setting: the address field and its check, the state
-// line (no site yet, the environment's address, the sample site), the
-// bundled sample site started from the window, and bringing the window to the
-// front when the program is started a second time.
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+// line (no site yet, the environment's address, the sample site) and the
+// bundled sample site started from the window.
 #include <exception>
 
 #include "app/DemoSite.h"
-#include "app/FrmMain.h"
+#include "app/FrmMainBehaviour.h"
 #include "app/SiteAddress.h"
 #include "common/SiteConfig.h"
 #include "tools/quote_server/QuoteServer.h"
 
 namespace vantora {
 
-void TFrmMain::btnSiteClick() {
-  const QString typed = txtSite->text().trimmed();
-  if (typed.isEmpty()) {
+void FrmMainBehaviour::btnSiteClick() {
+  const std::string typed = view_.Text(Ctl::txtSite);
+  if (TrimSpaces(typed).empty()) {
     siteAddress_.clear();
   } else {
-    const std::optional<QString> address = NormalizeSiteAddress(typed);
+    const std::optional<std::string> address = NormalizeSiteAddress(typed);
     if (!address) {
       ShowInfo(text::kSiteInvalid, text::kCaptionError);
-      txtSite->setFocus();
-      txtSite->selectAll();
+      view_.Focus(Ctl::txtSite);
+      view_.SelectAllText(Ctl::txtSite);
       return;
     }
-    siteAddress_ = address->toStdString();
+    siteAddress_ = *address;
   }
   siteKeyKnown_ = true;
   sampleSiteBase_.clear();  // the user's own choice replaces the sample site
@@ -37,7 +31,7 @@ void TFrmMain::btnSiteClick() {
   ShowSiteState();
 }
 
-void TFrmMain::btnSampleSiteClick() {
+void FrmMainBehaviour::btnSampleSiteClick() {
   if (sampleSite_ == nullptr) {
     const std::string folder = FindDemoSiteFolder();
     try {
@@ -55,46 +49,33 @@ void TFrmMain::btnSampleSiteClick() {
   SetSampleSiteAddress(sampleSite_->BaseUrl());
 }
 
-void TFrmMain::SetSampleSiteAddress(const std::string& base) {
+void FrmMainBehaviour::SetSampleSiteAddress(const std::string& base) {
   sampleSiteBase_ = base;
   ShowSiteState();
 }
 
 // The field shows the address a run would use; the line under it says where
 // that address comes from, or, in red, that there is none yet.
-void TFrmMain::ShowSiteState() {
+void FrmMainBehaviour::ShowSiteState() {
   const std::string base = QuoteSiteBase();
   const bool fromEnvironment = QuoteSiteBaseFromEnvironment();
   const bool unset = IsPlaceholderQuoteSiteBase(base);
   const bool sample = !unset && base == sampleSiteBase_;
   // The environment's address is not the window's to change.
-  txtSite->setReadOnly(fromEnvironment);
-  txtSite->setText(unset ? QString() : QString::fromStdString(base));
-  btnSite->setEnabled(!fromEnvironment);
-  btnSampleSite->setVisible(unset);
-  QPalette palette = lblSite->palette();
-  palette.setColor(QPalette::WindowText, unset ? QColor(Qt::red)
-                                               : QPalette().color(QPalette::Active, QPalette::WindowText));
-  lblSite->setPalette(palette);
+  view_.SetReadOnly(Ctl::txtSite, fromEnvironment);
+  view_.SetText(Ctl::txtSite, unset ? std::string() : base);
+  view_.SetEnabled(Ctl::btnSite, !fromEnvironment);
+  view_.SetVisible(Ctl::btnSampleSite, unset);
+  view_.SetWarningColour(Ctl::lblSite, unset);
   if (unset) {
-    lblSite->setText(QString::fromUtf8(text::kSiteUnset));
+    view_.SetText(Ctl::lblSite, text::kSiteUnset);
   } else if (sample) {
-    lblSite->setText(QString::fromUtf8(text::kSiteSampleInUse));
+    view_.SetText(Ctl::lblSite, text::kSiteSampleInUse);
   } else if (fromEnvironment) {
-    lblSite->setText(QString::fromUtf8(text::kSiteFromEnvironment));
+    view_.SetText(Ctl::lblSite, text::kSiteFromEnvironment);
   } else {
-    lblSite->clear();
+    view_.SetText(Ctl::lblSite, std::string());
   }
-}
-
-void TFrmMain::SetSiteControlsEnabled(bool enabled) { grpSite->setEnabled(enabled); }
-
-void TFrmMain::BringToFront() {
-  setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-  show();
-  raise();
-  activateWindow();
-  QApplication::alert(this);
 }
 
 }  // namespace vantora

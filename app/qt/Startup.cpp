@@ -14,13 +14,13 @@
 #include <thread>
 
 #include "app/DemoSite.h"
-#include "app/DialogService.h"
-#include "app/FrmMain.h"
-#include "app/InstanceBeacon.h"
-#include "app/ScreenshotScene.h"
+#include "app/qt/FrmMain.h"
+#include "app/qt/InstanceBeacon.h"
+#include "app/qt/QtDialogService.h"
+#include "app/qt/ScreenshotScene.h"
 #include "app/SingleInstance.h"
-#include "app/TerminationSignals.h"
-#include "app/ToolkitTranslations.h"
+#include "app/qt/TerminationSignals.h"
+#include "app/qt/ToolkitTranslations.h"
 #include "common/Thread.h"
 #include "tools/quote_server/QuoteServer.h"
 #include "worker/MyThread.h"
@@ -40,15 +40,15 @@ class VantoraApplication final : public QApplication {
     try {
       return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
-      Report(QString::fromUtf8(error.what()));
+      Report(error.what());
     } catch (...) {
-      Report(QString());
+      Report(std::string());
     }
     return false;
   }
 
  private:
-  void Report(const QString& message) {
+  void Report(const std::string& message) {
     dialogs_.ShowException(message);
     quit();
   }
@@ -105,9 +105,9 @@ int RunVantora(int& argc, char** argv) {
   try {
     QApplication::exec();
   } catch (const std::exception& error) {
-    dialogs.ShowException(QString::fromUtf8(error.what()));
+    dialogs.ShowException(error.what());
   } catch (...) {
-    dialogs.ShowException(QString());
+    dialogs.ShowException(std::string());
   }
 
   // A worker still running (the loop ended some other way) is told to stop;

@@ -12,8 +12,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/FrmMain.h"
-#include "app/TextFit.h"
+#include "app/qt/FrmMain.h"
+#include "app/qt/TextFit.h"
 #include "worker/Job.h"
 
 namespace vantora {
@@ -86,7 +86,7 @@ void TFrmMain::CreateControls() {
   txtCode->setGeometry(10, 38, 220, 20);
   txtCode->setAttribute(Qt::WA_InputMethodEnabled, false);
   txtCode->setEnabled(false);
-  SetCodeFieldColour(false);
+  SetFieldLook(Ctl::txtCode, false);
 
   btnAction = new QPushButton(QStringLiteral("取得開始 (&R)"), this);
   btnAction->setObjectName(QStringLiteral("btnAction"));
@@ -154,8 +154,8 @@ void TFrmMain::CreateControls() {
   setTabOrder(txtSite, btnSite);
   setTabOrder(btnSite, btnSampleSite);
 
-  saveDlg.title = QString::fromUtf8(text::kSaveTitle);
-  saveDlg.filter = QString::fromUtf8(text::kSaveFilter);
+  saveDlg.title = text::kSaveTitle;
+  saveDlg.filter = text::kSaveFilter;
   saveDlg.options = ofHideReadOnly | ofOverwritePrompt | ofEnableSizing;
 }
 

@@ -1,5 +1,5 @@
 // Font narrowing for texts wider than their room.
-#include "app/TextFit.h"
+#include "app/qt/TextFit.h"
 
 #include <QFont>
 #include <QWidget>

@@ -1,5 +1,5 @@
 // The self-pipe for the termination signals and its socket notifier.
-#include "app/TerminationSignals.h"
+#include "app/qt/TerminationSignals.h"
 
 #include <fcntl.h>
 #include <signal.h>

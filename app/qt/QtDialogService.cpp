@@ -1,6 +1,6 @@
 // Qt implementation of the window's platform operations (message boxes, save
 // dialog, sound, taskbar flash, opening a file).
-#include "app/DialogService.h"
+#include "app/qt/QtDialogService.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -83,25 +83,37 @@ void QtDialogService::DismissMessageBox(QWidget* parent) {
   }
 }
 
-std::optional<QString> QtDialogService::ExecuteSaveDialog(QWidget* parent,
-                                                          const SaveDialogRequest& request) {
-  QFileDialog dialog(parent, request.title);
+int QtDialogService::MessageBox(void* owner, const std::string& text, const std::string& caption,
+                                unsigned flags) {
+  return MessageBox(static_cast<QWidget*>(owner), QString::fromStdString(text),
+                    QString::fromStdString(caption), flags);
+}
+
+void QtDialogService::DismissMessageBox(void* owner) { DismissMessageBox(static_cast<QWidget*>(owner)); }
+
+std::optional<std::string> QtDialogService::ExecuteSaveDialog(void* owner,
+                                                              const SaveDialogRequest& request) {
+  QFileDialog dialog(static_cast<QWidget*>(owner), QString::fromStdString(request.title));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter(ToQtFilter(request.filter));
+  dialog.setNameFilter(ToQtFilter(QString::fromStdString(request.filter)));
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.options & ofOverwritePrompt));
   dialog.setSizeGripEnabled(request.options & ofEnableSizing);
-  if (!request.folder.isEmpty()) dialog.setDirectory(request.folder);
-  dialog.selectFile(request.fileName);
+  if (!request.folder.empty()) dialog.setDirectory(QString::fromStdString(request.folder));
+  dialog.selectFile(QString::fromStdString(request.fileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().constFirst();
+  return dialog.selectedFiles().constFirst().toStdString();
 }
 
 void QtDialogService::MessageBeep(unsigned) { QApplication::beep(); }
 
-void QtDialogService::FlashWindow(QWidget* window, int, int) {
+void QtDialogService::FlashWindow(void* window, int, int) {
   // Qt flashes until the window is activated when given no duration.
-  if (window != nullptr) QApplication::alert(window, 0);
+  if (window != nullptr) QApplication::alert(static_cast<QWidget*>(window), 0);
+}
+
+bool QtDialogService::OpenDocument(const std::string& path) {
+  return OpenDocument(QString::fromStdString(path));
 }
 
 bool QtDialogService::OpenDocument(const QString& path) {
@@ -123,8 +135,9 @@ bool QtDialogService::OpenDocument(const QString& path) {
 #endif
 }
 
-void QtDialogService::ShowException(const QString& message) {
-  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message,
+void QtDialogService::ShowException(const std::string& message) {
+  QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(),
+                  QString::fromStdString(message),
                   QMessageBox::Ok);
   box.exec();
 }
