@@ -61,7 +61,9 @@ void FrmMainBehaviour::FormShow() {
   // Posted, so that the settings are loaded from the event loop once the
   // window is on screen (unless a signal's close has loaded them already).
   view_.PostToEventLoop([this] {
-    if (!settingsLoaded_) LoadSettings();
+    if (settingsLoaded_) return;
+    LoadSettings();
+    OfferResume();
   });
 }
 
@@ -127,6 +129,14 @@ void FrmMainBehaviour::btnActionClick() {
     }
   }
 
+  StartWorker(RunKind::kFresh);
+}
+
+void FrmMainBehaviour::StartWorker(RunKind kind) {
+  runKind_ = kind;
+  // A fresh run or a resume is remembered until it has gone through, so
+  // that the next start can offer to take it up if it is cut short.
+  if (kind != RunKind::kRetry) RememberRunInProgress(true);
   EnterRunningState();
 
   if (Worker == nullptr) {
@@ -222,12 +232,17 @@ void FrmMainBehaviour::HandleCancel(bool completion) {
 
 void FrmMainBehaviour::FinishRun(TRunStatus status) {
   ReleaseBusyCursor();
+  summary_ = LastJobSummary();
+  if (runKind_ == RunKind::kRetry) status = FinishRetry(status);
+  const bool wentThrough = status == rsActive || status == rsNothingFound;
+  if (wentThrough && runKind_ != RunKind::kRetry) RememberRunInProgress(false);
+  runKind_ = RunKind::kFresh;
 
   switch (status) {
     case rsActive:
       dialogs_.MessageBeep(MB_ICONQUESTION);
       dialogs_.FlashWindow(view_.DialogOwner(), 30, 700);
-      AskOpenFinishedFile(LastJobSummary().AllOk() ? std::string(text::kAskOpen) : NotAllReadQuestion());
+      AskOpenFinishedFile(summary_.AllOk() ? std::string(text::kAskOpen) : NotAllReadQuestion());
       break;
     case rsNothingFound:
       ShowInfo(NothingFoundMessage(), text::kCaptionNothingFound);
@@ -253,7 +268,7 @@ void FrmMainBehaviour::FinishRun(TRunStatus status) {
     case rsOutputFileError:
       // A file that could not be opened is in use; one that failed while
       // being written says why.
-      ShowInfo(LastJobSummary().outputOpened ? WriteFailedMessage() : std::string(text::kFileInUse),
+      ShowInfo(summary_.outputOpened ? WriteFailedMessage() : std::string(text::kFileInUse),
                text::kCaptionFileError);
       break;
     case rsSiteUnreachable:
@@ -275,6 +290,8 @@ void FrmMainBehaviour::FinishRun(TRunStatus status) {
   } else {
     for (Ctl control : {Ctl::chkCtgr, Ctl::lstCtgr, Ctl::chkAllPages}) view_.SetEnabled(control, true);
   }
+  // Offered once the window is idle again; Yes starts the retry at once.
+  if (status == rsActive && !summary_.AllOk()) OfferRetry();
 }
 
 void FrmMainBehaviour::FormCloseQuery(bool& canClose) {

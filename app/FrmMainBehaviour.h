@@ -13,12 +13,14 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/DialogService.h"
 #include "app/FrmMainTexts.h"
 #include "app/FrmMainView.h"
 #include "worker/JobHost.h"
+#include "worker/JobSummary.h"
 
 namespace vantora {
 
@@ -116,12 +118,31 @@ class FrmMainBehaviour : public JobHost {
   std::string SiteRefusingMessage() const;
   std::string SiteUnreachableMessage() const;
   void ReportOpenFailure();
+  // Runs that start from the output file already there: a run interrupted
+  // before is offered for resuming when the window opens, the companies
+  // that failed for reading again when a run ends
+  // (FrmMainBehaviourContinue.cpp).
+  enum class RunKind { kFresh, kResume, kRetry };
+  void StartWorker(RunKind kind);
+  void RememberRunInProgress(bool inProgress);
+  void OfferResume();
+  bool OfferRetry();
+  TRunStatus FinishRetry(TRunStatus status);
+  std::string RunFilePath() const;
+  void WriteSettings();
+  // Puts inputs read from a file into the controls, as the user's clicks would.
+  void ApplyInputs(bool codeMode, const std::string& codeListSjis, const std::string& category);
+  std::string SectorTicks() const;
   void SetAllSectorTicks(bool ticked);
   void HandleCancel(bool completion);
   void ShowSiteState();
   void ShowOverallProgress(double fraction);
   long long RunMilliseconds() const;
 
+  RunKind runKind_ = RunKind::kFresh;
+  std::optional<JobInputs> plannedInputs_;  // the inputs of a resume or a retry
+  std::string retryFile_;                    // where a retry writes its new lines (native)
+  JobSummary summary_;                       // of the run that ended (the whole file after a retry)
   FrmMainView& view_;
   DialogService& dialogs_;
   std::atomic<bool> isRunning_{false};

@@ -39,7 +39,7 @@ void FrmMainBehaviour::ReportOpenFailure() {
 }
 
 std::string FrmMainBehaviour::NotAllReadQuestion() const {
-  const JobSummary& summary = LastJobSummary();
+  const JobSummary& summary = summary_;
   std::string question = FormatText(text::kAskOpenNotAllRead, {Count(summary.CompaniesNotOk()), ReportFileName()});
   if (summary.listingsNotOk > 0)
     question = FormatText(text::kListingsNotRead, {Count(summary.listingsNotOk)}) + '\n' + question;
@@ -47,7 +47,7 @@ std::string FrmMainBehaviour::NotAllReadQuestion() const {
 }
 
 std::string FrmMainBehaviour::NothingFoundMessage() const {
-  const JobSummary& summary = LastJobSummary();
+  const JobSummary& summary = summary_;
   std::string message = text::kNothingFound;
   if (summary.listingsNotOk > 0) {
     message += '\n' + FormatText(text::kListingsNotRead, {Count(summary.listingsNotOk)}) + '\n' +
@@ -57,31 +57,31 @@ std::string FrmMainBehaviour::NothingFoundMessage() const {
 }
 
 std::string FrmMainBehaviour::CancelledMessage() const {
-  return FormatText(text::kCancelledKept, {Count(LastJobSummary().records), OutputFileName});
+  return FormatText(text::kCancelledKept, {Count(summary_.records), OutputFileName});
 }
 
 std::string FrmMainBehaviour::LayoutStoppedMessage() const {
-  return FormatText(text::kLayoutStopped, {Count(LastJobSummary().records), OutputFileName, ReportFileName()});
+  return FormatText(text::kLayoutStopped, {Count(summary_.records), OutputFileName, ReportFileName()});
 }
 
 std::string FrmMainBehaviour::SiteRefusingMessage() const {
-  return FormatText(text::kSiteRefusing, {Count(LastJobSummary().records), OutputFileName});
+  return FormatText(text::kSiteRefusing, {Count(summary_.records), OutputFileName});
 }
 
 std::string FrmMainBehaviour::WriteFailedMessage() const {
-  const JobSummary& summary = LastJobSummary();
+  const JobSummary& summary = summary_;
   return FormatText(text::kWriteFailed, {OutputFileName, summary.reason, Count(summary.records)});
 }
 
 std::string FrmMainBehaviour::ScratchStoppedMessage() const {
-  const JobSummary& summary = LastJobSummary();
+  const JobSummary& summary = summary_;
   return FormatText(text::kScratchStopped, {NativePathToUtf8(summary.scratchFolder), summary.reason});
 }
 
 std::string FrmMainBehaviour::SiteUnreachableMessage() const {
   // A certificate that fails: waiting does not help, so the message says
   // what failed instead.
-  const JobSummary& summary = LastJobSummary();
+  const JobSummary& summary = summary_;
   if (summary.networkTls) return FormatText(text::kSiteCertificate, {Cp932ToUtf8(summary.networkDetail)});
   return text::kSiteUnreachable;
 }

@@ -41,26 +41,30 @@ void FrmMainBehaviour::LoadSettings() {
     return;
   }
 
+  ApplyInputs(ReadProfileBool(path, kSection, "Code", false), ReadProfileString(path, kSection, "CodeList", ""),
+              ReadProfileString(path, kSection, "Category", ""));
+}
+
+void FrmMainBehaviour::ApplyInputs(bool codeMode, const std::string& codeListSjis, const std::string& category) {
   // Ticking the box puts the window into code mode, as a click does.
-  const bool codeMode = ReadProfileBool(path, kSection, "Code", false);
   if (codeMode != view_.Checked(Ctl::chkCode)) {
     view_.SetChecked(Ctl::chkCode, codeMode);
     chkCodeClick();
   }
-  view_.SetText(Ctl::txtCode, FromSjis(ReadProfileString(path, kSection, "CodeList", "")));
+  view_.SetText(Ctl::txtCode, FromSjis(codeListSjis));
 
-  const std::string category = ReadProfileString(path, kSection, "Category", "");
   int ticks = 0;
   for (int i = 0; i < view_.SectorCount(); ++i) {
-    if (static_cast<std::size_t>(i) < category.size() && category[i] == '1') {
-      view_.SetSectorTicked(i, true);
-      ++ticks;
-    }
+    const bool ticked = static_cast<std::size_t>(i) < category.size() && category[i] == '1';
+    view_.SetSectorTicked(i, ticked);
+    ticks += ticked;
   }
   // Every sector ticked: the all-sectors box is ticked, as by a click.
   if (ticks == view_.SectorCount() && !view_.Checked(Ctl::chkCtgr)) {
     view_.SetChecked(Ctl::chkCtgr, true);
     chkCtgrClick();
+  } else if (ticks != view_.SectorCount()) {
+    view_.SetChecked(Ctl::chkCtgr, false);
   }
 
   int selected = 0;
@@ -73,25 +77,34 @@ void FrmMainBehaviour::LoadSettings() {
   view_.SetCurrentSector(selected);
 }
 
+std::string FrmMainBehaviour::SectorTicks() const {
+  std::string category;
+  for (int i = 0; i < view_.SectorCount(); ++i) category += view_.SectorTicked(i) ? '1' : '0';
+  return category;
+}
+
 void FrmMainBehaviour::SaveSettings() {
   const std::string path = settingsPath_;
   std::error_code ec;
   if (!std::filesystem::is_directory(PathFromUtf8(NativePathToUtf8(path)).parent_path(), ec)) return;
-  std::string category;
-  for (int i = 0; i < view_.SectorCount(); ++i) category += view_.SectorTicked(i) ? '1' : '0';
-  const bool allPages = view_.Checked(Ctl::chkAllPages);
   try {
-    WriteProfileString(path, kSection, "Code", view_.Checked(Ctl::chkCode) ? "1" : "0");
-    WriteProfileString(path, kSection, "CodeList", ToSjis(TrimControls(view_.Text(Ctl::txtCode))));
-    WriteProfileString(path, kSection, "Category", category);
-    if (siteKeyKnown_) WriteProfileString(path, kSection, kSiteKey, siteAddress_);
-    // Off is the default: the key is written once it was ever on.
-    if (allPagesKeyKnown_ || allPages) WriteProfileString(path, kSection, kAllPagesKey, allPages ? "1" : "0");
-    if (!lastOutputFolder_.empty()) WriteProfileString(path, kSection, kFolderKey, ToSjis(lastOutputFolder_));
+    WriteSettings();
   } catch (const ProfileWriteError& error) {
     // Shown like any error the framework reports; closing goes on.
     dialogs_.ShowException(error.what());
   }
+}
+
+void FrmMainBehaviour::WriteSettings() {
+  const std::string path = settingsPath_;
+  const bool allPages = view_.Checked(Ctl::chkAllPages);
+  WriteProfileString(path, kSection, "Code", view_.Checked(Ctl::chkCode) ? "1" : "0");
+  WriteProfileString(path, kSection, "CodeList", ToSjis(TrimControls(view_.Text(Ctl::txtCode))));
+  WriteProfileString(path, kSection, "Category", SectorTicks());
+  if (siteKeyKnown_) WriteProfileString(path, kSection, kSiteKey, siteAddress_);
+  // Off is the default: the key is written once it was ever on.
+  if (allPagesKeyKnown_ || allPages) WriteProfileString(path, kSection, kAllPagesKey, allPages ? "1" : "0");
+  if (!lastOutputFolder_.empty()) WriteProfileString(path, kSection, kFolderKey, ToSjis(lastOutputFolder_));
 }
 
 }  // namespace vantora

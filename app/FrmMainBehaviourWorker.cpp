@@ -21,6 +21,12 @@ double Share(int done, int total) {
 }  // namespace
 
 JobInputs FrmMainBehaviour::Inputs() {
+  // A resume or a retry planned its inputs from the file before it started.
+  if (plannedInputs_) {
+    JobInputs planned = std::move(*plannedInputs_);
+    plannedInputs_.reset();
+    return planned;
+  }
   JobInputs inputs;
   inputs.codeMode = view_.Checked(Ctl::chkCode);
   inputs.codeText = ToSjis(view_.Text(Ctl::txtCode));

@@ -66,6 +66,10 @@ inline constexpr char kWriteFailed[] =
     "それまでの %3 件の情報はファイルに残っています。";
 inline constexpr char kScratchStopped[] =
     "作業ファイルを書き込めないため、取得を中止しました。\nフォルダ: %1\n理由: %2";
+// Runs from the output file already there: an interrupted run taken up,
+// the companies that failed read again.
+inline constexpr char kAskResume[] = "前回中断した取得を再開しますか？";
+inline constexpr char kAskRetry[] = "失敗した %1 件を再取得しますか？";
 // The quote site setting and the whole job's progress.
 inline constexpr char kSiteGroup[] = " 取得先サイト ";
 inline constexpr char kSiteApply[] = "設定 (&S)";

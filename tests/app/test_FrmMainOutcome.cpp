@@ -24,7 +24,9 @@ TEST_F(OutcomeTest, CompaniesThatCouldNotBeReadAreCountedAndTheReportNamed) {
   dialogs.Answer(IDYES);
   StartCodeRun(QStringLiteral("1301,5555,7203,6666"), Path(QStringLiteral("r.csv")));
   ASSERT_TRUE(WaitForEnd());
-  ASSERT_EQ(dialogs.boxes.size(), 1u);
+  ASSERT_EQ(dialogs.boxes.size(), 2u) << "the end message, then the offer to read the two again (No)";
+  EXPECT_EQ(dialogs.boxes[1].text, Utf8("失敗した 2 件を再取得しますか？"));
+  EXPECT_EQ(dialogs.boxes[1].flags, kQuestionNo);
   EXPECT_EQ(dialogs.boxes[0].text,
             Utf8("情報の取得が完了しましたが、2 件の企業の情報を読み取れませんでした。\n"
                  "詳しくは次のファイルをご覧ください。\n") +

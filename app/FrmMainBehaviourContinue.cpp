@@ -1,0 +1,112 @@
+// TFrmMain's runs from the output file already there. A fresh run (and a
+// resumed one) is remembered from its start until it has gone through, in
+// a file of its own beside the settings file ("run.ini": the output file
+// and the run's inputs; the settings file itself is written only on
+// close). When the window opens and finds a run remembered whose file and
+// report are still a pair no other run writes, it offers to take it up
+// (default No; No forgets it and leaves the files as they are). When a run
+// ends with companies or listings that could not be read, it offers to read
+// those again; their new lines then go in place of the old ones.
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+#include "app/FrmMainBehaviour.h"
+#include "app/NativePath.h"
+#include "app/Settings.h"
+#include "app/TextConversions.h"
+#include "worker/ContinueRun.h"
+
+namespace vantora {
+
+namespace {
+constexpr char kSection[] = "Run";
+}  // namespace
+
+std::string FrmMainBehaviour::RunFilePath() const {
+  const std::string folder = PathToUtf8(PathFromUtf8(NativePathToUtf8(settingsPath_)).parent_path());
+  return NativePathBytes(folder.empty() ? std::string("run.ini") : folder + "/run.ini");
+}
+
+void FrmMainBehaviour::RememberRunInProgress(bool inProgress) {
+  const std::string path = RunFilePath();
+  std::error_code ec;
+  std::filesystem::remove(PathFromUtf8(NativePathToUtf8(path)), ec);
+  if (!inProgress) return;
+  // A folder that cannot take the file only loses the offer.
+  try {
+    WriteProfileString(path, kSection, "Output", ToSjis(OutputFileName));
+    WriteProfileString(path, kSection, "Code", view_.Checked(Ctl::chkCode) ? "1" : "0");
+    WriteProfileString(path, kSection, "CodeList", ToSjis(TrimControls(view_.Text(Ctl::txtCode))));
+    WriteProfileString(path, kSection, "Category", SectorTicks());
+    WriteProfileString(path, kSection, "AllPages", view_.Checked(Ctl::chkAllPages) ? "1" : "0");
+  } catch (const ProfileWriteError&) {
+  }
+}
+
+void FrmMainBehaviour::OfferResume() {
+  const std::string path = RunFilePath();
+  const std::string stored = FromSjis(ReadProfileString(path, kSection, "Output", ""));
+  if (stored.empty() || Worker != nullptr) return;
+  // The window shows the inputs of the run it offers to take up.
+  const std::string category = ReadProfileString(path, kSection, "Category", "");
+  ApplyInputs(ReadProfileBool(path, kSection, "Code", false), ReadProfileString(path, kSection, "CodeList", ""),
+              category);
+  view_.SetChecked(Ctl::chkAllPages, ReadProfileBool(path, kSection, "AllPages", false));
+  OutputFileName = stored;
+  JobInputs inputs = Inputs();
+  const ContinuePlan plan = PlanResume(NativePathBytes(stored), inputs);
+  // A file gone, changed or in use is no run to take up.
+  if (plan.refusal != ContinueRefusal::kNone || Ask(text::kAskResume, text::kCaptionOpen, true) != IDYES) {
+    RememberRunInProgress(false);
+    return;
+  }
+  plannedInputs_ = std::move(inputs);
+  StartWorker(RunKind::kResume);
+}
+
+bool FrmMainBehaviour::OfferRetry() {
+  const int failed = summary_.CompaniesNotOk() + summary_.listingsNotOk;
+  if (failed <= 0 || Worker != nullptr) return false;
+  if (Ask(FormatText(text::kAskRetry, {std::to_string(failed)}), text::kCaptionOpen, true) != IDYES) return false;
+  const std::string target = NativePathBytes(OutputFileName);
+  const auto id = std::chrono::system_clock::now().time_since_epoch() / std::chrono::milliseconds(1);
+  retryFile_ = RetryFileName(target, static_cast<long long>(id));
+  JobInputs inputs = Inputs();
+  const ContinuePlan plan = PlanRetry(target, retryFile_, inputs);
+  if (plan.refusal == ContinueRefusal::kInUse) {
+    ShowInfo(text::kFileInUse, text::kCaptionFileError);
+    return false;
+  }
+  if (plan.refusal != ContinueRefusal::kNone) {
+    ShowInfo(text::kFileMissing, text::kCaptionFileError);
+    return false;
+  }
+  plannedInputs_ = std::move(inputs);
+  StartWorker(RunKind::kRetry);
+  return true;
+}
+
+TRunStatus FrmMainBehaviour::FinishRetry(TRunStatus status) {
+  const bool wentThrough = status == rsActive || status == rsNothingFound;
+  const std::string target = NativePathBytes(OutputFileName);
+  std::string error;
+  const bool merged = MergeRetry(target, retryFile_, wentThrough, error);
+  // The end messages tell of the whole file, not of the retry alone.
+  JobSummary whole = WholeFileSummary(target);
+  whole.stop = summary_.stop;
+  whole.networkDetail = summary_.networkDetail;
+  whole.networkReason = summary_.networkReason;
+  whole.networkTls = summary_.networkTls;
+  whole.scratchFolder = summary_.scratchFolder;
+  whole.reason = summary_.reason;
+  whole.outputOpened = true;
+  summary_ = std::move(whole);
+  if (!merged) {
+    summary_.reason = error;
+    return rsOutputFileError;
+  }
+  return status == rsNothingFound ? rsActive : status;
+}
+
+}  // namespace vantora
