@@ -233,7 +233,9 @@ struct TREMatchState {
   TREStep Go(int number, const TRENFAState*& next) {
     return Goto(number, next) ? TREStep::Continue : TREStep::Fail;
   }
-  void ResetCaptures();
+  void ResetCaptures() {
+    for (TRECapture& c : Captures) c = TRECapture{};
+  }
 
   // ---- loops (RegExpMatcherLoops.cpp) ----
   TREStep FastLoop(const TRENFAState* s, const TRENFAState*& next);

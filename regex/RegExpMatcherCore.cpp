@@ -60,10 +60,8 @@ void TREMatchState::Attach(const TREProgram& program) {
   SavedFrames.clear();
   Memo.Clear();
   StarCache.clear();
-  ScanCache = TREScanState{};
+  program.Optimizer().PrepareScan(ScanCache);
 }
-
-void TREMatchState::ResetCaptures() { std::fill(Captures.begin(), Captures.end(), TRECapture{}); }
 
 // ------------------------------------------------------------------ search
 

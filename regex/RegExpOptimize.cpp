@@ -578,8 +578,9 @@ void TREOptimizer::SetupPreMatchStrings(TREProgram& re) {
 
 // ------------------------------------------------------------------ search
 
-bool TREOptimizer::Occurs(const TREQuickSearch& search, TREScanState::THits& hits, const char16_t* start,
-                          const char16_t* end) {
+namespace {
+// Whether the literal occurs at or after start, from the hits known.
+bool Occurs(const TREQuickSearch& search, TREScanState::THits& hits, const char16_t* start, const char16_t* end) {
   if (hits.FoundAt && hits.FoundFrom <= start && hits.FoundAt >= start) return true;
   if (hits.AbsentFrom && hits.AbsentFrom <= start) return false;
   const char16_t* hit = search.Find(start, end);
@@ -591,23 +592,33 @@ bool TREOptimizer::Occurs(const TREQuickSearch& search, TREScanState::THits& hit
   hits.AbsentFrom = start;
   return false;
 }
+}  // namespace
 
 bool TREOptimizer::Begin(const TREContext& cx, TREScanState& sc, bool subjectChanged, const char16_t* start) const {
   sc.ScanStart = start;
   sc.LastCandidate = nullptr;
-  sc.AnchorHit = sc.AnchorHitFrom = nullptr;
-  sc.Run = {};
+  if (FLeadMode == lcmAnchor) sc.AnchorHit = sc.AnchorHitFrom = nullptr;
+  if (FLeadMode == lcmRunLiteral) sc.Run = {};
   if (FPreMatchMode == pmNone) return true;
+  const std::size_t n = FPreMatch.size();
   // The hits found for an earlier scan of the same subject stay valid.
-  if (subjectChanged || sc.CacheText != cx.TextTop || sc.CacheEnd != cx.RangeEnd ||
-      sc.PreMatch.size() != FPreMatch.size()) {
-    sc.PreMatch.assign(FPreMatch.size(), TREScanState::THits{});
-    sc.CacheText = cx.TextTop;
-    sc.CacheEnd = cx.RangeEnd;
+  TREScanState::THits* hits = sc.PreMatch.data();
+  const char16_t* text = cx.TextTop;
+  const char16_t* end = cx.RangeEnd;
+  if (subjectChanged || sc.CacheText != text || sc.CacheEnd != end) {
+    for (std::size_t i = 0; i < n; ++i) hits[i] = TREScanState::THits{};
+    sc.CacheText = text;
+    sc.CacheEnd = end;
   }
-  for (std::size_t i = 0; i < FPreMatch.size(); ++i)
-    if (Occurs(FPreMatch[i].Search, sc.PreMatch[i], start, cx.RangeEnd)) return true;
+  const TPreMatch* pm = FPreMatch.data();
+  for (std::size_t i = 0; i < n; ++i)
+    if (Occurs(pm[i].Search, hits[i], start, end)) return true;
   return false;
+}
+
+void TREOptimizer::PrepareScan(TREScanState& sc) const {
+  sc = TREScanState{};
+  sc.PreMatch.resize(FPreMatch.size());
 }
 
 const char16_t* TREOptimizer::NextLead(const TREContext& cx, TREScanState& sc, const char16_t* p) const {

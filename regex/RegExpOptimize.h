@@ -96,8 +96,8 @@ class TRELeadMap {
 };
 
 // What one searcher's scans remember between calls (see the file comment).
-// A fresh (value-initialised) state is right for any program; it must be
-// reset when the searcher changes programs.
+// The optimiser prepares it (PrepareScan) before the first scan of a
+// searcher with its program, and again when the searcher changes programs.
 struct TREScanState {
   struct THits {
     const char16_t* FoundAt = nullptr;     // first hit at or after FoundFrom
@@ -122,6 +122,8 @@ class TREOptimizer {
  public:
   // Analyses the program being compiled (see the file comment).
   void Optimize(TREProgram& re);
+  // Empties a scan state for this optimiser's scans.
+  void PrepareScan(TREScanState& sc) const;
   // Pre-match filter before a scan that begins at start; subjectChanged:
   // the subject is new since the state's last scan.
   bool Begin(const TREContext& cx, TREScanState& sc, bool subjectChanged, const char16_t* start) const;
@@ -157,8 +159,6 @@ class TREOptimizer {
   void SetupAnchor(TREProgram& re);
   void SetupRunLiteral(TREProgram& re);
   void SetupPreMatchStrings(TREProgram& re);
-  static bool Occurs(const TREQuickSearch& search, TREScanState::THits& hits, const char16_t* start,
-                     const char16_t* end);
   void SetupRunSkip(TREProgram& re);
   void SetupStartAsserts(TREProgram& re);
   const char16_t* NextLead(const TREContext& cx, TREScanState& sc, const char16_t* p) const;

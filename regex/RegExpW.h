@@ -11,11 +11,10 @@
 // Where members are defined:
 //   RegExpW.cpp     construction, Expression/Options properties, Compile,
 //                   GroupCount, GroupNameFromIndex, IndexFromGroupName,
-//                   RegMark/RegError, Version, TGroupCollection's
-//                   compile-time members (Add, Clear, CheckSameGroupName...)
+//                   RegMark/RegError, Version
 //   RegExpConst.cpp the exception classes' constructors
-//   RegExpExec.cpp  InputString setter, Exec, ExecNext, ExecPos,
-//                   TGroupCollection::operator[] and Names
+//   RegExpExec.cpp  InputString setter, Exec, ExecNext, ExecPos, TGroup's
+//                   program-side members and TGroupCollection
 //   RegExpReplace.cpp Substitute, Replace, Split, the Reg* convenience
 //                   functions
 //   RegExpEscape.cpp DecodeEscape, EncodeEscape, EscapeRegExChars and the
