@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "common/Charset.h"
+#include "common/FileName.h"
 #include "common/TextUtil.h"
 #include "worker/CsvFile.h"
 #include "worker/Job.h"
@@ -32,17 +33,17 @@ bool Rewrite(const std::string& path, const std::string& header, const std::vect
              FileEncoding encoding) {
   const std::string temporary = path + ".new";
   {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    std::ofstream out(NativePath(temporary), std::ios::binary | std::ios::trunc);
     if (encoding == FileEncoding::kUtf8WithBom) out << "\xEF\xBB\xBF";
     out << header << "\r\n";
     for (const std::string& line : lines) out << line << "\r\n";
     out.close();
     if (!out) {
-      std::remove(temporary.c_str());
+      RemoveFile(temporary);
       return false;
     }
   }
-  return std::rename(temporary.c_str(), path.c_str()) == 0;
+  return RenameReplacing(temporary, path);
 }
 
 // Reads the output file and its report for `what` ("resume", "retry");
@@ -129,8 +130,8 @@ bool MergeRetry(const CliOptions& options, const std::string& jobFile, ProgressV
   OutputPair old, fresh;
   std::string error;
   const bool read = ReadOutputPair(target, old, error) && ReadOutputPair(jobFile, fresh, error);
-  std::remove(jobFile.c_str());
-  std::remove(ReportPathFor(jobFile).c_str());
+  RemoveFile(jobFile);
+  RemoveFile(ReportPathFor(jobFile));
   if (!read) {
     view.Message("vantora-cli: cannot put the new records in place: " + error);
     return false;
