@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/FileName.h"
 #include "common/SiteConfig.h"
 #include "tools/quote_server/QuoteServer.h"
 
@@ -21,12 +22,12 @@ bool DemoRequested(int argc, char** argv) {
 }
 
 std::string FindDemoSiteFolder() {
-  const std::filesystem::path folder = ProgramFolder();
+  const std::filesystem::path folder = NativePath(ProgramFolder());
   for (const char* relative : {"demo-site", "../cli/demo-site", "../share/vantora/demo-site"}) {
     std::error_code ec;
     const std::filesystem::path candidate = folder / relative;
     if (std::filesystem::is_directory(candidate, ec))
-      return std::filesystem::weakly_canonical(candidate, ec).string();
+      return NameOf(std::filesystem::weakly_canonical(candidate, ec));
   }
   return {};
 }
@@ -39,7 +40,11 @@ std::unique_ptr<QuoteServer> StartDemoSite() {
   }
   try {
     auto server = std::make_unique<QuoteServer>(site);
+#ifdef _WIN32
+    ::_putenv_s("VANTORA_BASE_URL", server->BaseUrl().c_str());
+#else
     ::setenv("VANTORA_BASE_URL", server->BaseUrl().c_str(), 1);
+#endif
     return server;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "vantora: cannot serve the demo site: %s\n", error.what());

@@ -13,6 +13,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// The service's MessageBox is its own name, not the system's A/W macro.
+#undef MessageBox
 #endif
 
 namespace vantora {
@@ -35,6 +37,13 @@ inline constexpr int IDNO = 7;
 inline constexpr unsigned kMbTypeMask = 0xF;
 inline constexpr unsigned kMbIconMask = 0xF0;
 inline constexpr unsigned kMbDefMask = 0xF00;
+
+// What a box answers when its default button is pressed: Yes, or No with
+// MB_DEFBUTTON2, for a Yes/No box; OK for any other.
+constexpr int DefaultButtonResult(unsigned flags) {
+  if ((flags & kMbTypeMask) == MB_YESNO) return (flags & kMbDefMask) == MB_DEFBUTTON2 ? IDNO : IDYES;
+  return IDOK;
+}
 
 // Options of the save dialog, named after the framework's dialog options.
 enum SaveDialogOption : unsigned {

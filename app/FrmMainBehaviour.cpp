@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/NativePath.h"
+#include "common/FileName.h"
 #include "app/TextConversions.h"
 #include "common/SiteConfig.h"
 #include "tools/quote_server/QuoteServer.h"
@@ -31,7 +31,7 @@ bool IsCsvExtension(std::string_view extension) {
 // Removes the file (or link) at `utf8`; true when nothing is there any more.
 // A folder at the name is never removed.
 bool RemoveIfPresent(const std::string& utf8) {
-  const std::filesystem::path path = PathFromUtf8(utf8);
+  const std::filesystem::path path = NativePath(utf8);
   std::error_code ec;
   const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
   if (status.type() == std::filesystem::file_type::not_found ||
@@ -113,17 +113,17 @@ void FrmMainBehaviour::btnActionClick() {
   if (!chosen) return;
 
   OutputFileName = *chosen;
-  const std::string fileName = PathToUtf8(PathFromUtf8(OutputFileName).filename());
+  const std::string fileName = NameOf(NativePath(OutputFileName).filename());
   const std::size_t dot = fileName.rfind('.');
   if (!IsCsvExtension(dot == std::string::npos ? std::string_view() : std::string_view(fileName).substr(dot)))
     OutputFileName += ".csv";
   std::error_code ec;
-  lastOutputFolder_ = PathToUtf8(std::filesystem::absolute(PathFromUtf8(OutputFileName), ec).parent_path());
+  lastOutputFolder_ = NameOf(std::filesystem::absolute(NativePath(OutputFileName), ec).parent_path());
 
   // The file and the outcome report beside it are replaced together; a file
   // that another run is writing is in use.
   for (const std::string& file : {OutputFileName, ReportFileName()}) {
-    if (FileInUseByAnotherWriter(NativePathBytes(file)) || !RemoveIfPresent(file)) {
+    if (FileInUseByAnotherWriter(file) || !RemoveIfPresent(file)) {
       ShowInfo(text::kFileInUse, text::kCaptionFileError);
       return;
     }
@@ -322,6 +322,13 @@ void FrmMainBehaviour::CloseFromSignal() {
   // Idle: closed and saved at once. During a run the close is refused and
   // the program ends once the worker has stopped (FinishRun).
   if (view_.CloseWindow()) terminateApplication_();
+}
+
+void FrmMainBehaviour::StopWorkerForExit() {
+  if (Worker == nullptr) return;
+  RunStatus = rsCloseWaiting;
+  terminateApplication_ = [] {};
+  Worker->Terminate();
 }
 
 void FrmMainBehaviour::SetAllSectorTicks(bool ticked) {

@@ -85,6 +85,10 @@ class FrmMainBehaviour : public JobHost {
     return Worker != nullptr && (RunStatus == rsCancelled || RunStatus == rsCloseRequested ||
                                  RunStatus == rsCloseWaiting);
   }
+  // At the program's end with a worker still running (the event loop ended
+  // some other way): tells it to stop; its completion then only saves the
+  // settings. The view waits for the thread to end before it goes.
+  void StopWorkerForExit();
   // Gives back the busy cursor if a run still holds it (the view calls this
   // as it goes).
   void ReleaseBusyCursor();

@@ -8,13 +8,11 @@
 // ends with companies or listings that could not be read, it offers to read
 // those again; their new lines then go in place of the old ones.
 #include <chrono>
-#include <filesystem>
-#include <system_error>
 
 #include "app/FrmMainBehaviour.h"
-#include "app/NativePath.h"
 #include "app/Settings.h"
 #include "app/TextConversions.h"
+#include "common/FileName.h"
 #include "worker/ContinueRun.h"
 
 namespace vantora {
@@ -24,14 +22,12 @@ constexpr char kSection[] = "Run";
 }  // namespace
 
 std::string FrmMainBehaviour::RunFilePath() const {
-  const std::string folder = PathToUtf8(PathFromUtf8(NativePathToUtf8(settingsPath_)).parent_path());
-  return NativePathBytes(folder.empty() ? std::string("run.ini") : folder + "/run.ini");
+  return NameOf(NativePath(settingsPath_).parent_path() / "run.ini");
 }
 
 void FrmMainBehaviour::RememberRunInProgress(bool inProgress) {
   const std::string path = RunFilePath();
-  std::error_code ec;
-  std::filesystem::remove(PathFromUtf8(NativePathToUtf8(path)), ec);
+  RemoveFile(path);
   if (!inProgress) return;
   // A folder that cannot take the file only loses the offer.
   try {
@@ -55,7 +51,7 @@ void FrmMainBehaviour::OfferResume() {
   view_.SetChecked(Ctl::chkAllPages, ReadProfileBool(path, kSection, "AllPages", false));
   OutputFileName = stored;
   JobInputs inputs = Inputs();
-  const ContinuePlan plan = PlanResume(NativePathBytes(stored), inputs);
+  const ContinuePlan plan = PlanResume(stored, inputs);
   // A file gone, changed or in use is no run to take up.
   if (plan.refusal != ContinueRefusal::kNone || Ask(text::kAskResume, text::kCaptionOpen, true) != IDYES) {
     RememberRunInProgress(false);
@@ -69,7 +65,7 @@ bool FrmMainBehaviour::OfferRetry() {
   const int failed = summary_.CompaniesNotOk() + summary_.listingsNotOk;
   if (failed <= 0 || Worker != nullptr) return false;
   if (Ask(FormatText(text::kAskRetry, {std::to_string(failed)}), text::kCaptionOpen, true) != IDYES) return false;
-  const std::string target = NativePathBytes(OutputFileName);
+  const std::string& target = OutputFileName;
   const auto id = std::chrono::system_clock::now().time_since_epoch() / std::chrono::milliseconds(1);
   retryFile_ = RetryFileName(target, static_cast<long long>(id));
   JobInputs inputs = Inputs();
@@ -89,7 +85,7 @@ bool FrmMainBehaviour::OfferRetry() {
 
 TRunStatus FrmMainBehaviour::FinishRetry(TRunStatus status) {
   const bool wentThrough = status == rsActive || status == rsNothingFound;
-  const std::string target = NativePathBytes(OutputFileName);
+  const std::string& target = OutputFileName;
   std::string error;
   const bool merged = MergeRetry(target, retryFile_, wentThrough, error);
   // The end messages tell of the whole file, not of the retry alone.

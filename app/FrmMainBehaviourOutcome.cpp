@@ -5,11 +5,12 @@
 // or an output file that could not be written, a site that kept refusing or
 // could not be reached). A run in which every page was read keeps the plain
 // messages.
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
 #include "app/FrmMainBehaviour.h"
-#include "app/NativePath.h"
+#include "common/FileName.h"
 #include "app/TextConversions.h"
 #include "worker/JobSummary.h"
 #include "worker/Outcome.h"
@@ -17,17 +18,27 @@
 namespace vantora {
 
 namespace {
+
 std::string Count(long long n) { return std::to_string(n); }
+
+// A path as the user reads it: with the platform's separators.
+std::string DisplayPath(std::string path) {
+#ifdef _WIN32
+  std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+  return path;
+}
+
 }  // namespace
 
 std::string FrmMainBehaviour::ReportFileName() const {
-  return NativePathToUtf8(ReportPathFor(NativePathBytes(OutputFileName)));
+  return ReportPathFor(OutputFileName);
 }
 
 void FrmMainBehaviour::AskOpenFinishedFile(const std::string& question) {
   if (Ask(question, text::kCaptionOpen, true) != IDYES) return;
   std::error_code ec;
-  if (std::filesystem::exists(PathFromUtf8(OutputFileName), ec)) {
+  if (std::filesystem::exists(NativePath(OutputFileName), ec)) {
     if (!dialogs_.OpenDocument(OutputFileName)) ReportOpenFailure();
   } else {
     ShowInfo(text::kFileMissing, text::kCaptionFileError);
@@ -75,7 +86,7 @@ std::string FrmMainBehaviour::WriteFailedMessage() const {
 
 std::string FrmMainBehaviour::ScratchStoppedMessage() const {
   const JobSummary& summary = summary_;
-  return FormatText(text::kScratchStopped, {NativePathToUtf8(summary.scratchFolder), summary.reason});
+  return FormatText(text::kScratchStopped, {summary.scratchFolder, summary.reason});
 }
 
 std::string FrmMainBehaviour::SiteUnreachableMessage() const {

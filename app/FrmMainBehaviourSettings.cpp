@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "app/FrmMainBehaviour.h"
-#include "app/NativePath.h"
+#include "common/FileName.h"
 #include "app/Settings.h"
 #include "app/SiteAddress.h"
 #include "app/TextConversions.h"
@@ -36,7 +36,7 @@ void FrmMainBehaviour::LoadSettings() {
   view_.SetChecked(Ctl::chkAllPages, allPages == "1");
 
   std::error_code ec;
-  if (!std::filesystem::exists(PathFromUtf8(NativePathToUtf8(path)), ec)) {
+  if (!std::filesystem::exists(NativePath(path), ec)) {
     view_.SetCurrentSector(0);
     return;
   }
@@ -86,7 +86,7 @@ std::string FrmMainBehaviour::SectorTicks() const {
 void FrmMainBehaviour::SaveSettings() {
   const std::string path = settingsPath_;
   std::error_code ec;
-  if (!std::filesystem::is_directory(PathFromUtf8(NativePathToUtf8(path)).parent_path(), ec)) return;
+  if (!std::filesystem::is_directory(NativePath(path).parent_path(), ec)) return;
   try {
     WriteSettings();
   } catch (const ProfileWriteError& error) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "app/FrmMainBehaviour.h"
-#include "app/NativePath.h"
+#include "common/FileName.h"
 #include "app/ProgressText.h"
 #include "app/TextConversions.h"
 #include "worker/Job.h"
@@ -33,7 +33,7 @@ JobInputs FrmMainBehaviour::Inputs() {
   const int count = view_.SectorCount();
   inputs.sectors.reserve(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) inputs.sectors.push_back({view_.SectorTicked(i), ToSjis(SectorNameUtf8(i))});
-  inputs.outputFileName = NativePathBytes(OutputFileName);
+  inputs.outputFileName = OutputFileName;
   inputs.allListingPages = !inputs.codeMode && view_.Checked(Ctl::chkAllPages);
   return inputs;
 }

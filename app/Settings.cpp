@@ -11,6 +11,7 @@
 
 #include "app/ReplaceFile.h"
 #include "common/Charset.h"
+#include "common/FileName.h"
 #include "common/TextUtil.h"
 
 namespace vantora {
@@ -115,8 +116,8 @@ std::string Unquote(std::string_view value) {
 // that name included).
 std::string ReadFile(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return {};
-  std::ifstream in(path, std::ios::binary);
+  if (!std::filesystem::is_regular_file(NativePath(path), ec)) return {};
+  std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) return {};
   try {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -14,6 +14,13 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+// windows.h first, so that its WriteProfileString A/W macro can be taken away
+// from the names here whatever a file includes after this.
+#include <windows.h>
+#undef WriteProfileString
+#endif
+
 namespace vantora {
 
 // At most this many bytes of a value are returned (a 2048-byte buffer).

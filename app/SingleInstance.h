@@ -2,7 +2,8 @@
 // program. On Linux an exclusive flock on "<name>.lock" in the user's runtime
 // folder ($XDG_RUNTIME_DIR), or, when that is unset, missing or not writable,
 // on "<name>-<uid>.lock" in the temporary folder (shared by all users, hence
-// the user id); on Windows a named mutex. A second program asking for the
+// the user id) (app/qt/SingleInstance.cpp); on Windows a named mutex
+// (app/win32/SingleInstance.cpp). A second program asking for the
 // same name does not get it.
 #pragma once
 

@@ -9,6 +9,7 @@
 #include <cctype>
 #include <set>
 
+#include "common/FileName.h"
 #include "common/TextUtil.h"
 #include "worker/Job.h"
 
@@ -72,7 +73,7 @@ std::vector<int> ParseSectorList(const std::string& text, std::string& error) {
 std::string ForceCsvExtension(const std::string& path) {
   // A folder stays as it was named, for the run to refuse it by name.
   std::error_code error;
-  if (path.empty() || path.back() == '/' || std::filesystem::is_directory(path, error)) return path;
+  if (path.empty() || path.back() == '/' || std::filesystem::is_directory(NativePath(path), error)) return path;
   const auto slash = path.rfind('/');
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   const auto dot = name.rfind('.');

@@ -1,13 +1,9 @@
 // The body of a vantora-cli run: prepares the output file, its report and the
 // scratch folder, starts the demo server when asked, runs TMyThread with the
-// console host, turns signals into a cancel and the job's outcome into the
+// console host, turns stop requests into a cancel and the job's outcome into the
 // closing line and the exit code.
 #include "cli/CliRun.h"
 
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +15,11 @@
 #include "cli/ConsoleHost.h"
 #include "cli/DemoSite.h"
 #include "cli/OutputTarget.h"
+#include "cli/ProcessEnvironment.h"
 #include "cli/RunFromFile.h"
 #include "cli/ProgressView.h"
 #include "common/Charset.h"
+#include "common/FileName.h"
 #include "common/SiteConfig.h"
 #include "tools/quote_server/QuoteServer.h"
 #include "worker/Job.h"
@@ -34,15 +32,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-sigset_t StopSignals() {
-  sigset_t signals;
-  sigemptyset(&signals);
-  sigaddset(&signals, SIGINT);
-  sigaddset(&signals, SIGTERM);
-  sigaddset(&signals, SIGHUP);  // the terminal went away
-  return signals;
-}
-
 constexpr char kScratchPrefix[] = "vantora-cli-";
 
 // Removes the scratch folders ("vantora-cli-<pid>-XXXXXX") that runs killed
@@ -50,12 +39,12 @@ constexpr char kScratchPrefix[] = "vantora-cli-";
 void RemoveStaleScratchFolders(const fs::path& temp) {
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(temp, error)) {
-    const std::string name = entry.path().filename().string();
+    const std::string name = NameOf(entry.path().filename());
     if (name.rfind(kScratchPrefix, 0) != 0) continue;
     char* end = nullptr;
     const long pid = std::strtol(name.c_str() + sizeof kScratchPrefix - 1, &end, 10);
-    if (pid <= 0 || end == nullptr || *end != '-' || pid == ::getpid()) continue;
-    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    if (pid <= 0 || end == nullptr || *end != '-' || pid == CurrentProcessId()) continue;
+    if (!ProcessGone(pid)) continue;
     std::error_code ignored;
     fs::remove_all(entry.path(), ignored);
   }
@@ -69,10 +58,11 @@ class ScratchFolder {
     std::error_code error;
     const fs::path temp = fs::temp_directory_path(error);
     if (!error) RemoveStaleScratchFolders(temp);
-    std::string pattern = (temp / (kScratchPrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
-    if (error || ::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a scratch folder");
-    path_ = pattern;
-    SetJobScratchFilePath((path_ / "tmp.dat").string());
+    const std::string folder =
+        error ? std::string() : MakePrivateFolder(NameOf(temp / (kScratchPrefix + std::to_string(CurrentProcessId()) + "-")));
+    if (folder.empty()) throw std::runtime_error("cannot create a scratch folder");
+    path_ = NativePath(folder);
+    SetJobScratchFilePath(NameOf(path_ / "tmp.dat"));
   }
   ~ScratchFolder() {
     SetJobScratchFilePath({});
@@ -149,18 +139,15 @@ JobInputs MakeInputs(const CliOptions& options, const std::string& jobFile) {
   return inputs;
 }
 
-// Runs the worker until its completion callback, taking SIGINT/SIGTERM as
-// Cancel. Returns whether a stop was asked for.
+// Runs the worker until its completion callback, taking a stop request
+// (SIGINT, SIGTERM, Ctrl+C, ...) as Cancel. Returns whether a stop was asked for.
 bool RunWorker(ConsoleHost& host, ProgressView& view) {
   auto worker = std::make_unique<TMyThread>(true, host);
   worker->Start();
-  const sigset_t signals = StopSignals();
   bool stopAsked = false;
   bool toldAgain = false;
   while (!host.WaitCompleted(std::chrono::milliseconds(0))) {
-    const timespec wait{0, 100 * 1000 * 1000};
-    const int signal = ::sigtimedwait(&signals, nullptr, &wait);
-    if (signal != SIGINT && signal != SIGTERM && signal != SIGHUP) continue;
+    if (!WaitForStopRequest(std::chrono::milliseconds(100))) continue;
     if (!stopAsked) {
       stopAsked = true;
       worker->Terminate();
@@ -232,21 +219,13 @@ int ExitFor(int result, bool interrupted, const JobSummary& summary, const std::
 
 }  // namespace
 
-void BlockStopSignals() {
-  const sigset_t signals = StopSignals();
-  ::pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-  // A reader of standard error that went away ends nothing but the
-  // progress lines.
-  ::signal(SIGPIPE, SIG_IGN);
-}
-
 int RunCli(const CliOptions& options) {
-  ProgressView view(stderr, ::isatty(STDERR_FILENO) == 1);
+  ProgressView view(stderr, IsTerminal(stderr));
   const std::string& target = options.outputFile;
 
   OutputTarget output;
   JobInputs inputs = MakeInputs(options, target);
-  const std::string retryFile = RetryFileName(target, ::getpid());
+  const std::string retryFile = RetryFileName(target, CurrentProcessId());
   if (options.retryFailed) {
     const int refused = PrepareRetry(options, retryFile, inputs, view);
     if (refused != 0) return refused < 0 ? kExitRecordsWritten : refused;
@@ -274,9 +253,9 @@ int RunCli(const CliOptions& options) {
   }
   // Set before the worker starts; nothing else reads the environment meanwhile.
   if (demoServer) {
-    ::setenv("VANTORA_BASE_URL", demoServer->BaseUrl().c_str(), 1);
+    SetEnvironmentValue("VANTORA_BASE_URL", demoServer->BaseUrl());
   } else if (!options.baseUrl.empty()) {
-    ::setenv("VANTORA_BASE_URL", options.baseUrl.c_str(), 1);
+    SetEnvironmentValue("VANTORA_BASE_URL", options.baseUrl);
   }
 
   std::optional<ScratchFolder> scratch;

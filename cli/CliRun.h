@@ -1,6 +1,6 @@
 // One run of vantora-cli after its arguments were accepted: output file
 // checks, the demo server, the job on the worker thread with a console host,
-// cancel by SIGINT/SIGTERM, and the closing line and exit code.
+// cancel by a stop request (SIGINT/SIGTERM, Ctrl+C), and the closing line and exit code.
 #pragma once
 
 #include "cli/CliOptions.h"
@@ -16,12 +16,6 @@ inline constexpr int kExitSomeNotOk = 5;          // records written, not every 
 inline constexpr int kExitLayoutChanged = 6;      // stopped: the pages no longer have the expected layout
 inline constexpr int kExitSiteRefusing = 7;       // stopped: the site kept refusing requests
 inline constexpr int kExitInterrupted = 130;
-
-// Blocks SIGINT, SIGTERM and SIGHUP in the calling thread and so in every
-// thread it starts later; RunCli then takes them synchronously as the Cancel
-// of the window. SIGPIPE is ignored. Call first in main, before any thread
-// exists.
-void BlockStopSignals();
 
 // Runs the job described by `options`; returns the process exit code.
 int RunCli(const CliOptions& options);

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "common/FileName.h"
 #include "common/SiteConfig.h"
 
 namespace vantora::cli {
@@ -11,7 +12,7 @@ std::string FindDemoSite() {
   const std::string folder = ProgramFolder();
   for (const std::string& candidate : {folder + "demo-site", folder + "../share/vantora/demo-site"}) {
     std::error_code error;
-    if (std::filesystem::is_directory(candidate + "/profile", error)) return candidate;
+    if (std::filesystem::is_directory(NativePath(candidate + "/profile"), error)) return candidate;
   }
   return {};
 }

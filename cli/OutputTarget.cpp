@@ -3,14 +3,13 @@
 // replacement and its move over the old file at the end.
 #include "cli/OutputTarget.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
+#include "cli/ProcessEnvironment.h"
+#include "common/FileName.h"
 #include "worker/CsvFile.h"
 #include "worker/PairReplacement.h"
 #include "worker/Outcome.h"
@@ -20,20 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-bool Exists(const std::string& path) {
-  std::error_code error;
-  return fs::exists(fs::symlink_status(path, error));
-}
+bool Exists(const std::string& path) { return NameExists(path); }
 
 bool IsFolder(const std::string& path) {
   std::error_code error;
-  return (!path.empty() && path.back() == '/') || fs::is_directory(fs::symlink_status(path, error));
+  return (!path.empty() && path.back() == '/') || fs::is_directory(fs::symlink_status(NativePath(path), error));
 }
 
 // "out.csv" -> "out.partial-<pid>.csv" (a number added while that is taken).
 std::string TemporaryName(const std::string& target) {
   const std::string stem = target.size() >= 4 ? target.substr(0, target.size() - 4) : target;
-  const std::string base = stem + ".partial-" + std::to_string(::getpid());
+  const std::string base = stem + ".partial-" + std::to_string(CurrentProcessId());
   for (int n = 0;; ++n) {
     const std::string name = base + (n == 0 ? std::string() : "-" + std::to_string(n)) + ".csv";
     if (!Exists(name) && !Exists(ReportPathFor(name))) return name;
@@ -42,9 +38,7 @@ std::string TemporaryName(const std::string& target) {
 
 }  // namespace
 
-OutputTarget::~OutputTarget() {
-  if (lockFd_ >= 0) ::close(lockFd_);
-}
+OutputTarget::~OutputTarget() = default;
 
 int OutputTarget::Prepare(const std::string& target, bool force, ProgressView& view) {
   constexpr int kRefused = 4;
@@ -73,8 +67,7 @@ int OutputTarget::Prepare(const std::string& target, bool force, ProgressView& v
   // The old file stays as it is until the run has ended well; meanwhile its
   // lock keeps a second run from replacing it as well.
   if (Exists(target)) {
-    lockFd_ = ::open(target.c_str(), O_RDONLY | O_CLOEXEC);
-    if (lockFd_ >= 0 && ::flock(lockFd_, LOCK_EX | LOCK_NB) != 0) {
+    if (oldFile_.OpenToHold(target) == LockedFile::OpenResult::kLockedByAnother) {
       view.Message("vantora-cli: " + target + " is being written by another run");
       return kRefused;
     }

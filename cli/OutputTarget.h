@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/ProgressView.h"
+#include "worker/LockedFile.h"
 
 namespace vantora::cli {
 
@@ -37,7 +38,7 @@ class OutputTarget {
   std::string target_;
   std::string jobFile_;
   bool replacing_ = false;
-  int lockFd_ = -1;  // the old file, locked for the run
+  LockedFile oldFile_;  // the old file, locked for the run
 };
 
 }  // namespace vantora::cli

@@ -1,15 +1,17 @@
-// CP932 <-> UTF-16 <-> UTF-8. The CP932 mapping is taken once from iconv
-// ("CP932") into two tables (decode: byte or byte pair -> UTF-16 code unit;
-// encode: BMP code point -> byte or byte pair), built on first use; after
-// that every conversion is a table walk, with no iconv call and no locale.
+// CP932 <-> UTF-16 <-> UTF-8. The CP932 mapping is taken once from the
+// platform's conversion (Cp932Codec) into two tables (decode: byte or byte
+// pair -> UTF-16 code unit; encode: BMP code point -> byte or byte pair),
+// built on first use; after that every conversion is a table walk, with no
+// platform call and no locale, and the same rules on every platform.
 #include "common/Charset.h"
 
-#include <iconv.h>
+#include "common/Cp932Codec.h"
 
 #include <array>
 #include <cstring>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace vantora {
@@ -28,36 +30,20 @@ struct Cp932Tables {
 
   Cp932Tables() {
     single.fill(kNone);
-    iconv_t dec = iconv_open("UTF-16LE", "CP932");
-    iconv_t enc = iconv_open("CP932", "UTF-16LE");
-    if (dec == reinterpret_cast<iconv_t>(-1) || enc == reinterpret_cast<iconv_t>(-1)) {
-      // Without iconv's table only ASCII converts; everything else reads '?'.
+    const Cp932Codec codec;
+    if (!codec.Available()) {
+      // Without the platform's table only ASCII converts; everything else reads '?'.
       for (unsigned c = 0; c < 0x80; ++c) {
         single[c] = static_cast<char16_t>(c);
         encode[c] = static_cast<std::uint16_t>(c);
       }
-      if (dec != reinterpret_cast<iconv_t>(-1)) iconv_close(dec);
-      if (enc != reinterpret_cast<iconv_t>(-1)) iconv_close(enc);
       return;
     }
-    auto decode = [&](const unsigned char* bytes, std::size_t n) -> char16_t {
-      iconv(dec, nullptr, nullptr, nullptr, nullptr);
-      char in[2] = {static_cast<char>(bytes[0]), n > 1 ? static_cast<char>(bytes[1]) : '\0'};
-      char out[8];
-      char* ip = in;
-      char* op = out;
-      std::size_t il = n, ol = sizeof out;
-      if (iconv(dec, &ip, &il, &op, &ol) == static_cast<std::size_t>(-1) || il != 0 ||
-          op - out != 2)
-        return kNone;
-      return static_cast<char16_t>(static_cast<unsigned char>(out[0]) |
-                                   (static_cast<unsigned char>(out[1]) << 8));
-    };
     single[0] = 0;
     for (unsigned b = 1; b < 256; ++b) {
       if (IsSjisLeadByte(static_cast<unsigned char>(b))) continue;
       const unsigned char byte = static_cast<unsigned char>(b);
-      single[b] = decode(&byte, 1);
+      single[b] = codec.Decode(&byte, 1).value_or(kNone);
     }
     for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
       if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
@@ -65,29 +51,16 @@ struct Cp932Tables {
         if (!IsTrailByte(static_cast<unsigned char>(trail))) continue;
         const unsigned char bytes[2] = {static_cast<unsigned char>(lead),
                                         static_cast<unsigned char>(trail)};
-        pair[(lead << 8) | trail] = decode(bytes, 2);
+        pair[(lead << 8) | trail] = codec.Decode(bytes, 2).value_or(kNone);
       }
     }
     encode[0] = 0;
     for (unsigned cp = 1; cp < 0x10000; ++cp) {
       if (cp >= 0xD800 && cp <= 0xDFFF) continue;
-      iconv(enc, nullptr, nullptr, nullptr, nullptr);
-      char in[2] = {static_cast<char>(cp & 0xFF), static_cast<char>(cp >> 8)};
-      char out[8];
-      char* ip = in;
-      char* op = out;
-      std::size_t il = 2, ol = sizeof out;
-      if (iconv(enc, &ip, &il, &op, &ol) == static_cast<std::size_t>(-1) || il != 0) continue;
-      const auto n = op - out;
-      if (n == 1) {
-        encode[cp] = static_cast<unsigned char>(out[0]);
-      } else if (n == 2 && IsSjisLeadByte(static_cast<unsigned char>(out[0]))) {
-        encode[cp] = static_cast<std::uint16_t>((static_cast<unsigned char>(out[0]) << 8) |
-                                                static_cast<unsigned char>(out[1]));
-      }
+      const std::optional<std::uint16_t> code = codec.Encode(static_cast<char16_t>(cp));
+      if (!code) continue;
+      if (*code < 0x100 || IsSjisLeadByte(static_cast<unsigned char>(*code >> 8))) encode[cp] = *code;
     }
-    iconv_close(dec);
-    iconv_close(enc);
   }
 };
 

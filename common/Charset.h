@@ -1,7 +1,8 @@
 // Conversions between Shift-JIS (Windows code page 932), UTF-16 and UTF-8,
-// standing in for MultiByteToWideChar / WideCharToMultiByte. The CP932 mapping
-// is the C library's iconv "CP932" (half-width katakana, NEC special
-// characters, IBM extension kanji and 0x5C as Windows code page 932 has them).
+// with the CP932 mapping of the platform: MultiByteToWideChar /
+// WideCharToMultiByte on Windows, the C library's iconv "CP932" on Linux
+// (half-width katakana, NEC special characters, IBM extension kanji and 0x5C
+// as Windows code page 932 has them).
 //
 // Nothing here throws or drops a neighbour:
 // - a character CP932 cannot hold becomes '?'; a character outside the Basic

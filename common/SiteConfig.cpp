@@ -3,9 +3,9 @@
 // the user folders an installed program keeps its files in.
 #include "common/SiteConfig.h"
 
+#include "common/FileName.h"
+#include "common/ProgramPlaces.h"
 #include "common/Thread.h"
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -41,22 +41,12 @@ std::string EnvironmentBase() {
   return base;
 }
 
-// $<variable>/vantora/, or ~/<fallback>/vantora/ when the variable is unset
-// or not absolute (as the XDG rules say); created when missing.
-std::string UserFolder(const char* variable, const char* fallback) {
-  namespace fs = std::filesystem;
-  fs::path root;
-  const char* value = std::getenv(variable);
-  if (value != nullptr && value[0] == '/') {
-    root = value;
-  } else {
-    const char* home = std::getenv("HOME");
-    root = fs::path(home != nullptr && *home != '\0' ? home : "/tmp") / fallback;
-  }
-  const fs::path folder = root / "vantora";
+// The program's own folder of that kind, created when missing.
+std::string UserFolder(UserFolderKind kind) {
+  const std::filesystem::path folder = UserFolderRoot(kind) / "vantora";
   std::error_code ignored;
-  fs::create_directories(folder, ignored);
-  return folder.string() + "/";
+  std::filesystem::create_directories(folder, ignored);
+  return NameOf(folder) + "/";
 }
 
 }  // namespace
@@ -113,27 +103,12 @@ void Pause(int milliseconds) {
   }
 }
 
-std::string ProgramFolder() {
-  std::vector<char> buffer(4096);
-  for (;;) {
-    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n < 0) return "./";
-    if (static_cast<std::size_t>(n) < buffer.size()) {
-      std::string_view path(buffer.data(), static_cast<std::size_t>(n));
-      const auto slash = path.rfind('/');
-      if (slash == std::string_view::npos) return "./";
-      return std::string(path.substr(0, slash + 1));
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-}
-
 bool FilesBesideProgram() {
   const std::string folder = ProgramFolder();
   const int forced = g_writableOverride.load();
-  const bool writable = forced >= 0 ? forced == 1 : ::access(folder.c_str(), W_OK) == 0;
+  const bool writable = forced >= 0 ? forced == 1 : FolderWritable(folder);
   std::error_code ec;
-  return writable && !std::filesystem::is_directory(folder + "../share/vantora", ec);
+  return writable && !std::filesystem::is_directory(NativePath(folder + "../share/vantora"), ec);
 }
 
 void SetProgramFolderWritableOverride(std::optional<bool> writable) {
@@ -141,11 +116,11 @@ void SetProgramFolderWritableOverride(std::optional<bool> writable) {
 }
 
 std::string SettingsFolder() {
-  return FilesBesideProgram() ? ProgramFolder() : UserFolder("XDG_CONFIG_HOME", ".config");
+  return FilesBesideProgram() ? ProgramFolder() : UserFolder(UserFolderKind::kSettings);
 }
 
 std::string ScratchFilePath() {
-  return (FilesBesideProgram() ? ProgramFolder() : UserFolder("XDG_CACHE_HOME", ".cache")) +
+  return (FilesBesideProgram() ? ProgramFolder() : UserFolder(UserFolderKind::kCache)) +
          "tmp.dat";
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Charset.h"
+#include "common/FileName.h"
 #include "common/TextUtil.h"
 #include "worker/CsvFile.h"
 #include "worker/Job.h"
@@ -29,7 +30,7 @@ std::vector<std::string> RecordCodes(const std::string& codesSjis) {
 // Writes `header` and `lines` (in the file's encoding already) to `path`.
 bool WriteLines(const std::string& path, const std::string& header, const std::vector<std::string>& lines,
                 FileEncoding encoding) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(NativePath(path), std::ios::binary | std::ios::trunc);
   if (encoding == FileEncoding::kUtf8WithBom) out << "\xEF\xBB\xBF";
   out << header << "\r\n";
   for (const std::string& line : lines) out << line << "\r\n";
@@ -45,8 +46,8 @@ bool ReplaceBoth(const std::string& target, const std::string& recordHeader, con
   const std::string newReport = ReportPathFor(target) + ".new";
   if (!WriteLines(newRecords, recordHeader, records, encoding) ||
       !WriteLines(newReport, ReportHeaderLine(), report, encoding)) {
-    std::remove(newRecords.c_str());
-    std::remove(newReport.c_str());
+    RemoveFile(newRecords);
+    RemoveFile(newReport);
     error = "cannot write the new " + target + " or its report";
     return false;
   }
@@ -143,8 +144,8 @@ ContinuePlan PlanRetry(const std::string& target, const std::string& jobFile, Jo
 bool MergeRetry(const std::string& target, const std::string& jobFile, bool wentThrough, std::string& error) {
   OutputPair old, fresh;
   const bool read = ReadOutputPair(target, old, error) && ReadOutputPair(jobFile, fresh, error);
-  std::remove(jobFile.c_str());
-  std::remove(ReportPathFor(jobFile).c_str());
+  RemoveFile(jobFile);
+  RemoveFile(ReportPathFor(jobFile));
   if (!read) return false;
   // The retried companies in the order they were asked for: the old lines
   // that were not ok, one by one.

@@ -2,13 +2,6 @@
 // failed write, and the CSV value quoting.
 #include "worker/CsvFile.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "common/Charset.h"
 
 namespace vantora {
@@ -32,48 +25,28 @@ void AppendCsvValue(std::string& line, std::string_view value) {
   line += '"';
 }
 
-CsvFile::~CsvFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
+CsvFile::~CsvFile() = default;
 
-bool FileInUseByAnotherWriter(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return false;
-  const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
-  ::close(fd);
-  return locked;
-}
+bool FileInUseByAnotherWriter(const std::string& path) { return LockedByAnotherWriter(path); }
 
 bool CsvFile::OpenLocked(const std::string& path, FileEncoding encoding, bool exclusive) {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
   failed_ = false;
   error_.clear();
   goodEnd_ = 0;
   encoding_ = encoding;
   // The file is cut only once the lock is held, so that a file another run
   // is writing loses nothing.
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (exclusive ? O_EXCL : 0), 0666);
-  if (fd_ < 0) {
-    failed_ = true;
-    error_ = std::strerror(errno);
-    return false;
-  }
-  if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    const int error = errno;
-    ::close(fd_);
-    fd_ = -1;
-    failed_ = true;
-    error_ = error == EWOULDBLOCK ? kFileLockedReason : std::strerror(error);
-    return false;
-  }
-  return true;
+  const LockedFile::OpenResult opened = file_.OpenForWriting(path, exclusive);
+  if (opened == LockedFile::OpenResult::kOpened) return true;
+  failed_ = true;
+  error_ = opened == LockedFile::OpenResult::kLockedByAnother ? kFileLockedReason : file_.Error();
+  return false;
 }
 
 bool CsvFile::Open(const std::string& path, FileEncoding encoding, bool exclusive) {
   if (!OpenLocked(path, encoding, exclusive)) return false;
-  if (::ftruncate(fd_, 0) != 0) {
-    Fail(errno);
+  if (!file_.Truncate(0)) {
+    Fail();
     return false;
   }
   return encoding_ != FileEncoding::kUtf8WithBom || WriteAll("\xEF\xBB\xBF");
@@ -81,9 +54,8 @@ bool CsvFile::Open(const std::string& path, FileEncoding encoding, bool exclusiv
 
 bool CsvFile::OpenToContinue(const std::string& path, FileEncoding encoding, long long keepBytes) {
   if (!OpenLocked(path, encoding, false)) return false;
-  if (::ftruncate(fd_, static_cast<off_t>(keepBytes)) != 0 ||
-      ::lseek(fd_, 0, SEEK_END) != static_cast<off_t>(keepBytes)) {
-    Fail(errno != 0 ? errno : EIO);
+  if (!file_.Truncate(keepBytes)) {
+    Fail();
     return false;
   }
   goodEnd_ = keepBytes;
@@ -91,41 +63,33 @@ bool CsvFile::OpenToContinue(const std::string& path, FileEncoding encoding, lon
 }
 
 bool CsvFile::WriteLine(std::string_view lineSjis) {
-  if (fd_ < 0 || failed_) return false;
+  if (!file_.IsOpen() || failed_) return false;
   std::string bytes = encoding_ == FileEncoding::kUtf8WithBom ? Cp932ToUtf8(lineSjis) : std::string(lineSjis);
   bytes += "\r\n";
   return WriteAll(bytes);
 }
 
 bool CsvFile::WriteAll(std::string_view bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      Fail(n < 0 ? errno : ENOSPC);
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
+  if (!file_.Write(bytes)) {
+    Fail();
+    return false;
   }
   goodEnd_ += static_cast<long long>(bytes.size());
   return true;
 }
 
-void CsvFile::Fail(int error) {
+void CsvFile::Fail() {
   failed_ = true;
-  if (error_.empty()) error_ = std::strerror(error);
+  if (error_.empty()) error_ = file_.Error();
   // Part of the line may have reached the file: cut it off again.
-  if (::ftruncate(fd_, static_cast<off_t>(goodEnd_)) == 0) ::lseek(fd_, static_cast<off_t>(goodEnd_), SEEK_SET);
+  file_.Truncate(goodEnd_);
 }
 
 bool CsvFile::Close() {
-  if (fd_ < 0) return false;
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0 && !failed_) {
+  if (!file_.IsOpen()) return false;
+  if (!file_.Close() && !failed_) {
     failed_ = true;
-    error_ = std::strerror(errno);
+    error_ = file_.Error();
   }
   return !failed_;
 }

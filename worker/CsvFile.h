@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "worker/LockedFile.h"
+
 namespace vantora {
 
 enum class FileEncoding {
@@ -57,7 +59,7 @@ class CsvFile {
   // Closes the file; false when it was never open, failed, or closing failed.
   bool Close();
 
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return file_.IsOpen(); }
   bool Failed() const { return failed_; }
   // The system's reason for the first failure ("No space left on device").
   const std::string& Error() const { return error_; }
@@ -65,9 +67,10 @@ class CsvFile {
  private:
   bool OpenLocked(const std::string& path, FileEncoding encoding, bool exclusive);
   bool WriteAll(std::string_view bytes);
-  void Fail(int error);
+  // Notes the file's failure and cuts the file back to its last complete line.
+  void Fail();
 
-  int fd_ = -1;
+  LockedFile file_;
   FileEncoding encoding_ = FileEncoding::kShiftJis;
   long long goodEnd_ = 0;  // the file's size after its last complete line
   bool failed_ = false;

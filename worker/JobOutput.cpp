@@ -2,11 +2,10 @@
 // outcome report, written line by line side by side; the page downloads with
 // their outcomes; the summary; and the job's own stops (a failed write, a
 // scratch file that fails, pages of another layout several times in a row).
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <ctime>
 #include <fstream>
 #include <iterator>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "common/Download.h"
+#include "common/FileName.h"
 #include "common/SiteConfig.h"
 #include "common/Thread.h"
 #include "worker/PairReplacement.h"
@@ -214,11 +214,12 @@ bool WaitBeforeAsking(double seconds, const std::string& what) {
 std::string ReadScratchFile(bool* readable) {
   if (readable != nullptr) *readable = true;
   const std::string path = JobScratchFilePath();
-  std::ifstream file(path, std::ios::binary);
+  std::ifstream file(NativePath(path), std::ios::binary);
   if (!file) {
     // A missing file is an empty page; one that exists but cannot be opened
     // is a local failure.
-    if (readable != nullptr) *readable = ::access(path.c_str(), F_OK) != 0;
+    std::error_code error;
+    if (readable != nullptr) *readable = !std::filesystem::exists(NativePath(path), error);
     return {};
   }
   // Read at the file's size, so that the text takes no more room than the page.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "common/FileName.h"
 #include "worker/Job.h"
 
 namespace vantora {
@@ -22,7 +23,7 @@ void TMyThread::Execute() {
   } catch (...) {
   }
   try {
-    std::remove(JobScratchFilePath().c_str());  // nothing to do when it does not exist
+    RemoveFile(JobScratchFilePath());  // nothing to do when it does not exist
   } catch (...) {
   }
   host_.IsRunning().store(false);

@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "common/Charset.h"
+#include "common/FileName.h"
 #include "worker/Job.h"
 
 namespace vantora {
@@ -14,7 +15,7 @@ namespace {
 constexpr char kBom[] = "\xEF\xBB\xBF";
 
 bool ReadAll(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   return !in.bad();

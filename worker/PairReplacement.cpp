@@ -2,9 +2,9 @@
 // that names the new files.
 #include "worker/PairReplacement.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <fstream>
+
+#include "common/FileName.h"
 
 #include "worker/Outcome.h"
 
@@ -18,11 +18,11 @@ std::string MarkerPath(const std::string& target) { return target + ".replacing"
 bool ReplacePair(const std::string& target, const std::string& newRecords, const std::string& newReport,
                  std::string& error) {
   {
-    std::ofstream marker(MarkerPath(target), std::ios::binary | std::ios::trunc);
+    std::ofstream marker(NativePath(MarkerPath(target)), std::ios::binary | std::ios::trunc);
     marker << newRecords << '\n' << newReport << '\n';
     marker.close();
     if (!marker) {
-      std::remove(MarkerPath(target).c_str());
+      RemoveFile(MarkerPath(target));
       error = "cannot write " + MarkerPath(target);
       return false;
     }
@@ -35,7 +35,7 @@ bool ReplacePair(const std::string& target, const std::string& newRecords, const
 }
 
 bool CompletePairReplacement(const std::string& target) {
-  std::ifstream marker(MarkerPath(target), std::ios::binary);
+  std::ifstream marker(NativePath(MarkerPath(target)), std::ios::binary);
   if (!marker) return true;
   std::string newRecords, newReport;
   std::getline(marker, newRecords);
@@ -43,17 +43,16 @@ bool CompletePairReplacement(const std::string& target) {
   marker.close();
   // Either rename may have happened already; the other follows. A marker
   // cut short names nothing and is only removed.
-  std::error_code ignored;
   const std::pair<const std::string&, std::string> renames[] = {{newRecords, target},
                                                                 {newReport, ReportPathFor(target)}};
   for (const auto& [from, to] : renames) {
-    if (from.empty() || !std::filesystem::exists(from, ignored)) continue;
-    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
+    if (from.empty() || !NameExists(from)) continue;
+    if (!RenameReplacing(from, to)) return false;
   }
-  std::remove(MarkerPath(target).c_str());
+  RemoveFile(MarkerPath(target));
   return true;
 }
 
-void DiscardPairReplacement(const std::string& target) { std::remove(MarkerPath(target).c_str()); }
+void DiscardPairReplacement(const std::string& target) { RemoveFile(MarkerPath(target)); }
 
 }  // namespace vantora

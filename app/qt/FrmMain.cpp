@@ -16,22 +16,12 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "app/FrmMainLayout.h"
 #include "app/qt/AltKeyFix.h"
 #include "app/qt/GuiSynchronize.h"
 #include "app/qt/TextFit.h"
 
 namespace vantora {
-
-namespace {
-
-// The right edge the auto-sized status label keeps while its text grows left.
-constexpr int kStatusRight = 251;
-constexpr int kStatusTop = 376;
-constexpr int kStatusHeight = 14;
-// The status text never starts left of this.
-constexpr int kStatusLeft = 4;
-
-}  // namespace
 
 TFrmMain::TFrmMain(DialogService& dialogs, QWidget* parent)
     : QWidget(parent), FrmMainBehaviour(static_cast<FrmMainView&>(*this), dialogs) {

@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "app/FrmMainLayout.h"
 #include "app/qt/FrmMain.h"
 #include "app/qt/TextFit.h"
 #include "worker/Job.h"
@@ -24,13 +25,17 @@ namespace {
 // the glyphs.
 QFont GothicFont(int pixelSize) {
   QFont font;
-  font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
-                    QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"),
-                    QStringLiteral("TakaoPGothic")});
+  QStringList families;
+  for (const char* face : kGothicFaces) families << QString::fromUtf8(face);
+  font.setFamilies(families);
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(pixelSize);
   return font;
+}
+
+QRect Bounds(Ctl control) {
+  const ControlLayout& entry = LayoutOf(control);
+  return QRect(entry.x, entry.y, entry.width, entry.height);
 }
 
 // The designed bounds were made for a narrow Gothic face; where the installed
@@ -44,25 +49,25 @@ void TFrmMain::CreateControls() {
   setWindowTitle(QString::fromUtf8(text::kTitle));
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  setFont(GothicFont(12));
+  setFont(GothicFont(kFontPixels));
   setFixedSize(kFormWidth, kFormHeight);
   move(0, 0);
 
-  chkCtgr = new QCheckBox(QStringLiteral(" 業種の選択 : "), this);
+  chkCtgr = new QCheckBox(QString::fromUtf8(text::kCtgr), this);
   chkCtgr->setObjectName(QStringLiteral("chkCtgr"));
-  chkCtgr->setGeometry(11, 8, 102, 17);
+  chkCtgr->setGeometry(Bounds(Ctl::chkCtgr));
   FitTextToWidth(chkCtgr);
 
   // Beside the sector selection: read every result page of a listing.
   chkAllPages = new QCheckBox(QString::fromUtf8(text::kAllPages), this);
   chkAllPages->setObjectName(QStringLiteral("chkAllPages"));
-  chkAllPages->setGeometry(150, 8, 98, 17);
+  chkAllPages->setGeometry(Bounds(Ctl::chkAllPages));
   FitTextToWidth(chkAllPages);
 
   lstCtgr = new QListWidget(this);
   lstCtgr->setObjectName(QStringLiteral("lstCtgr"));
-  lstCtgr->setGeometry(8, 28, 240, 228);
-  lstCtgr->setFont(GothicFont(13));
+  lstCtgr->setGeometry(Bounds(Ctl::lstCtgr));
+  lstCtgr->setFont(GothicFont(kListFontPixels));
   lstCtgr->setUniformItemSizes(true);
   lstCtgr->setAttribute(Qt::WA_InputMethodEnabled, false);
   for (int i = 0; i < kSectorCount; ++i) {
@@ -72,72 +77,72 @@ void TFrmMain::CreateControls() {
     item->setSizeHint(QSize(0, 16));
   }
 
-  grp01 = new QGroupBox(QStringLiteral(" 取得条件の設定 "), this);
+  grp01 = new QGroupBox(QString::fromUtf8(text::kGrp01), this);
   grp01->setObjectName(QStringLiteral("grp01"));
-  grp01->setGeometry(8, 266, 240, 70);
+  grp01->setGeometry(Bounds(Ctl::grp01));
 
-  chkCode = new QCheckBox(QStringLiteral(" 銘柄コードから取得 （','で複数指定可）"), grp01);
+  chkCode = new QCheckBox(QString::fromUtf8(text::kCode), grp01);
   chkCode->setObjectName(QStringLiteral("chkCode"));
-  chkCode->setGeometry(10, 16, 227, 17);
+  chkCode->setGeometry(Bounds(Ctl::chkCode));
   FitTextToWidth(chkCode);
 
   txtCode = new QLineEdit(grp01);
   txtCode->setObjectName(QStringLiteral("txtCode"));
-  txtCode->setGeometry(10, 38, 220, 20);
+  txtCode->setGeometry(Bounds(Ctl::txtCode));
   txtCode->setAttribute(Qt::WA_InputMethodEnabled, false);
   txtCode->setEnabled(false);
   SetFieldLook(Ctl::txtCode, false);
 
-  btnAction = new QPushButton(QStringLiteral("取得開始 (&R)"), this);
+  btnAction = new QPushButton(QString::fromUtf8(text::kAction), this);
   btnAction->setObjectName(QStringLiteral("btnAction"));
-  btnAction->setGeometry(8, 345, 119, 28);
+  btnAction->setGeometry(Bounds(Ctl::btnAction));
 
-  btnCancel = new QPushButton(QStringLiteral("キャンセル (&C)"), this);
+  btnCancel = new QPushButton(QString::fromUtf8(text::kCancel), this);
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
-  btnCancel->setGeometry(128, 345, 120, 28);
+  btnCancel->setGeometry(Bounds(Ctl::btnCancel));
   btnCancel->setEnabled(false);
 
   lblStatus = new QLabel(this);
   lblStatus->setObjectName(QStringLiteral("lblStatus"));
   lblStatus->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  lblStatus->setGeometry(235, 376, 16, 12);
+  lblStatus->setGeometry(Bounds(Ctl::lblStatus));
   SetStatusText(QStringLiteral("\u3000\u3000"));
 
   prgBar = new QProgressBar(this);
   prgBar->setObjectName(QStringLiteral("prgBar"));
-  prgBar->setGeometry(0, 390, 256, 16);
+  prgBar->setGeometry(Bounds(Ctl::prgBar));
   prgBar->setRange(0, 100);
   prgBar->setValue(0);
   prgBar->setTextVisible(false);
 
   lblTotal = new QLabel(this);
   lblTotal->setObjectName(QStringLiteral("lblTotal"));
-  lblTotal->setGeometry(8, 410, 240, 14);
+  lblTotal->setGeometry(Bounds(Ctl::lblTotal));
 
   grpSite = new QGroupBox(QString::fromUtf8(text::kSiteGroup), this);
   grpSite->setObjectName(QStringLiteral("grpSite"));
-  grpSite->setGeometry(8, 428, 240, 126);
+  grpSite->setGeometry(Bounds(Ctl::grpSite));
 
   txtSite = new QLineEdit(grpSite);
   txtSite->setObjectName(QStringLiteral("txtSite"));
-  txtSite->setGeometry(10, 18, 162, 22);
+  txtSite->setGeometry(Bounds(Ctl::txtSite));
   txtSite->setPlaceholderText(QString::fromUtf8(text::kSitePrompt));
   txtSite->setAttribute(Qt::WA_InputMethodEnabled, false);
 
   btnSite = new QPushButton(QString::fromUtf8(text::kSiteApply), grpSite);
   btnSite->setObjectName(QStringLiteral("btnSite"));
-  btnSite->setGeometry(174, 17, 58, 24);
+  btnSite->setGeometry(Bounds(Ctl::btnSite));
   FitTextToWidth(btnSite);
 
   lblSite = new QLabel(grpSite);
   lblSite->setObjectName(QStringLiteral("lblSite"));
-  lblSite->setGeometry(10, 44, 222, 52);
+  lblSite->setGeometry(Bounds(Ctl::lblSite));
   lblSite->setWordWrap(true);
   lblSite->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
   btnSampleSite = new QPushButton(QString::fromUtf8(text::kSiteSample), grpSite);
   btnSampleSite->setObjectName(QStringLiteral("btnSampleSite"));
-  btnSampleSite->setGeometry(10, 98, 222, 24);
+  btnSampleSite->setGeometry(Bounds(Ctl::btnSampleSite));
 
   // Enter presses the focused button, as Space does.
   for (QPushButton* button : {btnAction, btnCancel, btnSite, btnSampleSite})

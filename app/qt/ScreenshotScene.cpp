@@ -23,8 +23,7 @@ class RunPictureDialogs final : public DialogService {
   RunPictureDialogs(DialogService& real, std::string output) : real_(real), output_(std::move(output)) {}
 
   int MessageBox(void*, const std::string&, const std::string&, unsigned flags) override {
-    if ((flags & kMbTypeMask) != MB_YESNO) return IDOK;
-    return (flags & kMbDefMask) == MB_DEFBUTTON2 ? IDNO : IDYES;
+    return DefaultButtonResult(flags);
   }
   void DismissMessageBox(void*) override {}
   std::optional<std::string> ExecuteSaveDialog(void*, const SaveDialogRequest&) override {

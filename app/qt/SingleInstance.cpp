@@ -1,5 +1,5 @@
-// Single-instance guard: exclusive flock on a lock file (Linux) or a named
-// mutex (Windows).
+// Single-instance guard on Linux: an exclusive flock on a lock file (the
+// Windows file, app/win32/SingleInstance.cpp, takes a named mutex).
 #include "app/SingleInstance.h"
 
 #include <cerrno>
@@ -7,13 +7,9 @@
 #include <filesystem>
 #include <system_error>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
-#endif
 
 namespace vantora {
 
@@ -26,31 +22,10 @@ std::vector<std::string> SingleInstance::LockFilePaths(const std::string& name) 
     paths.push_back((fs::path(runtime) / (name + ".lock")).string());
   fs::path temp = fs::temp_directory_path(ec);
   if (ec) temp = "/tmp";
-#ifdef _WIN32
-  const std::string user;
-#else
   const std::string user = "-" + std::to_string(::getuid());
-#endif
   paths.push_back((temp / (name + user + ".lock")).string());
   return paths;
 }
-
-#ifdef _WIN32
-
-SingleInstance::SingleInstance(const std::string& name) {
-  SetLastError(ERROR_SUCCESS);
-  mutex_ = CreateMutexA(nullptr, TRUE, name.c_str());
-  acquired_ = mutex_ != nullptr && GetLastError() == ERROR_SUCCESS;
-}
-
-SingleInstance::~SingleInstance() {
-  if (mutex_ != nullptr) {
-    if (acquired_) ReleaseMutex(static_cast<HANDLE>(mutex_));
-    CloseHandle(static_cast<HANDLE>(mutex_));
-  }
-}
-
-#else
 
 SingleInstance::SingleInstance(const std::string& name) {
   // A folder where the file cannot be opened (not writable, gone) or locked
@@ -78,7 +53,5 @@ SingleInstance::~SingleInstance() {
   // Closing the descriptor releases the lock; the file stays for the next run.
   if (fd_ >= 0) ::close(fd_);
 }
-
-#endif
 
 }  // namespace vantora

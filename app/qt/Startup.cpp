@@ -110,13 +110,8 @@ int RunVantora(int& argc, char** argv) {
     dialogs.ShowException(std::string());
   }
 
-  // A worker still running (the loop ended some other way) is told to stop;
-  // its completion then only saves the settings. The window outlives it.
-  if (form.Worker != nullptr) {
-    form.RunStatus = rsCloseWaiting;
-    form.SetTerminateApplication([] {});
-    form.Worker->Terminate();
-  }
+  // The window outlives a worker still running.
+  form.StopWorkerForExit();
   while (TThread::RunningCount() > 0) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     std::this_thread::sleep_for(std::chrono::milliseconds(5));

@@ -47,8 +47,7 @@ int ScriptedDialogs::MessageBox(void*, const std::string& text, const std::strin
     answers.pop_front();
     return answer();
   }
-  if ((flags & kMbTypeMask) == MB_YESNO) return (flags & kMbDefMask) == MB_DEFBUTTON2 ? IDNO : IDYES;
-  return IDOK;
+  return DefaultButtonResult(flags);
 }
 
 std::optional<std::string> ScriptedDialogs::ExecuteSaveDialog(void*,

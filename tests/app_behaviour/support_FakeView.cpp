@@ -62,8 +62,7 @@ int RecordingDialogs::MessageBox(void* owner, const std::string& text, const std
     answers.pop_front();
     return answer();
   }
-  if ((flags & kMbTypeMask) == MB_YESNO) return (flags & kMbDefMask) == MB_DEFBUTTON2 ? IDNO : IDYES;
-  return IDOK;
+  return DefaultButtonResult(flags);
 }
 
 std::optional<std::string> RecordingDialogs::ExecuteSaveDialog(void* owner, const SaveDialogRequest&) {

@@ -4,7 +4,8 @@
 
 #include <httplib.h>
 
-#include <sys/socket.h>
+#include "common/FileName.h"
+#include "tools/quote_server/ListenSocket.h"
 
 #include <algorithm>
 #include <atomic>
@@ -36,7 +37,7 @@ bool IsSafeName(const std::string& name) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) return std::nullopt;
   std::ostringstream out;
   out << in.rdbuf();
@@ -239,12 +240,9 @@ QuoteServer::QuoteServer(std::string rootFolder, int port) : impl_(std::make_uni
   server.set_keep_alive_timeout(1);
   server.set_read_timeout(2, 0);
   server.set_write_timeout(2, 0);
-  // Only SO_REUSEADDR: the library's default also sets SO_REUSEPORT, which
-  // would let a second server share a port that is already taken.
-  server.set_socket_options([](socket_t sock) {
-    int yes = 1;
-    ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  });
+  // The library's default sets SO_REUSEPORT as well, which would let a
+  // second server share a port that is already taken.
+  server.set_socket_options([](socket_t sock) { PrepareListenSocket(static_cast<std::intptr_t>(sock)); });
   Impl* impl = impl_.get();
   server.Get(".*", [impl](const httplib::Request& req, httplib::Response& res) { impl->Handle(req, res); });
 

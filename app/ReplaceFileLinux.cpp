@@ -1,4 +1,4 @@
-// Whole-file replacement through a temporary file and a rename (POSIX).
+// Whole-file replacement through a temporary file and a rename (Linux, POSIX calls).
 #include "app/ReplaceFile.h"
 
 #include <fcntl.h>
