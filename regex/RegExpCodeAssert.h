@@ -80,6 +80,7 @@ class TREBoundaryCode : public TREZeroWidthCode {
   TREBoundaryCode(TRegExp& owner, bool negative, TREOptions options)
       : TREZeroWidthCode(owner, options), FNegative(negative) {}
   bool Test(const char16_t* p) const override;
+  bool Negative() const { return FNegative; }
   std::string Dump() const override { return FNegative ? "\\B" : "\\b"; }
 
  private:

@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "regex/RegExpFailureMemo.h"
+#include "regex/RegExpLazyDfa.h"
 #include "regex/RegExpNFA.h"
 #include "regex/RegExpOptimize.h"
 #include "regex/RegExpW.h"
@@ -190,6 +191,7 @@ struct TREMatchState {
   bool Accepted = false;
   TREFailureMemo Memo;
   TREOptimizer Optimizer;  // start-position strategy (RegExpOptimize.h)
+  TRELazyDfa Dfa;          // finds the start of the leftmost match (RegExpLazyDfa.h)
   std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----

@@ -79,6 +79,7 @@ int BitWidth(int value) {
 void TREMatchState::Prepare() {
   if (PreparedSerial == Re.FCompileSerial && Re.FStateList) return;
   PreparedSerial = Re.FCompileSerial;
+  Dfa.Analyse(Re);         // reads the loop kinds as written
   Optimizer.Optimize(Re);  // may make loops possessive: before the scan below
   HasLoops = false;
   bool memo = !Re.FHasBackReference && !Re.FHasGoSub;
@@ -204,6 +205,13 @@ bool TREMatchState::Scan(const char16_t* start, const char16_t* end) {
   // Candidate starts come from the optimiser: nullptr when the pre-match
   // filter or the lead strategy rules out every further start.
   const char16_t* p = Optimizer.Begin(Re, start) ? Optimizer.NextStart(Re, start) : nullptr;
+  // The automaton finds the leftmost start where an attempt succeeds, or
+  // rules out a match; when it gives up, the scan goes on from where it left.
+  if (p && Dfa.Usable(Optimizer)) {
+    const TRELazyDfa::TOutcome outcome = Dfa.FindStart(Re, Optimizer, p, end, p);
+    if (outcome == TRELazyDfa::doNoMatch) return false;
+    if (outcome == TRELazyDfa::doGaveUp) p = Optimizer.NextStart(Re, p);
+  }
   while (p) {
     if (Attempt(p)) {
       Re.FMatched = true;

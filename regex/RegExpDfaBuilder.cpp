@@ -1,0 +1,389 @@
+// The thread model of the lazy automaton (see RegExpDfaBuilder.h): which
+// programs it takes, the epsilon moves of one position and the step over
+// one code unit.
+// Covered by tests/regex/test_lazy_dfa.cpp.
+#include "regex/RegExpDfaBuilder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "regex/RegExpCode.h"
+#include "regex/RegExpCodeAssert.h"
+#include "regex/RegExpCodeChar.h"
+#include "regex/RegExpNFA.h"
+#include "regex/RegExpW.h"
+
+namespace vantora {
+
+int TREDfaContent::Partitions() const {
+  return static_cast<int>(std::count(Items.begin(), Items.end(), -1));
+}
+
+std::string TREDfaContent::Key() const {
+  std::string k;
+  k.resize(2 + Items.size() * sizeof(int));
+  k[0] = static_cast<char>(Before);
+  k[1] = Matched ? 1 : 0;
+  if (!Items.empty()) std::memcpy(&k[2], Items.data(), Items.size() * sizeof(int));
+  return k;
+}
+
+namespace {
+bool IsAssertion(const TRECode* code) {
+  return dynamic_cast<const TRELineHeadCode*>(code) || dynamic_cast<const TRELineTailCode*>(code) ||
+         dynamic_cast<const TRETextHeadCode*>(code) || dynamic_cast<const TRETextTailCode*>(code) ||
+         dynamic_cast<const TRETextEndCode*>(code) || dynamic_cast<const TREBoundaryCode*>(code);
+}
+}  // namespace
+
+bool TREDfaBuilder::IsConsuming(const TRECode* code) const {
+  return code && (code->Kind() == ckLiteral || dynamic_cast<const TRECharLevelCode*>(code) ||
+                  dynamic_cast<const TREAnyCharCode*>(code));
+}
+
+int TREDfaBuilder::AtomOf(const TRECode* code) {
+  FAtoms.push_back(TAtom{code, 0, 0});
+  return static_cast<int>(FAtoms.size()) - 1;
+}
+
+int TREDfaBuilder::AtomOfChar(std::uint32_t c, std::uint8_t co) {
+  const std::uint64_t key = (static_cast<std::uint64_t>(c) << 8) | co;
+  auto it = FCharAtoms.find(key);
+  if (it != FCharAtoms.end()) return it->second;
+  FAtoms.push_back(TAtom{nullptr, c, co});
+  const int id = static_cast<int>(FAtoms.size()) - 1;
+  FCharAtoms.emplace(key, id);
+  return id;
+}
+
+bool TREDfaBuilder::Analyse(const TRegExp& re) {
+  FUsable = false;
+  FUsesTail = false;
+  FFoldsWidth = false;
+  FRe = &re;
+  FAtoms.clear();
+  FLeaves.clear();
+  FCharAtoms.clear();
+  ResetThreads();
+  if (!re.FStateList || re.FHasGoSub || re.FHasBackReference) return false;
+  if (re.OptimizeKind() == opNone || re.OptimizeKind() == opCompileOnly) return false;
+  FEntry = re.FEntryState;
+  FLoopClamp.assign(static_cast<std::size_t>(std::max(0, re.FLoopStateCount)), 0);
+  const int n = re.FStateList->Count();
+  for (int i = 0; i < n; ++i) {
+    for (const TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next) {
+      switch (s->Kind) {
+        case nkEmpty: case nkQuest: case nkGroupBegin: case nkGroupEnd: case nkKeepPattern: case nkEnd:
+          break;
+        case nkChar: case nkNormal:
+          if (IsConsuming(s->Code)) break;
+          if (!s->Code || !IsAssertion(s->Code)) return false;
+          if (dynamic_cast<const TRETextTailCode*>(s->Code)) FUsesTail = true;
+          if (auto* t = dynamic_cast<const TRELineTailCode*>(s->Code); t && !t->MultiLine()) FUsesTail = true;
+          break;
+        case nkStar: case nkPlus: case nkBound:
+          if (!IsConsuming(s->Code) || s->LoopKind == lkPossessive || s->LoopKind == lkCombiningSequence) return false;
+          break;
+        case nkLoop: case nkLoopExit: case nkLoopEnd:
+          if (s->LoopKind == lkPossessive || s->LoopIndex < 0) return false;
+          if (s->LoopIndex >= static_cast<int>(FLoopClamp.size()))
+            FLoopClamp.resize(static_cast<std::size_t>(s->LoopIndex) + 1, 0);
+          if (s->Kind == nkLoop)
+            FLoopClamp[static_cast<std::size_t>(s->LoopIndex)] = s->Max < CONST_LoopMax ? s->Max : s->Min;
+          break;
+        default:
+          return false;
+      }
+      if (!IsConsuming(s->Code) || FLeaves.count(s->Code)) continue;
+      TLeafInfo info;
+      const TRECode* code = s->Code;
+      if (code->CompareOptions().Contains(coIgnoreWidth)) FFoldsWidth = true;
+      if (code->Kind() == ckLiteral) {
+        const auto* lit = static_cast<const TRELiteralCode*>(code);
+        for (std::uint32_t c : lit->Chars()) info.Atoms.push_back(AtomOfChar(c, code->CompareOptions().Bits()));
+        if (info.Atoms.empty()) return false;
+      } else {
+        info.Atoms.push_back(AtomOf(code));
+      }
+      FLeaves.emplace(code, std::move(info));
+    }
+  }
+  FUsable = true;
+  return true;
+}
+
+bool TREDfaBuilder::AtomAccepts(int i, const char16_t* p) const {
+  const TAtom& a = FAtoms[static_cast<std::size_t>(i)];
+  if (!a.Code) {
+    TRECompareOptions co;
+    for (int b = 0; b < 3; ++b)
+      if ((a.Compare >> b) & 1) co.Include(static_cast<TRECompareOption>(b));
+    return REFoldChar(*p, co) == a.Char;
+  }
+  int len = 0;
+  return a.Code->IsEqual(p, len) && len == 1;
+}
+
+void TREDfaBuilder::ResetThreads() {
+  FThreads.clear();
+  FThreadIds.clear();
+  FSeen.clear();
+  FStepMark = 0;
+}
+
+int TREDfaBuilder::Intern(TThread t) {
+  if (t.Kind != thFast) t.Count = 0;
+  std::string key;
+  key.reserve(32 + t.Loops.size() * sizeof(int));
+  const std::uintptr_t sp = reinterpret_cast<std::uintptr_t>(t.State);
+  const int head[4] = {static_cast<int>(t.Kind), t.Number, t.Offset, t.Count};
+  key.append(reinterpret_cast<const char*>(head), sizeof(head));
+  key.append(reinterpret_cast<const char*>(&sp), sizeof(sp));
+  if (!t.Loops.empty()) key.append(reinterpret_cast<const char*>(t.Loops.data()), t.Loops.size() * sizeof(int));
+  auto it = FThreadIds.find(key);
+  if (it != FThreadIds.end()) return it->second;
+  const int id = static_cast<int>(FThreads.size());
+  FThreads.push_back(std::move(t));
+  FThreadIds.emplace(std::move(key), id);
+  return id;
+}
+
+bool TREDfaBuilder::Seen(int t) {
+  if (static_cast<std::size_t>(t) >= FSeen.size()) FSeen.resize(FThreads.size() + 64, 0);
+  if (FSeen[static_cast<std::size_t>(t)] == FStepMark) return true;
+  FSeen[static_cast<std::size_t>(t)] = FStepMark;
+  return false;
+}
+
+void TREDfaBuilder::FastLimits(const TRENFAState* s, int& min, int& max) const {
+  min = s->Kind == nkStar ? 0 : s->Kind == nkPlus ? 1 : s->Min;
+  max = s->Kind == nkBound && s->Max < CONST_LoopMax ? s->Max : -1;
+}
+
+bool TREDfaBuilder::AssertHolds(const TRECode* code, const TContext& ctx) const {
+  const bool start = ctx.Before & kDfaEdge, end = ctx.After & kDfaEdge;
+  if (auto* h = dynamic_cast<const TRELineHeadCode*>(code))
+    return start || (h->MultiLine() && (ctx.Before & kDfaBreak) && !end);
+  if (auto* t = dynamic_cast<const TRELineTailCode*>(code))
+    return end || (t->MultiLine() ? (ctx.After & kDfaBreak) != 0 : (ctx.Tail & kDfaTailLast) != 0);
+  if (dynamic_cast<const TRETextHeadCode*>(code)) return start;
+  if (dynamic_cast<const TRETextEndCode*>(code)) return end;
+  if (dynamic_cast<const TRETextTailCode*>(code)) return end || (ctx.Tail & kDfaTailBreaks);
+  if (auto* b = dynamic_cast<const TREBoundaryCode*>(code)) {
+    const std::uint8_t word = code->Options().Contains(roDefinedCharClassLegacy) ? kDfaWordLegacy : kDfaWord;
+    const bool before = !start && (ctx.Before & word);
+    const bool after = !end && (ctx.After & word);
+    return (before != after) != b->Negative();
+  }
+  return false;
+}
+
+bool TREDfaBuilder::Closure(int first, const TContext& ctx, std::vector<int>& consuming) {
+  bool accept = false;
+  FWork.clear();
+  FWork.push_back(first);
+  auto enter = [&](int number, const std::vector<int>& loops) {
+    TThread t;
+    t.Number = number;
+    t.Loops = loops;
+    FWork.push_back(Intern(std::move(t)));
+  };
+  while (!FWork.empty()) {
+    const int id = FWork.back();
+    FWork.pop_back();
+    if (Seen(id)) continue;
+    // Copied: interning may grow the thread table.
+    const TThread t = FThreads[static_cast<std::size_t>(id)];
+    if (t.Kind == thLeaf) {
+      consuming.push_back(id);
+      continue;
+    }
+    if (t.Kind == thFast) {
+      int mn = 0, mx = 0;
+      FastLimits(t.State, mn, mx);
+      if (t.Offset > 0 || mx < 0 || t.Count < mx) consuming.push_back(id);
+      if (t.Offset == 0 && t.Count >= mn) enter(t.State->TransitTo, t.Loops);
+      continue;
+    }
+    const TRENFAState* h = t.Number >= 0 && t.Number < FRe->FStateList->Count() ? (*FRe->FStateList)[t.Number] : nullptr;
+    for (; h; h = h->Next) {
+      switch (h->Kind) {
+        case nkChar:
+        case nkNormal:
+          if (IsConsuming(h->Code)) {
+            TThread c;
+            c.Kind = thLeaf;
+            c.State = h;
+            c.Loops = t.Loops;
+            FWork.push_back(Intern(std::move(c)));
+          } else if (AssertHolds(h->Code, ctx)) {
+            enter(h->TransitTo, t.Loops);
+          }
+          break;
+        case nkStar:
+        case nkPlus:
+        case nkBound: {
+          TThread c;
+          c.Kind = thFast;
+          c.State = h;
+          c.Loops = t.Loops;
+          FWork.push_back(Intern(std::move(c)));
+          break;
+        }
+        case nkLoop: {
+          std::vector<int> loops = t.Loops;
+          loops[static_cast<std::size_t>(h->LoopIndex)] = 0;
+          const TRENFAState* exitState = (*FRe->FStateList)[h->ExtendTo];
+          if (h->Max != 0) enter(h->TransitTo, loops);
+          if (h->Min == 0 && exitState) {
+            loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
+            enter(exitState->TransitTo, loops);
+          }
+          break;
+        }
+        case nkLoopEnd: {
+          std::vector<int> loops = t.Loops;
+          int& count = loops[static_cast<std::size_t>(h->LoopIndex)];
+          count = std::min(count + 1, FLoopClamp[static_cast<std::size_t>(h->LoopIndex)]);
+          enter(h->TransitTo, loops);
+          break;
+        }
+        case nkLoopExit: {
+          const int count = t.Loops[static_cast<std::size_t>(h->LoopIndex)];
+          if (count < h->Min) {
+            enter(h->ExtendTo, t.Loops);
+            break;
+          }
+          if (h->Max >= CONST_LoopMax || count < h->Max) enter(h->ExtendTo, t.Loops);
+          std::vector<int> loops = t.Loops;
+          loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
+          enter(h->TransitTo, loops);
+          break;
+        }
+        case nkEnd:
+          accept = true;
+          break;
+        default:  // the epsilon kinds Analyse admits
+          enter(h->TransitTo, t.Loops);
+          break;
+      }
+    }
+  }
+  return accept;
+}
+
+void TREDfaBuilder::Advance(int id, const std::vector<std::uint64_t>& atoms, std::vector<int>& out) {
+  const TThread t = FThreads[static_cast<std::size_t>(id)];
+  const TLeafInfo& info = FLeaves.at(t.State->Code);
+  const int atom = info.Atoms[static_cast<std::size_t>(t.Offset)];
+  if (!((atoms[static_cast<std::size_t>(atom) / 64] >> (atom % 64)) & 1)) return;
+  const bool last = t.Offset + 1 == static_cast<int>(info.Atoms.size());
+  TThread n = t;
+  if (t.Kind == thLeaf) {
+    if (last) {
+      n = TThread{};
+      n.Number = t.State->TransitTo;
+      n.Loops = t.Loops;
+    } else {
+      n.Offset = t.Offset + 1;
+    }
+  } else if (last) {
+    int mn = 0, mx = 0;
+    FastLimits(t.State, mn, mx);
+    n.Offset = 0;
+    n.Count = mx < 0 ? std::min(t.Count + 1, mn) : t.Count + 1;
+  } else {
+    n.Offset = t.Offset + 1;
+  }
+  out.push_back(Intern(std::move(n)));
+}
+
+void TREDfaBuilder::Step(const TREDfaContent& c, const std::vector<std::uint64_t>& atoms, std::uint8_t after,
+                         std::uint8_t tail, TREDfaStep& out) {
+  const TContext ctx{c.Before, after, tail};
+  ++FStepMark;
+  std::vector<std::vector<int>> consuming;
+  std::vector<int> sources;
+  int accepted = -1;
+  std::size_t i = 0;
+  int index = 0;
+  while (i < c.Items.size()) {
+    consuming.emplace_back();
+    sources.push_back(index);
+    bool acc = false;
+    for (; c.Items[i] != -1; ++i) acc |= Closure(c.Items[i], ctx, consuming.back());
+    ++i;
+    if (acc && accepted < 0) accepted = index;
+    ++index;
+  }
+  if (!c.Matched && accepted < 0) {
+    consuming.emplace_back();
+    sources.push_back(-1);
+    TThread start;
+    start.Number = FEntry;
+    start.Loops.assign(FLoopClamp.size(), -1);
+    if (Closure(Intern(std::move(start)), ctx, consuming.back())) accepted = index;
+  }
+  bool matched = c.Matched;
+  if (accepted >= 0) {
+    matched = true;
+    consuming.resize(static_cast<std::size_t>(accepted) + 1);
+    sources.resize(static_cast<std::size_t>(accepted) + 1);
+    if (accepted == 0) {
+      out.Done = true;
+      out.Start = sources[0];
+      return;
+    }
+  }
+  ++FStepMark;
+  out.Next.Before = after & static_cast<std::uint8_t>(~kDfaEdge);
+  out.Next.Matched = matched;
+  out.Next.Items.clear();
+  out.Sources.clear();
+  std::vector<int> next;
+  for (std::size_t k = 0; k < consuming.size(); ++k) {
+    next.clear();
+    std::vector<int> stepped;
+    for (int t : consuming[k]) Advance(t, atoms, stepped);
+    for (int t : stepped)
+      if (!Seen(t)) next.push_back(t);
+    const bool keep = !next.empty() || (matched && k + 1 == consuming.size());
+    if (!keep) continue;
+    std::sort(next.begin(), next.end());
+    out.Next.Items.insert(out.Next.Items.end(), next.begin(), next.end());
+    out.Next.Items.push_back(-1);
+    out.Sources.push_back(sources[k]);
+  }
+  out.Done = matched && out.Sources.size() == 1;
+  out.Start = out.Done ? out.Sources[0] : -2;
+}
+
+void TREDfaBuilder::Finish(const TREDfaContent& c, TREDfaStep& out) {
+  const TContext ctx{c.Before, kDfaEdge, kDfaTailBreaks};
+  ++FStepMark;
+  std::vector<int> ignored;
+  int index = 0;
+  std::size_t i = 0;
+  out.Done = true;
+  out.Start = -2;
+  while (i < c.Items.size()) {
+    bool acc = false;
+    for (; c.Items[i] != -1; ++i) acc |= Closure(c.Items[i], ctx, ignored);
+    ++i;
+    if (acc) {
+      out.Start = index;
+      return;
+    }
+    ++index;
+  }
+  if (c.Matched) {
+    out.Start = index - 1;
+    return;
+  }
+  TThread start;
+  start.Number = FEntry;
+  start.Loops.assign(FLoopClamp.size(), -1);
+  if (Closure(Intern(std::move(start)), ctx, ignored)) out.Start = -1;
+}
+
+}  // namespace vantora

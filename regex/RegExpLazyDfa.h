@@ -1,0 +1,113 @@
+// TRELazyDfa: a deterministic automaton built while it searches, which
+// finds the leftmost position where the backtracker's attempt succeeds, so
+// that the backtracker runs once, anchored there, to fill the groups and
+// choose the match by its own priority rules.
+//
+// States are built from the thread model of TREDfaBuilder on first use and
+// kept in a bounded cache: each has one transition per class of code units
+// (units that every character test of the program treats alike, with the
+// same context flags for ^ $ \b), filled when first taken. A transition that
+// changes the partitions carries the map from old to new start positions,
+// which the scan applies to its small array of partition starts. When a
+// search leaves no live thread, the scan jumps to the optimiser's next
+// candidate start. The last line breaks of the range ($ and \Z look ahead
+// to the end) are stepped without the cache.
+//
+// The search gives up (the caller then runs the plain backtracking scan from
+// the returned position, before which no match starts) on a surrogate, on a
+// half-width kana when the program folds width, when the cache is refilled
+// too often, or when the thread table grows too big; a program that keeps
+// giving up is not searched this way again until it is recompiled.
+//
+// VANTORA_REGEX_AUTOMATON=off in the environment (or RESetAutomatonEnabled)
+// turns the automaton off, so that every search runs the backtracking scan.
+// Covered by tests/regex/test_lazy_dfa.cpp and, comparing both ways over
+// generated cases, bench/verify_automaton.cpp.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "regex/RegExpDfaBuilder.h"
+
+namespace vantora {
+
+class TRegExp;
+class TREOptimizer;
+
+// Whether searches may use the automaton (the environment decides at the
+// first call; tests and tools can switch it). Process-wide.
+bool REAutomatonEnabled();
+void RESetAutomatonEnabled(bool on);
+
+class TRELazyDfa {
+ public:
+  enum TOutcome : std::uint8_t { doNoMatch, doStart, doGaveUp };
+
+  // Per compile, before the optimiser changes loop kinds.
+  void Analyse(const TRegExp& re);
+  // Whether this search should use the automaton: the program can, and its
+  // start strategy is not already a plain literal search or one anchor.
+  bool Usable(const TREOptimizer& optimizer) const;
+  // Searches from 'from' (a candidate start of the optimiser) to 'end' (the
+  // range end): doStart with 'start' the leftmost start of a match,
+  // doNoMatch, or doGaveUp with 'start' a position before which no match
+  // starts.
+  TOutcome FindStart(const TRegExp& re, TREOptimizer& optimizer, const char16_t* from, const char16_t* end,
+                     const char16_t*& start);
+  // States in the cache (for tests).
+  std::size_t StateCount() const { return FContents.size(); }
+
+ private:
+  static constexpr int kStride = 128;
+  static constexpr std::uint8_t kBailClass = 126;
+  static constexpr std::uint8_t kUnknownClass = 127;
+  static constexpr std::size_t kMaxStates = 2048;
+  static constexpr std::size_t kMaxThreads = 1u << 17;
+  static constexpr int kMaxResets = 8;
+  static constexpr int kMaxGaveUps = 4;
+
+  struct TAction {
+    std::vector<int> Sources;  // new partition k starts where old Sources[k] did (-1: here)
+    bool Done = false;
+    int Start = -2;            // Done: the old partition of the leftmost start (-1: here)
+    bool Empty = false;        // no thread left: jump to the next candidate
+  };
+
+  void PrepareTables();
+  std::uint8_t ClassOf(const char16_t* p);
+  int Intern(const TREDfaContent& c);
+  int Initial(std::uint8_t before);
+  // Fills the transition of state s for class cls; false when the cache
+  // thrashes. May rebuild the cache (s is then renumbered).
+  bool Compute(int& s, std::uint8_t cls);
+  void ResetStates();
+  void Apply(const std::vector<int>& sources, const char16_t* here);
+  const char16_t* Resolve(int partition, const char16_t* here) const;
+  std::uint8_t BeforeFlags(const TRegExp& re, const char16_t* p);
+
+  TREDfaBuilder FBuilder;
+  bool FUsable = false;
+  int FGaveUps = 0;
+  int FResets = 0;
+
+  std::vector<std::uint8_t> FUnitClass;  // by code unit, empty until the first search
+  std::vector<std::vector<std::uint64_t>> FClassAtoms;
+  std::vector<std::uint8_t> FClassFlags;
+  std::unordered_map<std::string, std::uint8_t> FClassIds;
+
+  std::vector<TREDfaContent> FContents;
+  std::unordered_map<std::string, int> FStateIds;
+  std::vector<std::int32_t> FTrans;     // kStride per state: -1 unknown, else target * 2 + special
+  std::vector<std::int32_t> FActionOf;  // parallel to FTrans: index into FActions
+  std::vector<TAction> FActions;
+  std::array<int, 16> FInitial{};
+
+  std::vector<const char16_t*> FPos;  // start of each live partition
+  std::vector<const char16_t*> FTmp;
+};
+
+}  // namespace vantora
