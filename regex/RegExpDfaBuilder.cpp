@@ -58,6 +58,7 @@ int TREDfaBuilder::AtomOfChar(std::uint32_t c, std::uint8_t co) {
 
 bool TREDfaBuilder::Analyse(const TRegExp& re) {
   FUsable = false;
+  FOrdered = false;
   FUsesTail = false;
   FFoldsWidth = false;
   FRe = &re;
@@ -68,12 +69,13 @@ bool TREDfaBuilder::Analyse(const TRegExp& re) {
   if (!re.FStateList || re.FHasGoSub || re.FHasBackReference) return false;
   if (re.OptimizeKind() == opNone || re.OptimizeKind() == opCompileOnly) return false;
   FEntry = re.FEntryState;
+  bool ordered = re.Groups().Count() == 1;
   FLoopClamp.assign(static_cast<std::size_t>(std::max(0, re.FLoopStateCount)), 0);
   const int n = re.FStateList->Count();
   for (int i = 0; i < n; ++i) {
     for (const TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next) {
       switch (s->Kind) {
-        case nkEmpty: case nkQuest: case nkGroupBegin: case nkGroupEnd: case nkKeepPattern: case nkEnd:
+        case nkEmpty: case nkQuest: case nkGroupBegin: case nkGroupEnd: case nkEnd:
           break;
         case nkChar: case nkNormal:
           if (IsConsuming(s->Code)) break;
@@ -82,9 +84,11 @@ bool TREDfaBuilder::Analyse(const TRegExp& re) {
           if (auto* t = dynamic_cast<const TRELineTailCode*>(s->Code); t && !t->MultiLine()) FUsesTail = true;
           break;
         case nkStar: case nkPlus: case nkBound:
+          ordered = false;
           if (!IsConsuming(s->Code) || s->LoopKind == lkPossessive || s->LoopKind == lkCombiningSequence) return false;
           break;
         case nkLoop: case nkLoopExit: case nkLoopEnd:
+          ordered = false;
           if (s->LoopKind == lkPossessive || s->LoopIndex < 0) return false;
           if (s->LoopIndex >= static_cast<int>(FLoopClamp.size()))
             FLoopClamp.resize(static_cast<std::size_t>(s->LoopIndex) + 1, 0);
@@ -109,6 +113,7 @@ bool TREDfaBuilder::Analyse(const TRegExp& re) {
     }
   }
   FUsable = true;
+  FOrdered = ordered;
   return true;
 }
 
@@ -178,98 +183,130 @@ bool TREDfaBuilder::AssertHolds(const TRECode* code, const TContext& ctx) const 
   return false;
 }
 
+void TREDfaBuilder::Expand(const TThread& t, const TContext& ctx, std::vector<int>& out) {
+  out.clear();
+  auto enter = [&](int number, const std::vector<int>& loops) {
+    TThread n;
+    n.Number = number;
+    n.Loops = loops;
+    out.push_back(Intern(std::move(n)));
+  };
+  const TRENFAState* h = t.Number >= 0 && t.Number < FRe->FStateList->Count() ? (*FRe->FStateList)[t.Number] : nullptr;
+  for (; h; h = h->Next) {
+    switch (h->Kind) {
+      case nkChar:
+      case nkNormal:
+        if (IsConsuming(h->Code)) {
+          TThread c;
+          c.Kind = thLeaf;
+          c.State = h;
+          c.Loops = t.Loops;
+          out.push_back(Intern(std::move(c)));
+        } else if (AssertHolds(h->Code, ctx)) {
+          enter(h->TransitTo, t.Loops);
+        }
+        break;
+      case nkStar:
+      case nkPlus:
+      case nkBound: {
+        TThread c;
+        c.Kind = thFast;
+        c.State = h;
+        c.Loops = t.Loops;
+        out.push_back(Intern(std::move(c)));
+        break;
+      }
+      case nkLoop: {
+        std::vector<int> loops = t.Loops;
+        loops[static_cast<std::size_t>(h->LoopIndex)] = 0;
+        const TRENFAState* exitState = (*FRe->FStateList)[h->ExtendTo];
+        if (h->Max != 0) enter(h->TransitTo, loops);
+        if (h->Min == 0 && exitState) {
+          loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
+          enter(exitState->TransitTo, loops);
+        }
+        break;
+      }
+      case nkLoopEnd: {
+        std::vector<int> loops = t.Loops;
+        int& count = loops[static_cast<std::size_t>(h->LoopIndex)];
+        count = std::min(count + 1, FLoopClamp[static_cast<std::size_t>(h->LoopIndex)]);
+        enter(h->TransitTo, loops);
+        break;
+      }
+      case nkLoopExit: {
+        const int count = t.Loops[static_cast<std::size_t>(h->LoopIndex)];
+        if (count < h->Min) {
+          enter(h->ExtendTo, t.Loops);
+          break;
+        }
+        if (h->Max >= CONST_LoopMax || count < h->Max) enter(h->ExtendTo, t.Loops);
+        std::vector<int> loops = t.Loops;
+        loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
+        enter(h->TransitTo, loops);
+        break;
+      }
+      case nkEnd:
+        out.push_back(kAccept);
+        break;
+      default:  // the epsilon kinds Analyse admits
+        enter(h->TransitTo, t.Loops);
+        break;
+    }
+  }
+}
+
 bool TREDfaBuilder::Closure(int first, const TContext& ctx, std::vector<int>& consuming) {
   bool accept = false;
   FWork.clear();
   FWork.push_back(first);
-  auto enter = [&](int number, const std::vector<int>& loops) {
-    TThread t;
-    t.Number = number;
-    t.Loops = loops;
-    FWork.push_back(Intern(std::move(t)));
-  };
   while (!FWork.empty()) {
     const int id = FWork.back();
     FWork.pop_back();
+    if (id == kAccept) {
+      accept = true;
+      continue;
+    }
     if (Seen(id)) continue;
     // Copied: interning may grow the thread table.
     const TThread t = FThreads[static_cast<std::size_t>(id)];
     if (t.Kind == thLeaf) {
       consuming.push_back(id);
-      continue;
-    }
-    if (t.Kind == thFast) {
+    } else if (t.Kind == thFast) {
       int mn = 0, mx = 0;
       FastLimits(t.State, mn, mx);
       if (t.Offset > 0 || mx < 0 || t.Count < mx) consuming.push_back(id);
-      if (t.Offset == 0 && t.Count >= mn) enter(t.State->TransitTo, t.Loops);
-      continue;
-    }
-    const TRENFAState* h = t.Number >= 0 && t.Number < FRe->FStateList->Count() ? (*FRe->FStateList)[t.Number] : nullptr;
-    for (; h; h = h->Next) {
-      switch (h->Kind) {
-        case nkChar:
-        case nkNormal:
-          if (IsConsuming(h->Code)) {
-            TThread c;
-            c.Kind = thLeaf;
-            c.State = h;
-            c.Loops = t.Loops;
-            FWork.push_back(Intern(std::move(c)));
-          } else if (AssertHolds(h->Code, ctx)) {
-            enter(h->TransitTo, t.Loops);
-          }
-          break;
-        case nkStar:
-        case nkPlus:
-        case nkBound: {
-          TThread c;
-          c.Kind = thFast;
-          c.State = h;
-          c.Loops = t.Loops;
-          FWork.push_back(Intern(std::move(c)));
-          break;
-        }
-        case nkLoop: {
-          std::vector<int> loops = t.Loops;
-          loops[static_cast<std::size_t>(h->LoopIndex)] = 0;
-          const TRENFAState* exitState = (*FRe->FStateList)[h->ExtendTo];
-          if (h->Max != 0) enter(h->TransitTo, loops);
-          if (h->Min == 0 && exitState) {
-            loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
-            enter(exitState->TransitTo, loops);
-          }
-          break;
-        }
-        case nkLoopEnd: {
-          std::vector<int> loops = t.Loops;
-          int& count = loops[static_cast<std::size_t>(h->LoopIndex)];
-          count = std::min(count + 1, FLoopClamp[static_cast<std::size_t>(h->LoopIndex)]);
-          enter(h->TransitTo, loops);
-          break;
-        }
-        case nkLoopExit: {
-          const int count = t.Loops[static_cast<std::size_t>(h->LoopIndex)];
-          if (count < h->Min) {
-            enter(h->ExtendTo, t.Loops);
-            break;
-          }
-          if (h->Max >= CONST_LoopMax || count < h->Max) enter(h->ExtendTo, t.Loops);
-          std::vector<int> loops = t.Loops;
-          loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
-          enter(h->TransitTo, loops);
-          break;
-        }
-        case nkEnd:
-          accept = true;
-          break;
-        default:  // the epsilon kinds Analyse admits
-          enter(h->TransitTo, t.Loops);
-          break;
+      if (t.Offset == 0 && t.Count >= mn) {
+        TThread n;
+        n.Number = t.State->TransitTo;
+        n.Loops = t.Loops;
+        FWork.push_back(Intern(std::move(n)));
       }
+    } else {
+      Expand(t, ctx, FSucc);
+      FWork.insert(FWork.end(), FSucc.begin(), FSucc.end());
     }
   }
   return accept;
+}
+
+bool TREDfaBuilder::ClosureOrdered(int first, const TContext& ctx, std::vector<int>& consuming) {
+  FWork.clear();
+  FWork.push_back(first);
+  while (!FWork.empty()) {
+    const int id = FWork.back();
+    FWork.pop_back();
+    if (id == kAccept) return true;  // what is left on the stack comes later in the order
+    if (Seen(id)) continue;
+    const TThread t = FThreads[static_cast<std::size_t>(id)];
+    if (t.Kind == thLeaf) {
+      consuming.push_back(id);
+      continue;
+    }
+    Expand(t, ctx, FSucc);
+    FWork.insert(FWork.end(), FSucc.rbegin(), FSucc.rend());
+  }
+  return false;
 }
 
 void TREDfaBuilder::Advance(int id, const std::vector<std::uint64_t>& atoms, std::vector<int>& out) {
@@ -356,6 +393,46 @@ void TREDfaBuilder::Step(const TREDfaContent& c, const std::vector<std::uint64_t
   }
   out.Done = matched && out.Sources.size() == 1;
   out.Start = out.Done ? out.Sources[0] : -2;
+}
+
+TREDfaContent TREDfaBuilder::OrderedStart(std::uint8_t before) {
+  TREDfaContent c;
+  c.Before = before;
+  TThread start;
+  start.Number = FEntry;
+  start.Loops.assign(FLoopClamp.size(), -1);
+  c.Items.push_back(Intern(std::move(start)));
+  return c;
+}
+
+void TREDfaBuilder::StepOrdered(const TREDfaContent& c, const std::vector<std::uint64_t>& atoms,
+                                std::uint8_t after, std::uint8_t tail, TREDfaStep& out) {
+  const TContext ctx{c.Before, after, tail};
+  ++FStepMark;
+  std::vector<int> consuming;
+  bool accept = false;
+  for (int t : c.Items)
+    if ((accept = ClosureOrdered(t, ctx, consuming))) break;
+  ++FStepMark;
+  std::vector<int> stepped;
+  for (int t : consuming) Advance(t, atoms, stepped);
+  out.Next.Before = after & static_cast<std::uint8_t>(~kDfaEdge);
+  out.Next.Matched = false;
+  out.Next.Items.clear();
+  for (int t : stepped)
+    if (!Seen(t)) out.Next.Items.push_back(t);
+  out.Sources.clear();
+  out.Start = accept ? 1 : 0;
+  out.Done = out.Next.Items.empty();
+}
+
+bool TREDfaBuilder::FinishOrdered(const TREDfaContent& c) {
+  const TContext ctx{c.Before, kDfaEdge, kDfaTailBreaks};
+  ++FStepMark;
+  std::vector<int> ignored;
+  for (int t : c.Items)
+    if (ClosureOrdered(t, ctx, ignored)) return true;
+  return false;
 }
 
 void TREDfaBuilder::Finish(const TREDfaContent& c, TREDfaStep& out) {

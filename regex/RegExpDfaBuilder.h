@@ -23,7 +23,7 @@
 // prefers never matters here: only whether a match starts at a position.
 //
 // Programs with back-references, calls, conditions, look-arounds, atomic
-// groups, possessive loops (written ones: the optimiser's own possessive
+// groups, \K (it cuts the choices made before it), possessive loops (written ones: the optimiser's own possessive
 // loops do not change what matches, and Analyse runs before it), verbs,
 // callouts, \G, \R or \X are not taken.
 // Covered by tests/regex/test_lazy_dfa.cpp.
@@ -94,6 +94,18 @@ class TREDfaBuilder {
             std::uint8_t tail, TREDfaStep& out);
   // The range end reached with content c: out.Start as for a decided step.
   void Finish(const TREDfaContent& c, TREDfaStep& out);
+  // Whether an ordered run from a start gives the backtracker's own match
+  // end there: programs without loops and without capture groups, whose
+  // backtracking tries paths in a fixed order that the ordered threads keep.
+  bool Ordered() const { return FOrdered; }
+  // The content of an ordered run at its start, and its step: out.Start is
+  // 1 when the first match in the order ends before the unit, and then the
+  // threads after it are dropped; out.Done when no thread is left.
+  TREDfaContent OrderedStart(std::uint8_t before);
+  void StepOrdered(const TREDfaContent& c, const std::vector<std::uint64_t>& atoms, std::uint8_t after,
+                   std::uint8_t tail, TREDfaStep& out);
+  // Whether the ordered run's first remaining match ends at the range end.
+  bool FinishOrdered(const TREDfaContent& c);
   // Threads interned so far (the automaton resets when it grows too big).
   std::size_t ThreadCount() const { return FThreads.size(); }
   void ResetThreads();
@@ -115,7 +127,12 @@ class TREDfaBuilder {
     std::uint8_t Before, After, Tail;
   };
 
+  static constexpr int kAccept = -2;  // in successor lists: the program end
   int Intern(TThread t);
+  // The moves out of an entered state number, in the order the backtracker
+  // tries them.
+  void Expand(const TThread& t, const TContext& ctx, std::vector<int>& out);
+  bool ClosureOrdered(int t, const TContext& ctx, std::vector<int>& consuming);
   bool IsConsuming(const TRECode* code) const;
   bool AssertHolds(const TRECode* code, const TContext& ctx) const;
   // The consuming threads reached from thread id t by epsilon moves (those
@@ -128,6 +145,7 @@ class TREDfaBuilder {
   int AtomOfChar(std::uint32_t c, std::uint8_t co);
 
   bool FUsable = false;
+  bool FOrdered = false;
   bool FUsesTail = false;
   bool FFoldsWidth = false;
   const TRegExp* FRe = nullptr;
@@ -146,6 +164,7 @@ class TREDfaBuilder {
   std::vector<std::uint32_t> FSeen;  // by thread id: the step that last saw it
   std::uint32_t FStepMark = 0;
   std::vector<int> FWork;
+  std::vector<int> FSucc;
 };
 
 }  // namespace vantora

@@ -57,6 +57,10 @@ bool TRELazyDfa::Usable(const TREOptimizer& optimizer) const {
 }
 
 void TRELazyDfa::ResetStates() {
+  FOrdered.Contents.clear();
+  FOrdered.Ids.clear();
+  FOrdered.Trans.clear();
+  FOrdered.Initial.fill(-1);
   FContents.clear();
   FStateIds.clear();
   FTrans.clear();
@@ -174,6 +178,73 @@ std::uint8_t TRELazyDfa::BeforeFlags(const TRegExp& re, const char16_t* p) {
   if (p <= re.FMatchTopP) return kDfaEdge;
   const std::uint8_t cls = ClassOf(p - 1);
   return cls == kBailClass ? 0xFF : FClassFlags[cls];
+}
+
+int TRELazyDfa::InternOrdered(const TREDfaContent& c) {
+  std::string key = c.Key();
+  auto it = FOrdered.Ids.find(key);
+  if (it != FOrdered.Ids.end()) return it->second;
+  const int id = static_cast<int>(FOrdered.Contents.size());
+  FOrdered.Contents.push_back(c);
+  FOrdered.Ids.emplace(std::move(key), id);
+  FOrdered.Trans.resize(FOrdered.Trans.size() + kStride, -1);
+  return id;
+}
+
+const char16_t* TRELazyDfa::MatchEnd(const TRegExp& re, const char16_t* from, const char16_t* end) {
+  const std::uint8_t before = BeforeFlags(re, from);
+  if (before == 0xFF || FBuilder.ThreadCount() > kMaxThreads) return nullptr;
+  if (FOrdered.Contents.size() >= kMaxStates) {
+    FOrdered.Contents.clear();
+    FOrdered.Ids.clear();
+    FOrdered.Trans.clear();
+    FOrdered.Initial.fill(-1);
+  }
+  int& initial = FOrdered.Initial[before & 15];
+  if (initial < 0) initial = InternOrdered(FBuilder.OrderedStart(before));
+  int s = initial;
+  const char16_t* stop = end;
+  if (FBuilder.UsesTail())
+    while (stop > from && REIsLineBreak(stop[-1])) --stop;
+  const char16_t* found = nullptr;
+  const char16_t* p = from;
+  TREDfaStep step;
+  for (; p < stop; ++p) {
+    std::uint8_t cls = FUnitClass[*p];
+    if (cls == kUnknownClass) cls = ClassOf(p);
+    if (cls == kBailClass) return nullptr;
+    std::int32_t t = FOrdered.Trans[static_cast<std::size_t>(s) * kStride + cls];
+    if (t < 0) {
+      FBuilder.StepOrdered(FOrdered.Contents[static_cast<std::size_t>(s)], FClassAtoms[cls], FClassFlags[cls], 0,
+                           step);
+      // Rebuilt from scratch when full; this run goes on from a fresh copy.
+      if (FOrdered.Contents.size() >= kMaxStates) {
+        const TREDfaContent keep = FOrdered.Contents[static_cast<std::size_t>(s)];
+        FOrdered.Contents.clear();
+        FOrdered.Ids.clear();
+        FOrdered.Trans.clear();
+        FOrdered.Initial.fill(-1);
+        s = InternOrdered(keep);
+      }
+      const int target = step.Done ? 0 : InternOrdered(step.Next);
+      t = target * 4 + (step.Start == 1 ? 1 : 0) + (step.Done ? 2 : 0);
+      FOrdered.Trans[static_cast<std::size_t>(s) * kStride + cls] = t;
+    }
+    if (t & 1) found = p;
+    if (t & 2) return found;
+    s = t >> 2;
+  }
+  TREDfaContent content = FOrdered.Contents[static_cast<std::size_t>(s)];
+  for (; p < end; ++p) {
+    const std::uint8_t cls = ClassOf(p);
+    if (cls == kBailClass) return nullptr;
+    const std::uint8_t tail = kDfaTailBreaks | (p + 1 == end ? kDfaTailLast : 0);
+    FBuilder.StepOrdered(content, FClassAtoms[cls], FClassFlags[cls], tail, step);
+    if (step.Start == 1) found = p;
+    if (step.Done) return found;
+    content = step.Next;
+  }
+  return FBuilder.FinishOrdered(content) ? end : found;
 }
 
 TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TRegExp& re, TREOptimizer& optimizer, const char16_t* from,

@@ -13,6 +13,11 @@
 // candidate start. The last line breaks of the range ($ and \Z look ahead
 // to the end) are stepped without the cache.
 //
+// For programs without loops and capture groups, the match end at that
+// start comes from an ordered run of the threads (in the order the
+// backtracker tries its paths), so that the backtracker need not run at all:
+// this is what makes a large alternation of words fast.
+//
 // The search gives up (the caller then runs the plain backtracking scan from
 // the returned position, before which no match starts) on a surrogate, on a
 // half-width kana when the program folds width, when the cache is refilled
@@ -58,6 +63,12 @@ class TRELazyDfa {
   // starts.
   TOutcome FindStart(const TRegExp& re, TREOptimizer& optimizer, const char16_t* from, const char16_t* end,
                      const char16_t*& start);
+  // Whether MatchEnd can stand in for the backtracker's attempt (see
+  // TREDfaBuilder::Ordered).
+  bool FindsEnds() const { return FUsable && FBuilder.Ordered(); }
+  // The end of the match the backtracker finds at 'from', a start where a
+  // match exists; nullptr when the ordered run gives up.
+  const char16_t* MatchEnd(const TRegExp& re, const char16_t* from, const char16_t* end);
   // States in the cache (for tests).
   std::size_t StateCount() const { return FContents.size(); }
 
@@ -89,7 +100,18 @@ class TRELazyDfa {
   const char16_t* Resolve(int partition, const char16_t* here) const;
   std::uint8_t BeforeFlags(const TRegExp& re, const char16_t* p);
 
+  // The ordered runs' own states: transitions are target * 4, plus 1 when a
+  // match ends before the unit, plus 2 when no thread is left.
+  struct TOrderedCache {
+    std::vector<TREDfaContent> Contents;
+    std::unordered_map<std::string, int> Ids;
+    std::vector<std::int32_t> Trans;
+    std::array<int, 16> Initial{};
+  };
+  int InternOrdered(const TREDfaContent& c);
+
   TREDfaBuilder FBuilder;
+  TOrderedCache FOrdered;
   bool FUsable = false;
   int FGaveUps = 0;
   int FResets = 0;

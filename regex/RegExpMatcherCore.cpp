@@ -211,6 +211,15 @@ bool TREMatchState::Scan(const char16_t* start, const char16_t* end) {
     const TRELazyDfa::TOutcome outcome = Dfa.FindStart(Re, Optimizer, p, end, p);
     if (outcome == TRELazyDfa::doNoMatch) return false;
     if (outcome == TRELazyDfa::doGaveUp) p = Optimizer.NextStart(Re, p);
+    // A program with no loops and no groups: the automaton also knows the
+    // end the attempt there would reach.
+    if (outcome == TRELazyDfa::doStart && Dfa.FindsEnds())
+      if (const char16_t* e = Dfa.MatchEnd(Re, p, end)) {
+        TRECapture& c = Re.Groups().Item(0).Capture;
+        c = TRECapture{p, e, nullptr, true};
+        Re.FMatched = true;
+        return true;
+      }
   }
   while (p) {
     if (Attempt(p)) {
