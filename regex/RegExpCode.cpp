@@ -11,7 +11,6 @@
 #include "regex/RegExpCode.h"
 #include "regex/RegExpUtf16.h"
 
-#include "regex/RegExpW.h"
 #include "regex/UnicodeProp.h"
 
 namespace vantora {
@@ -96,8 +95,8 @@ void REAppendChar(std::u16string& s, std::uint32_t c) { REAppendUtf16(s, c); }
 
 // ----------------------------------------------------------------- TRECode
 
-TRECode::TRECode(TRegExp& owner, TREOptions options)
-    : FRegExp(owner), FOptions(options), FCompareOptions(REGetCompareOptions(options)) {}
+TRECode::TRECode(TREOptions options, TRECodeKind kind)
+    : FKind(kind), FOptions(options), FCompareOptions(REGetCompareOptions(options)) {}
 
 int TRECode::GetLength() const {
   int mn = 0, mx = 0;
@@ -114,34 +113,34 @@ int TRECode::GetCharLength() const {
 void TRECode::GetLengthRange(int& min, int& max) const { min = max = 0; }
 void TRECode::GetCharLengthRange(int& min, int& max) const { min = max = 0; }
 
-bool TRECode::Compare(const char16_t* p) const {
+bool TRECode::Compare(const TREContext& cx, const char16_t* p) const {
   int len = 0;
-  return IsEqual(p, len);
+  return IsEqual(cx, p, len);
 }
 
 bool TRECode::CompareCode(const TRECode*) const { return true; }
 
-bool TRECode::ExecRepeat(const char16_t*& p, bool isStar) const {
+bool TRECode::ExecRepeat(const TREContext& cx, const char16_t*& p, bool isStar) const {
   const char16_t* q = p;
-  int n = Repeat(q, -1);
+  int n = Repeat(cx, q, -1);
   if (!isStar && n < 1) return false;
   p = q;
   return true;
 }
 
-bool TRECode::ExecRepeat(const char16_t*& p, int min, int max) const {
+bool TRECode::ExecRepeat(const TREContext& cx, const char16_t*& p, int min, int max) const {
   const char16_t* q = p;
-  int n = Repeat(q, max >= CONST_LoopMax ? -1 : max);
+  int n = Repeat(cx, q, max >= CONST_LoopMax ? -1 : max);
   if (n < min) return false;
   p = q;
   return true;
 }
 
-int TRECode::Repeat(const char16_t*& p, int max) const {
+int TRECode::Repeat(const TREContext& cx, const char16_t*& p, int max) const {
   int n = 0;
   while (max < 0 || n < max) {
     int len = 0;
-    if (!IsEqual(p, len) || len <= 0) break;
+    if (!IsEqual(cx, p, len) || len <= 0) break;
     p += len;
     ++n;
   }
@@ -154,24 +153,19 @@ const char16_t* TRECode::PrevRepeat(const char16_t* p, const char16_t* loopStart
   return REPrevFoldedChar(p, loopStart, FCompareOptions);
 }
 
-const char16_t* TRECode::Find(const char16_t* p) const {
-  const char16_t* end = RangeEnd();
+const char16_t* TRECode::Find(const TREContext& cx, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   for (; p <= end; ++p)
-    if (Compare(p)) return p;
+    if (Compare(cx, p)) return p;
   return nullptr;
 }
 
-bool TRECode::IsEqual(const char16_t*, int& len) const {
+bool TRECode::IsEqual(const TREContext&, const char16_t*, int& len) const {
   len = 0;
   return false;
 }
 
 bool TRECode::IsInclude(const TRECode*) const { return false; }
 bool TRECode::IsOverlap(const TRECode*) const { return true; }
-
-const char16_t* TRECode::RangeStart() const { return FRegExp.FMatchTopP; }
-const char16_t* TRECode::RangeEnd() const { return FRegExp.FMatchEndP; }
-const char16_t* TRECode::TextStart() const { return FRegExp.FTextTopP; }
-const char16_t* TRECode::TextEnd() const { return FRegExp.FTextEndP; }
 
 }  // namespace vantora

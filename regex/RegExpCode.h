@@ -3,11 +3,12 @@
 // options apply to pattern and subject alike.
 //
 // A leaf answers questions about the subject at a position p (a pointer into
-// the subject, FMatchTopP <= p <= FMatchEndP of the owning TRegExp); it never
-// reads outside [FMatchTopP, FMatchEndP) except that zero-width leaves
+// the subject, RangeTop <= p <= RangeEnd of the search's TREContext); it never
+// reads outside [RangeTop, RangeEnd) except that zero-width leaves
 // (\b, ^, look-behind helpers) may look at the code unit before p when
-// p > FTextTopP. Leaves are immutable once the parser has built them, so a
-// program can be run any number of times.
+// p > TextTop. Leaves are immutable once the parser has built them and read
+// everything that belongs to a search from the TREContext passed in, so a
+// program can be run any number of times, also by several threads at once.
 //
 // Repetition (fast single-leaf loops): Repeat consumes up to max whole
 // repetitions and returns how many; PrevRepeat steps back over exactly one
@@ -28,7 +29,22 @@
 
 namespace vantora {
 
-class TRegExp;
+// What a leaf reads of the search that runs it: the whole subject, the
+// range the search may use, where the previous match ended (\G) and the
+// current capture records with the links of same-named groups
+// (back-references and group conditions). The match state owns it; the
+// leaves themselves hold no search state, so one program can be run by
+// several searches at once.
+struct TREContext {
+  const char16_t* TextTop = nullptr;
+  const char16_t* TextEnd = nullptr;
+  const char16_t* RangeTop = nullptr;
+  const char16_t* RangeEnd = nullptr;
+  const char16_t* LastMatchEnd = nullptr;  // nullptr before the first match
+  const TRECapture* Captures = nullptr;    // by group index, GroupCount records
+  const int* SameGroup = nullptr;          // by group index: next group of its name, 0 none
+  int GroupCount = 0;                      // including group 0
+};
 
 // ------------------------------------------------------------------ folding
 
@@ -63,20 +79,43 @@ constexpr bool REIsLineBreak(std::uint32_t c) {
 
 // ----------------------------------------------------------------- TRECode
 
-// What the NFA builder and the matcher need to know of a leaf's class,
-// read without a dynamic_cast (subclasses of these classes keep the kind).
+// The class of a leaf, for the parser, the optimiser and the matcher to
+// dispatch on without a dynamic_cast. Every concrete leaf sets its kind
+// (subclasses of the classes named here keep it); rules that allow
+// something only for the kinds they know treat ckOther as unknown.
 enum TRECodeKind : std::uint8_t {
   ckOther,
-  ckChar,            // TRECharCode: one character
+  // Leaves that consume text.
+  ckChar,            // TRECharCode: one character (a TRECharLevelCode)
+  ckCharLevel,       // any other TRECharLevelCode: a class, type, property...
   ckLiteral,         // TRELiteralCode: a run of characters
+  ckAnyChar,         // TREAnyCharCode: .
+  ckLineBreak,       // TRELineBreakCharCode: \R
+  ckCombining,       // TRECombiningSequence: \X
+  ckReference,       // TREReferenceCode (and named): a back-reference
   ckCallout,         // TRECalloutCode
-  ckInSubReference,  // TREInSubReferenceCode: the (?(R1)...) test
+  // Zero-width leaves (TREZeroWidthCode), from ckLineHead on.
+  ckLineHead,        // TRELineHeadCode: ^
+  ckLineTail,        // TRELineTailCode: $
+  ckTextHead,        // TRETextHeadCode: \A
+  ckTextTail,        // TRETextTailCode: \Z
+  ckTextEnd,         // TRETextEndCode: \z
+  ckBoundary,        // TREBoundaryCode: \b \B
   ckGlobalPos,       // TREGlobalPosCode: \G
+  ckIfThenReference, // TREIfThenReferenceCode (and named): the (?(1)...) test
+  ckInSubReference,  // TREInSubReferenceCode: the (?(R1)...) test
 };
+
+// Leaves of TRECharLevelCode: exactly one character.
+constexpr bool REIsCharLevelKind(TRECodeKind k) { return k == ckChar || k == ckCharLevel; }
+// Leaves of TREZeroWidthCode.
+constexpr bool REIsZeroWidthKind(TRECodeKind k) { return k >= ckLineHead; }
+// Leaves that test a group's capture or the call stack, not the subject.
+constexpr bool REIsGroupTestKind(TRECodeKind k) { return k == ckIfThenReference || k == ckInSubReference; }
 
 class TRECode {
  public:
-  TRECode(TRegExp& owner, TREOptions options);
+  explicit TRECode(TREOptions options, TRECodeKind kind = ckOther);
   virtual ~TRECode() = default;
   TRECode(const TRECode&) = delete;
   TRECode& operator=(const TRECode&) = delete;
@@ -91,25 +130,25 @@ class TRECode {
   virtual void GetCharLengthRange(int& min, int& max) const;
 
   // Whether the node matches at p.
-  bool Compare(const char16_t* p) const;
+  bool Compare(const TREContext& cx, const char16_t* p) const;
   // Whether this node can match the first character of another node.
   virtual bool CompareCode(const TRECode* code) const;
   // Consumes as many repetitions as possible (plus: at least one).
-  bool ExecRepeat(const char16_t*& p, bool isStar) const;
+  bool ExecRepeat(const TREContext& cx, const char16_t*& p, bool isStar) const;
   // Consumes min..max repetitions, as many as possible (max >= 32767:
   // unbounded). Fails, leaving p, when fewer than min are possible.
-  bool ExecRepeat(const char16_t*& p, int min, int max) const;
+  bool ExecRepeat(const TREContext& cx, const char16_t*& p, int min, int max) const;
   // Consumes up to max repetitions (max < 0: unbounded); returns the count.
-  virtual int Repeat(const char16_t*& p, int max) const;
+  virtual int Repeat(const TREContext& cx, const char16_t*& p, int max) const;
   // The position one repetition before p, where loopStart is where the
   // repetitions began (p > loopStart).
   virtual const char16_t* PrevRepeat(const char16_t* p, const char16_t* loopStart) const;
   // Whether Repeat/PrevRepeat are exact, so a fast loop may use them.
   virtual bool CanRepeatFast() const { return false; }
   // The first position at or after p where the node matches, or nullptr.
-  virtual const char16_t* Find(const char16_t* p) const;
+  virtual const char16_t* Find(const TREContext& cx, const char16_t* p) const;
   // Tests at p; on success len = code units consumed.
-  virtual bool IsEqual(const char16_t* p, int& len) const;
+  virtual bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const;
   // Whether every character this node's argument matches is matched here.
   virtual bool IsInclude(const TRECode* code) const;
   // Whether the two nodes can match a common character (conservative: true
@@ -123,17 +162,9 @@ class TRECode {
   TRECodeKind Kind() const { return FKind; }
   TREOptions Options() const { return FOptions; }
   TRECompareOptions CompareOptions() const { return FCompareOptions; }
-  TRegExp& RegExp() const { return FRegExp; }
 
  protected:
-  // The part of the subject a search may use, and the whole subject.
-  const char16_t* RangeStart() const;
-  const char16_t* RangeEnd() const;
-  const char16_t* TextStart() const;
-  const char16_t* TextEnd() const;
-
-  TRegExp& FRegExp;
-  TRECodeKind FKind = ckOther;  // set by the constructors of the classes named there
+  TRECodeKind FKind;
   TREOptions FOptions;
   TRECompareOptions FCompareOptions;
 };

@@ -8,31 +8,31 @@
 
 namespace vantora {
 
-bool TRELineHeadCode::Test(const char16_t* p) const {
-  if (p == RangeStart()) return true;
-  if (!MultiLine() || p >= RangeEnd() || p <= TextStart()) return false;
+bool TRELineHeadCode::Test(const TREContext& cx, const char16_t* p) const {
+  if (p == cx.RangeTop) return true;
+  if (!MultiLine() || p >= cx.RangeEnd || p <= cx.TextTop) return false;
   return REIsLineBreak(p[-1]);
 }
 
-bool TRELineTailCode::Test(const char16_t* p) const {
-  const char16_t* end = RangeEnd();
+bool TRELineTailCode::Test(const TREContext& cx, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   if (p == end) return true;
   if (p > end) return false;
   if (MultiLine()) return REIsLineBreak(*p);
   return p + 1 == end && REIsLineBreak(*p);
 }
 
-bool TRETextTailCode::Test(const char16_t* p) const {
-  const char16_t* end = RangeEnd();
+bool TRETextTailCode::Test(const TREContext& cx, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   if (p > end) return false;
   while (p < end && REIsLineBreak(*p)) ++p;
   return p == end;
 }
 
-bool TREBoundaryCode::Test(const char16_t* p) const {
+bool TREBoundaryCode::Test(const TREContext& cx, const char16_t* p) const {
   bool legacy = Options().Contains(roDefinedCharClassLegacy);
-  const char16_t* start = RangeStart();
-  const char16_t* end = RangeEnd();
+  const char16_t* start = cx.RangeTop;
+  const char16_t* end = cx.RangeEnd;
   bool before = false, after = false;
   if (p > start) {
     const char16_t* q = REPrevFoldedChar(p, start, {});
@@ -45,14 +45,14 @@ bool TREBoundaryCode::Test(const char16_t* p) const {
   return (before != after) != FNegative;
 }
 
-bool TREGlobalPosCode::Test(const char16_t* p) const {
-  const char16_t* g = FRegExp.FLastMatchEndP ? FRegExp.FLastMatchEndP : RangeStart();
+bool TREGlobalPosCode::Test(const TREContext& cx, const char16_t* p) const {
+  const char16_t* g = cx.LastMatchEnd ? cx.LastMatchEnd : cx.RangeTop;
   return p == g;
 }
 
-bool TREReferenceCode::MatchCapture(const TRECapture& cap, const char16_t* p, int& len) const {
+bool TREReferenceCode::MatchCapture(const TREContext& cx, const TRECapture& cap, const char16_t* p, int& len) const {
   if (!cap.Success || !cap.StartP || !cap.EndP || cap.EndP < cap.StartP) return false;
-  const char16_t* end = RangeEnd();
+  const char16_t* end = cx.RangeEnd;
   TRECompareOptions co = CompareOptions();
   if (co.Empty()) {
     auto n = cap.EndP - cap.StartP;
@@ -71,35 +71,31 @@ bool TREReferenceCode::MatchCapture(const TRECapture& cap, const char16_t* p, in
   return true;
 }
 
-bool TREReferenceCode::IsEqual(const char16_t* p, int& len) const {
-  const TGroupCollection& groups = FRegExp.Groups();
-  if (FGroupIndex <= 0 || FGroupIndex >= groups.Count()) return false;
-  return MatchCapture(groups.Item(FGroupIndex).Capture, p, len);
+bool TREReferenceCode::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  if (FGroupIndex <= 0 || FGroupIndex >= cx.GroupCount) return false;
+  return MatchCapture(cx, cx.Captures[FGroupIndex], p, len);
 }
 
-bool TRENamedReferenceCode::IsEqual(const char16_t* p, int& len) const {
-  const TGroupCollection& groups = FRegExp.Groups();
-  if (FGroupIndex <= 0 || FGroupIndex >= groups.Count()) return false;
+bool TRENamedReferenceCode::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  if (FGroupIndex <= 0 || FGroupIndex >= cx.GroupCount) return false;
   int pick = FGroupIndex;
-  for (int i = FGroupIndex; i != 0; i = groups.Item(i).FSameGroup)
-    if (groups.Item(i).Capture.Success) {
+  for (int i = FGroupIndex; i != 0; i = cx.SameGroup[i])
+    if (cx.Captures[i].Success) {
       pick = i;
       break;
     }
-  return MatchCapture(groups.Item(pick).Capture, p, len);
+  return MatchCapture(cx, cx.Captures[pick], p, len);
 }
 
-bool TREIfThenReferenceCode::Test(const char16_t*) const {
-  const TGroupCollection& groups = FRegExp.Groups();
-  if (FGroupIndex <= 0 || FGroupIndex >= groups.Count()) return false;
-  return groups.Item(FGroupIndex).Capture.Success;
+bool TREIfThenReferenceCode::Test(const TREContext& cx, const char16_t*) const {
+  if (FGroupIndex <= 0 || FGroupIndex >= cx.GroupCount) return false;
+  return cx.Captures[FGroupIndex].Success;
 }
 
-bool TREIfThenNamedReferenceCode::Test(const char16_t*) const {
-  const TGroupCollection& groups = FRegExp.Groups();
-  if (FGroupIndex <= 0 || FGroupIndex >= groups.Count()) return false;
-  for (int i = FGroupIndex; i != 0; i = groups.Item(i).FSameGroup)
-    if (groups.Item(i).Capture.Success) return true;
+bool TREIfThenNamedReferenceCode::Test(const TREContext& cx, const char16_t*) const {
+  if (FGroupIndex <= 0 || FGroupIndex >= cx.GroupCount) return false;
+  for (int i = FGroupIndex; i != 0; i = cx.SameGroup[i])
+    if (cx.Captures[i].Success) return true;
   return false;
 }
 

@@ -1,7 +1,7 @@
 // Zero-width and context leaves: ^ $ \A \Z \z \b \B \G, back-references
 // (numbered and named), the conditions of (?(...)...) and callouts.
 //
-// Anchors look only at the range [FMatchTopP, FMatchEndP] of the owner.
+// Anchors look only at the range [RangeTop, RangeEnd] of the context.
 // Back-references read the current capture record of their group; a group
 // that has not matched makes the reference fail. Conditions that depend on
 // the matcher's call stack ((R), (Rn), (R&name)) and callouts are evaluated
@@ -12,19 +12,19 @@
 #include <string>
 
 #include "regex/RegExpCode.h"
-#include "regex/RegExpW.h"
+#include "regex/RegExpW.h"  // TCalloutData
 
 namespace vantora {
 
 // Base of the zero-width leaves.
 class TREZeroWidthCode : public TRECode {
  public:
-  using TRECode::TRECode;
-  bool IsEqual(const char16_t* p, int& len) const override {
+  TREZeroWidthCode(TREOptions options, TRECodeKind kind) : TRECode(options, kind) {}
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override {
     len = 0;
-    return Test(p);
+    return Test(cx, p);
   }
-  virtual bool Test(const char16_t* p) const = 0;
+  virtual bool Test(const TREContext& cx, const char16_t* p) const = 0;
   void GetLengthRange(int& min, int& max) const override { min = max = 0; }
   void GetCharLengthRange(int& min, int& max) const override { min = max = 0; }
 };
@@ -32,8 +32,8 @@ class TREZeroWidthCode : public TRECode {
 // ^ (roMultiLine: also after a line break, except at the range end).
 class TRELineHeadCode : public TREZeroWidthCode {
  public:
-  using TREZeroWidthCode::TREZeroWidthCode;
-  bool Test(const char16_t* p) const override;
+  explicit TRELineHeadCode(TREOptions options) : TREZeroWidthCode(options, ckLineHead) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override;
   bool IsAnchored() const override { return true; }
   bool MultiLine() const { return Options().Contains(roMultiLine); }
   std::string Dump() const override { return MultiLine() ? "^(m)" : "^"; }
@@ -43,8 +43,8 @@ class TRELineHeadCode : public TREZeroWidthCode {
 // any line break.
 class TRELineTailCode : public TREZeroWidthCode {
  public:
-  using TREZeroWidthCode::TREZeroWidthCode;
-  bool Test(const char16_t* p) const override;
+  explicit TRELineTailCode(TREOptions options) : TREZeroWidthCode(options, ckLineTail) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override;
   bool MultiLine() const { return Options().Contains(roMultiLine); }
   std::string Dump() const override { return MultiLine() ? "$(m)" : "$"; }
 };
@@ -52,8 +52,8 @@ class TRELineTailCode : public TREZeroWidthCode {
 // \A
 class TRETextHeadCode : public TREZeroWidthCode {
  public:
-  using TREZeroWidthCode::TREZeroWidthCode;
-  bool Test(const char16_t* p) const override { return p == RangeStart(); }
+  explicit TRETextHeadCode(TREOptions options) : TREZeroWidthCode(options, ckTextHead) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override { return p == cx.RangeTop; }
   bool IsAnchored() const override { return true; }
   std::string Dump() const override { return "\\A"; }
 };
@@ -61,25 +61,25 @@ class TRETextHeadCode : public TREZeroWidthCode {
 // \Z: the range end or before a final run of line breaks.
 class TRETextTailCode : public TREZeroWidthCode {
  public:
-  using TREZeroWidthCode::TREZeroWidthCode;
-  bool Test(const char16_t* p) const override;
+  explicit TRETextTailCode(TREOptions options) : TREZeroWidthCode(options, ckTextTail) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override;
   std::string Dump() const override { return "\\Z"; }
 };
 
 // \z
 class TRETextEndCode : public TREZeroWidthCode {
  public:
-  using TREZeroWidthCode::TREZeroWidthCode;
-  bool Test(const char16_t* p) const override { return p == RangeEnd(); }
+  explicit TRETextEndCode(TREOptions options) : TREZeroWidthCode(options, ckTextEnd) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override { return p == cx.RangeEnd; }
   std::string Dump() const override { return "\\z"; }
 };
 
 // \b and \B.
 class TREBoundaryCode : public TREZeroWidthCode {
  public:
-  TREBoundaryCode(TRegExp& owner, bool negative, TREOptions options)
-      : TREZeroWidthCode(owner, options), FNegative(negative) {}
-  bool Test(const char16_t* p) const override;
+  TREBoundaryCode(bool negative, TREOptions options)
+      : TREZeroWidthCode(options, ckBoundary), FNegative(negative) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override;
   bool Negative() const { return FNegative; }
   std::string Dump() const override { return FNegative ? "\\B" : "\\b"; }
 
@@ -90,17 +90,17 @@ class TREBoundaryCode : public TREZeroWidthCode {
 // \G: the end of the previous match (the range start before any match).
 class TREGlobalPosCode : public TREZeroWidthCode {
  public:
-  TREGlobalPosCode(TRegExp& owner, TREOptions options) : TREZeroWidthCode(owner, options) { FKind = ckGlobalPos; }
-  bool Test(const char16_t* p) const override;
+  explicit TREGlobalPosCode(TREOptions options) : TREZeroWidthCode(options, ckGlobalPos) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override;
   std::string Dump() const override { return "\\G"; }
 };
 
 // \n, \k<n>, \g{n}: the text of group n, compared under the options.
 class TREReferenceCode : public TRECode {
  public:
-  TREReferenceCode(TRegExp& owner, int groupIndex, TREOptions options)
-      : TRECode(owner, options), FGroupIndex(groupIndex) {}
-  bool IsEqual(const char16_t* p, int& len) const override;
+  TREReferenceCode(int groupIndex, TREOptions options)
+      : TRECode(options, ckReference), FGroupIndex(groupIndex) {}
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
   void GetLengthRange(int& min, int& max) const override { min = 0, max = -1; }
   void GetCharLengthRange(int& min, int& max) const override { min = 0, max = -1; }
   int GroupIndex() const { return FGroupIndex; }
@@ -109,16 +109,16 @@ class TREReferenceCode : public TRECode {
 
  protected:
   // Compares the subject at p with a capture.
-  bool MatchCapture(const TRECapture& cap, const char16_t* p, int& len) const;
+  bool MatchCapture(const TREContext& cx, const TRECapture& cap, const char16_t* p, int& len) const;
   int FGroupIndex;
 };
 
 // \k<name>: among the groups of that name, the first that matched.
 class TRENamedReferenceCode : public TREReferenceCode {
  public:
-  TRENamedReferenceCode(TRegExp& owner, const std::u16string& name, TREOptions options)
-      : TREReferenceCode(owner, 0, options), FGroupName(name) {}
-  bool IsEqual(const char16_t* p, int& len) const override;
+  TRENamedReferenceCode(const std::u16string& name, TREOptions options)
+      : TREReferenceCode(0, options), FGroupName(name) {}
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
   const std::u16string& GroupName() const { return FGroupName; }
   std::string Dump() const override { return "named-ref " + std::to_string(FGroupIndex); }
 
@@ -129,9 +129,9 @@ class TRENamedReferenceCode : public TREReferenceCode {
 // Condition (n) / (<name>): true if the group has matched.
 class TREIfThenReferenceCode : public TREZeroWidthCode {
  public:
-  TREIfThenReferenceCode(TRegExp& owner, int groupIndex, TREOptions options)
-      : TREZeroWidthCode(owner, options), FGroupIndex(groupIndex) {}
-  bool Test(const char16_t* p) const override;
+  TREIfThenReferenceCode(int groupIndex, TREOptions options)
+      : TREZeroWidthCode(options, ckIfThenReference), FGroupIndex(groupIndex) {}
+  bool Test(const TREContext& cx, const char16_t* p) const override;
   int GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(int index) { FGroupIndex = index; }
   std::string Dump() const override { return "if-group " + std::to_string(FGroupIndex); }
@@ -142,10 +142,10 @@ class TREIfThenReferenceCode : public TREZeroWidthCode {
 
 class TREIfThenNamedReferenceCode : public TREIfThenReferenceCode {
  public:
-  TREIfThenNamedReferenceCode(TRegExp& owner, const std::u16string& name, TREOptions options)
-      : TREIfThenReferenceCode(owner, 0, options), FGroupName(name) {}
+  TREIfThenNamedReferenceCode(const std::u16string& name, TREOptions options)
+      : TREIfThenReferenceCode(0, options), FGroupName(name) {}
   // True if any group of the name has matched.
-  bool Test(const char16_t* p) const override;
+  bool Test(const TREContext& cx, const char16_t* p) const override;
   const std::u16string& GroupName() const { return FGroupName; }
   std::string Dump() const override { return "if-named " + std::to_string(FGroupIndex); }
 
@@ -157,11 +157,9 @@ class TREIfThenNamedReferenceCode : public TREIfThenReferenceCode {
 // recursion). The matcher evaluates it from its call stack; Test is false.
 class TREInSubReferenceCode : public TREZeroWidthCode {
  public:
-  TREInSubReferenceCode(TRegExp& owner, int groupIndex, TREOptions options)
-      : TREZeroWidthCode(owner, options), FGroupIndex(groupIndex) {
-    FKind = ckInSubReference;
-  }
-  bool Test(const char16_t*) const override { return false; }
+  TREInSubReferenceCode(int groupIndex, TREOptions options)
+      : TREZeroWidthCode(options, ckInSubReference), FGroupIndex(groupIndex) {}
+  bool Test(const TREContext&, const char16_t*) const override { return false; }
   int GroupIndex() const { return FGroupIndex; }
   void SetGroupIndex(int index) { FGroupIndex = index; }
   std::string Dump() const override { return "in-sub " + std::to_string(FGroupIndex); }
@@ -172,8 +170,8 @@ class TREInSubReferenceCode : public TREZeroWidthCode {
 
 class TREInSubNameReferenceCode : public TREInSubReferenceCode {
  public:
-  TREInSubNameReferenceCode(TRegExp& owner, const std::u16string& name, TREOptions options)
-      : TREInSubReferenceCode(owner, 0, options), FGroupName(name) {}
+  TREInSubNameReferenceCode(const std::u16string& name, TREOptions options)
+      : TREInSubReferenceCode(0, options), FGroupName(name) {}
   const std::u16string& GroupName() const { return FGroupName; }
 
  private:
@@ -184,9 +182,8 @@ class TREInSubNameReferenceCode : public TREInSubReferenceCode {
 // and calls OnCallout.
 class TRECalloutCode : public TRECode {
  public:
-  TRECalloutCode(TRegExp& owner, int number, int patternPosition, int nextItemLength, TREOptions options)
-      : TRECode(owner, options) {
-    FKind = ckCallout;
+  TRECalloutCode(int number, int patternPosition, int nextItemLength, TREOptions options)
+      : TRECode(options, ckCallout) {
     FData.CalloutNumber = number;
     FData.PatternPosition = patternPosition;
     FData.NextItemLength = nextItemLength;

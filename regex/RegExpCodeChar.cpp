@@ -109,8 +109,8 @@ inline std::uint32_t ReadFor(const char16_t*& p, const char16_t* end, bool fold,
 
 // ---------------------------------------------------------- TRECharLevelCode
 
-bool TRECharLevelCode::IsEqual(const char16_t* p, int& len) const {
-  const char16_t* end = RangeEnd();
+bool TRECharLevelCode::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  const char16_t* end = cx.RangeEnd;
   if (p >= end) return false;
   if (*p < 0x80) {
     if (!AcceptsAscii(*p)) return false;
@@ -124,12 +124,12 @@ bool TRECharLevelCode::IsEqual(const char16_t* p, int& len) const {
   return true;
 }
 
-int TRECharLevelCode::Repeat(const char16_t*& p, int max) const {
-  const char16_t* end = RangeEnd();
+int TRECharLevelCode::Repeat(const TREContext& cx, const char16_t*& p, int max) const {
+  const char16_t* end = cx.RangeEnd;
   int n = 0;
   while ((max < 0 || n < max) && p < end) {
     int len = 0;
-    if (!IsEqual(p, len)) break;
+    if (!IsEqual(cx, p, len)) break;
     p += len;
     ++n;
   }
@@ -173,9 +173,8 @@ bool TRECharLevelCode::IsOverlap(const TRECode* code) const {
 
 // ------------------------------------------------------------- TRECharCode
 
-TRECharCode::TRECharCode(TRegExp& owner, std::uint32_t ch, TREOptions options)
-    : TRECharLevelCode(owner, options, true), FChar(REFoldChar(ch, REGetCompareOptions(options))) {
-  FKind = ckChar;
+TRECharCode::TRECharCode(std::uint32_t ch, TREOptions options)
+    : TRECharLevelCode(options, true, ckChar), FChar(REFoldChar(ch, REGetCompareOptions(options))) {
 }
 
 void TRECharCode::GetLengthRange(int& min, int& max) const {
@@ -189,8 +188,8 @@ void TRECharCode::GetLengthRange(int& min, int& max) const {
   }
 }
 
-const char16_t* TRECharCode::Find(const char16_t* p) const {
-  const char16_t* end = RangeEnd();
+const char16_t* TRECharCode::Find(const TREContext& cx, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   if (!FFoldSubject && FChar < 0x10000) {
     auto unit = static_cast<char16_t>(FChar);
     for (; p < end; ++p)
@@ -198,7 +197,7 @@ const char16_t* TRECharCode::Find(const char16_t* p) const {
     return nullptr;
   }
   for (; p < end; ++p)
-    if (Compare(p)) return p;
+    if (Compare(cx, p)) return p;
   return nullptr;
 }
 
@@ -206,10 +205,9 @@ std::string TRECharCode::Dump() const { return "char " + CharText(FChar); }
 
 // ---------------------------------------------------------- TRELiteralCode
 
-TRELiteralCode::TRELiteralCode(TRegExp& owner, const std::vector<std::uint32_t>& chars,
+TRELiteralCode::TRELiteralCode(const std::vector<std::uint32_t>& chars,
                                TREOptions options)
-    : TRECode(owner, options) {
-  FKind = ckLiteral;
+    : TRECode(options, ckLiteral) {
   for (std::uint32_t c : chars) {
     std::uint32_t f = REFoldChar(c, CompareOptions());
     FChars.push_back(f);
@@ -217,8 +215,8 @@ TRELiteralCode::TRELiteralCode(TRegExp& owner, const std::vector<std::uint32_t>&
   }
 }
 
-bool TRELiteralCode::IsEqual(const char16_t* p, int& len) const {
-  const char16_t* end = RangeEnd();
+bool TRELiteralCode::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  const char16_t* end = cx.RangeEnd;
   if (CompareOptions().Empty()) {
     if (end - p < static_cast<std::ptrdiff_t>(FText.size())) return false;
     if (!std::equal(FText.begin(), FText.end(), p)) return false;
@@ -248,14 +246,14 @@ void TRELiteralCode::GetCharLengthRange(int& min, int& max) const {
   min = max = static_cast<int>(FChars.size());
 }
 
-const char16_t* TRELiteralCode::Find(const char16_t* p) const {
-  const char16_t* end = RangeEnd();
+const char16_t* TRELiteralCode::Find(const TREContext& cx, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   if (CompareOptions().Empty()) {
     auto it = std::search(p, end, FText.begin(), FText.end());
     return it == end ? nullptr : it;
   }
   for (; p < end; ++p)
-    if (Compare(p)) return p;
+    if (Compare(cx, p)) return p;
   return nullptr;
 }
 
@@ -281,15 +279,15 @@ std::string TRELiteralCode::Dump() const {
 
 // ---------------------------------------------------------- TREAnyCharCode
 
-bool TREAnyCharCode::IsEqual(const char16_t* p, int& len) const {
-  if (p >= RangeEnd()) return false;
+bool TREAnyCharCode::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  if (p >= cx.RangeEnd) return false;
   if (!SingleLine() && REIsLineBreak(*p)) return false;
   len = 1;
   return true;
 }
 
-int TREAnyCharCode::Repeat(const char16_t*& p, int max) const {
-  const char16_t* end = RangeEnd();
+int TREAnyCharCode::Repeat(const TREContext& cx, const char16_t*& p, int max) const {
+  const char16_t* end = cx.RangeEnd;
   if (max >= 0 && end - p > max) end = p + max;
   const char16_t* start = p;
   if (SingleLine()) {
@@ -311,8 +309,8 @@ std::string TREAnyCharCode::Dump() const { return SingleLine() ? "any(s)" : "any
 
 // --------------------------------------------------------- TRECharTypeCode
 
-TRECharTypeCode::TRECharTypeCode(TRegExp& owner, TKind kind, bool negative, TREOptions options)
-    : TRECharLevelCode(owner, options, false),
+TRECharTypeCode::TRECharTypeCode(TKind kind, bool negative, TREOptions options)
+    : TRECharLevelCode(options, false),
       FKind(kind),
       FNegative(negative),
       FLegacy(options.Contains(roDefinedCharClassLegacy)) {}
@@ -354,8 +352,8 @@ std::string TREPosixCharClassCode::Dump() const {
 
 // ------------------------------------------------------------ \R and \X
 
-bool TRELineBreakCharCode::IsEqual(const char16_t* p, int& len) const {
-  const char16_t* end = RangeEnd();
+bool TRELineBreakCharCode::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  const char16_t* end = cx.RangeEnd;
   if (p >= end || !REIsLineBreak(*p)) return false;
   len = (*p == 0x0D && p + 1 < end && p[1] == 0x0A) ? 2 : 1;
   return true;
@@ -370,8 +368,8 @@ static bool IsMark(std::uint32_t c) {
   return c <= UnicodeMaxCodePoint && GetUnicodeGeneralCategory(c) == upM;
 }
 
-bool TRECombiningSequence::IsEqual(const char16_t* p, int& len) const {
-  const char16_t* end = RangeEnd();
+bool TRECombiningSequence::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  const char16_t* end = cx.RangeEnd;
   if (p >= end) return false;
   const char16_t* q = p;
   REReadChar(q, end);  // the base (a lone mark forms a sequence of its own)
@@ -446,8 +444,8 @@ bool TRECharClassCode::AcceptsAsciiSlow(char16_t u) const {
   return in != FNegative;
 }
 
-bool TRECharClassCode::IsEqual(const char16_t* p, int& len) const {
-  const char16_t* end = RangeEnd();
+bool TRECharClassCode::IsEqual(const TREContext& cx, const char16_t* p, int& len) const {
+  const char16_t* end = cx.RangeEnd;
   if (p >= end) return false;
   if (*p < 0x80) {
     if (!AcceptsAscii(*p)) return false;

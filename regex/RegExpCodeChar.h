@@ -34,8 +34,8 @@ bool REIsPosixClass(std::uint32_t c, TREPosixClassKind kind, bool legacy);
 // A leaf that consumes exactly one character.
 class TRECharLevelCode : public TRECode {
  public:
-  TRECharLevelCode(TRegExp& owner, TREOptions options, bool foldSubject)
-      : TRECode(owner, options), FFoldSubject(foldSubject && !CompareOptions().Empty()) {}
+  TRECharLevelCode(TREOptions options, bool foldSubject, TRECodeKind kind = ckCharLevel)
+      : TRECode(options, kind), FFoldSubject(foldSubject && !CompareOptions().Empty()) {}
   // Whether the leaf accepts c, a character as read from the subject
   // (folded when the leaf folds the subject).
   virtual bool MatchChar(std::uint32_t c) const = 0;
@@ -43,8 +43,8 @@ class TRECharLevelCode : public TRECode {
   bool AcceptsRaw(std::uint32_t c) const {
     return MatchChar(FFoldSubject ? REFoldChar(c, CompareOptions()) : c);
   }
-  bool IsEqual(const char16_t* p, int& len) const override;
-  int Repeat(const char16_t*& p, int max) const override;
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
+  int Repeat(const TREContext& cx, const char16_t*& p, int max) const override;
   const char16_t* PrevRepeat(const char16_t* p, const char16_t* loopStart) const override;
   bool CanRepeatFast() const override { return true; }
   void GetLengthRange(int& min, int& max) const override;
@@ -78,10 +78,10 @@ class TRECharLevelCode : public TRECode {
 // One literal character (stored folded).
 class TRECharCode : public TRECharLevelCode {
  public:
-  TRECharCode(TRegExp& owner, std::uint32_t ch, TREOptions options);
+  TRECharCode(std::uint32_t ch, TREOptions options);
   bool MatchChar(std::uint32_t c) const override { return c == FChar; }
   void GetLengthRange(int& min, int& max) const override;
-  const char16_t* Find(const char16_t* p) const override;
+  const char16_t* Find(const TREContext& cx, const char16_t* p) const override;
   std::uint32_t SingleChar() const override { return FChar; }
   std::uint32_t Char() const { return FChar; }
   std::string Dump() const override;
@@ -93,12 +93,12 @@ class TRECharCode : public TRECharLevelCode {
 // Two or more literal characters with the same options (stored folded).
 class TRELiteralCode : public TRECode {
  public:
-  TRELiteralCode(TRegExp& owner, const std::vector<std::uint32_t>& chars, TREOptions options);
-  bool IsEqual(const char16_t* p, int& len) const override;
+  TRELiteralCode(const std::vector<std::uint32_t>& chars, TREOptions options);
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
   void GetLengthRange(int& min, int& max) const override;
   void GetCharLengthRange(int& min, int& max) const override;
   bool CanRepeatFast() const override { return GetLength() > 0; }
-  const char16_t* Find(const char16_t* p) const override;
+  const char16_t* Find(const TREContext& cx, const char16_t* p) const override;
   bool CompareCode(const TRECode* code) const override;
   bool IsOverlap(const TRECode* code) const override;
   const std::u16string& Text() const { return FText; }
@@ -113,9 +113,9 @@ class TRELiteralCode : public TRECode {
 // '.': one code unit, not a line break unless roSingleLine.
 class TREAnyCharCode : public TRECode {
  public:
-  TREAnyCharCode(TRegExp& owner, TREOptions options) : TRECode(owner, options) {}
-  bool IsEqual(const char16_t* p, int& len) const override;
-  int Repeat(const char16_t*& p, int max) const override;
+  explicit TREAnyCharCode(TREOptions options) : TRECode(options, ckAnyChar) {}
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
+  int Repeat(const TREContext& cx, const char16_t*& p, int max) const override;
   bool CanRepeatFast() const override { return true; }
   void GetLengthRange(int& min, int& max) const override { min = max = 1; }
   void GetCharLengthRange(int& min, int& max) const override { min = max = 1; }
@@ -128,7 +128,7 @@ class TREAnyCharCode : public TRECode {
 class TRECharTypeCode : public TRECharLevelCode {
  public:
   enum TKind : std::uint8_t { ctWord, ctDigit, ctSpace, ctHorizontalSpace, ctVerticalSpace };
-  TRECharTypeCode(TRegExp& owner, TKind kind, bool negative, TREOptions options);
+  TRECharTypeCode(TKind kind, bool negative, TREOptions options);
   bool MatchChar(std::uint32_t c) const override;
   void GetLengthRange(int& min, int& max) const override;
   std::string Dump() const override;
@@ -143,35 +143,35 @@ class TRECharTypeCode : public TRECharLevelCode {
 
 class TREWordCharCode : public TRECharTypeCode {
  public:
-  TREWordCharCode(TRegExp& owner, bool negative, TREOptions options)
-      : TRECharTypeCode(owner, ctWord, negative, options) {}
+  TREWordCharCode(bool negative, TREOptions options)
+      : TRECharTypeCode(ctWord, negative, options) {}
 };
 class TREDigitCharCode : public TRECharTypeCode {
  public:
-  TREDigitCharCode(TRegExp& owner, bool negative, TREOptions options)
-      : TRECharTypeCode(owner, ctDigit, negative, options) {}
+  TREDigitCharCode(bool negative, TREOptions options)
+      : TRECharTypeCode(ctDigit, negative, options) {}
 };
 class TRESpaceCharCode : public TRECharTypeCode {
  public:
-  TRESpaceCharCode(TRegExp& owner, bool negative, TREOptions options)
-      : TRECharTypeCode(owner, ctSpace, negative, options) {}
+  TRESpaceCharCode(bool negative, TREOptions options)
+      : TRECharTypeCode(ctSpace, negative, options) {}
 };
 class TREHorizontalSpaceCharCode : public TRECharTypeCode {
  public:
-  TREHorizontalSpaceCharCode(TRegExp& owner, bool negative, TREOptions options)
-      : TRECharTypeCode(owner, ctHorizontalSpace, negative, options) {}
+  TREHorizontalSpaceCharCode(bool negative, TREOptions options)
+      : TRECharTypeCode(ctHorizontalSpace, negative, options) {}
 };
 class TREVerticalSpaceCharCode : public TRECharTypeCode {
  public:
-  TREVerticalSpaceCharCode(TRegExp& owner, bool negative, TREOptions options)
-      : TRECharTypeCode(owner, ctVerticalSpace, negative, options) {}
+  TREVerticalSpaceCharCode(bool negative, TREOptions options)
+      : TRECharTypeCode(ctVerticalSpace, negative, options) {}
 };
 
 // \p{...}, \P{...}.
 class TREPropertyCode : public TRECharLevelCode {
  public:
-  TREPropertyCode(TRegExp& owner, TUnicodeProperty prop, bool negative, TREOptions options)
-      : TRECharLevelCode(owner, options, false), FProperty(prop), FNegative(negative) {}
+  TREPropertyCode(TUnicodeProperty prop, bool negative, TREOptions options)
+      : TRECharLevelCode(options, false), FProperty(prop), FNegative(negative) {}
   bool MatchChar(std::uint32_t c) const override {
     return IsUnicodeProperty(c, FProperty) != FNegative;
   }
@@ -186,8 +186,8 @@ class TREPropertyCode : public TRECharLevelCode {
 // [:name:] and \p{isname}.
 class TREPosixCharClassCode : public TRECharLevelCode {
  public:
-  TREPosixCharClassCode(TRegExp& owner, TREPosixClassKind kind, bool negative, TREOptions options)
-      : TRECharLevelCode(owner, options, false), FKind(kind), FNegative(negative) {}
+  TREPosixCharClassCode(TREPosixClassKind kind, bool negative, TREOptions options)
+      : TRECharLevelCode(options, false), FKind(kind), FNegative(negative) {}
   bool MatchChar(std::uint32_t c) const override {
     return REIsPosixClass(c, FKind, Options().Contains(roDefinedCharClassLegacy)) != FNegative;
   }
@@ -201,8 +201,8 @@ class TREPosixCharClassCode : public TRECharLevelCode {
 // \R: CR LF as one unit, or one line-break character.
 class TRELineBreakCharCode : public TRECode {
  public:
-  TRELineBreakCharCode(TRegExp& owner, TREOptions options) : TRECode(owner, options) {}
-  bool IsEqual(const char16_t* p, int& len) const override;
+  explicit TRELineBreakCharCode(TREOptions options) : TRECode(options, ckLineBreak) {}
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
   const char16_t* PrevRepeat(const char16_t* p, const char16_t* loopStart) const override;
   bool CanRepeatFast() const override { return true; }
   void GetLengthRange(int& min, int& max) const override { min = 1, max = 2; }
@@ -214,8 +214,8 @@ class TRELineBreakCharCode : public TRECode {
 // character before them; a mark with none before it starts a sequence).
 class TRECombiningSequence : public TRECode {
  public:
-  TRECombiningSequence(TRegExp& owner, TREOptions options) : TRECode(owner, options) {}
-  bool IsEqual(const char16_t* p, int& len) const override;
+  explicit TRECombiningSequence(TREOptions options) : TRECode(options, ckCombining) {}
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
   const char16_t* PrevRepeat(const char16_t* p, const char16_t* loopStart) const override;
   bool CanRepeatFast() const override { return true; }
   void GetLengthRange(int& min, int& max) const override { min = 1, max = -1; }
@@ -226,8 +226,8 @@ class TRECombiningSequence : public TRECode {
 // [...] and [^...]: ranges of folded characters plus member leaves.
 class TRECharClassCode : public TRECharLevelCode {
  public:
-  TRECharClassCode(TRegExp& owner, bool negative, TREOptions options)
-      : TRECharLevelCode(owner, options, true), FNegative(negative) {}
+  TRECharClassCode(bool negative, TREOptions options)
+      : TRECharLevelCode(options, true), FNegative(negative) {}
   // Adds one character / a range (unfolded; folded images are added too).
   void Add(std::uint32_t c) { Add(c, c); }
   void Add(std::uint32_t from, std::uint32_t to);
@@ -237,7 +237,7 @@ class TRECharClassCode : public TRECharLevelCode {
   void Sort();
   void Rebuild() { Sort(); }
   bool MatchChar(std::uint32_t c) const override;
-  bool IsEqual(const char16_t* p, int& len) const override;
+  bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override;
   std::string Dump() const override;
   bool Negative() const { return FNegative; }
   const std::vector<std::pair<std::uint32_t, std::uint32_t>>& Ranges() const { return FRanges; }

@@ -11,7 +11,7 @@
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpNFA.h"
-#include "regex/RegExpW.h"
+#include "regex/RegExpProgram.h"
 
 namespace vantora {
 
@@ -30,15 +30,17 @@ std::string TREDfaContent::Key() const {
 
 namespace {
 bool IsAssertion(const TRECode* code) {
-  return dynamic_cast<const TRELineHeadCode*>(code) || dynamic_cast<const TRELineTailCode*>(code) ||
-         dynamic_cast<const TRETextHeadCode*>(code) || dynamic_cast<const TRETextTailCode*>(code) ||
-         dynamic_cast<const TRETextEndCode*>(code) || dynamic_cast<const TREBoundaryCode*>(code);
+  switch (code->Kind()) {
+    case ckLineHead: case ckLineTail: case ckTextHead: case ckTextTail: case ckTextEnd: case ckBoundary:
+      return true;
+    default:
+      return false;
+  }
 }
 }  // namespace
 
 bool TREDfaBuilder::IsConsuming(const TRECode* code) const {
-  return code && (code->Kind() == ckLiteral || dynamic_cast<const TRECharLevelCode*>(code) ||
-                  dynamic_cast<const TREAnyCharCode*>(code));
+  return code && (code->Kind() == ckLiteral || code->Kind() == ckAnyChar || REIsCharLevelKind(code->Kind()));
 }
 
 int TREDfaBuilder::AtomOf(const TRECode* code) {
@@ -56,36 +58,66 @@ int TREDfaBuilder::AtomOfChar(std::uint32_t c, std::uint8_t co) {
   return id;
 }
 
-bool TREDfaBuilder::Analyse(const TRegExp& re) {
+// A possessive fast loop matches what the greedy one does when what follows
+// its exit (past group begins and ends) is the program end or leaves that
+// consume a character none of which overlaps the loop's leaf: the loop could
+// never give back a repetition that a follower would take.
+bool TREDfaBuilder::GivesNothingBack(const TRENFAState* loop) const {
+  const TREStateList& states = FProg->States();
+  std::vector<int> work{loop->TransitTo};
+  std::vector<char> seen(static_cast<std::size_t>(states.Count()), 0);
+  while (!work.empty()) {
+    const int n = work.back();
+    work.pop_back();
+    if (n < 0 || n >= states.Count()) return false;
+    if (seen[static_cast<std::size_t>(n)]) continue;
+    seen[static_cast<std::size_t>(n)] = 1;
+    for (const TRENFAState* f = states[n]; f; f = f->Next) {
+      if (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd) {
+        work.push_back(f->TransitTo);
+        continue;
+      }
+      if (f->Kind == nkEnd) continue;
+      int mn = 0, mx = 0;
+      if ((f->Kind == nkChar || f->Kind == nkNormal) && f->Code) f->Code->GetLengthRange(mn, mx);
+      if (mn < 1 || f->Code->IsOverlap(loop->Code) || loop->Code->IsOverlap(f->Code)) return false;
+    }
+  }
+  return true;
+}
+
+bool TREDfaBuilder::Analyse(const TREProgram& re) {
   FUsable = false;
   FOrdered = false;
   FUsesTail = false;
   FFoldsWidth = false;
-  FRe = &re;
+  FProg = &re;
   FAtoms.clear();
   FLeaves.clear();
   FCharAtoms.clear();
   ResetThreads();
-  if (!re.FStateList || re.FHasGoSub || re.FHasBackReference) return false;
+  if (re.HasGoSub() || re.HasBackReference()) return false;
   if (re.OptimizeKind() == opNone || re.OptimizeKind() == opCompileOnly) return false;
-  FEntry = re.FEntryState;
+  FEntry = re.EntryState();
   bool ordered = re.Groups().Count() == 1;
-  FLoopClamp.assign(static_cast<std::size_t>(std::max(0, re.FLoopStateCount)), 0);
-  const int n = re.FStateList->Count();
+  FLoopClamp.assign(static_cast<std::size_t>(std::max(0, re.LoopStateCount())), 0);
+  const int n = re.States().Count();
   for (int i = 0; i < n; ++i) {
-    for (const TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next) {
+    for (const TRENFAState* s = re.States()[i]; s; s = s->Next) {
       switch (s->Kind) {
         case nkEmpty: case nkQuest: case nkGroupBegin: case nkGroupEnd: case nkEnd:
           break;
         case nkChar: case nkNormal:
           if (IsConsuming(s->Code)) break;
           if (!s->Code || !IsAssertion(s->Code)) return false;
-          if (dynamic_cast<const TRETextTailCode*>(s->Code)) FUsesTail = true;
-          if (auto* t = dynamic_cast<const TRELineTailCode*>(s->Code); t && !t->MultiLine()) FUsesTail = true;
+          if (s->Code->Kind() == ckTextTail) FUsesTail = true;
+          if (s->Code->Kind() == ckLineTail && !static_cast<const TRELineTailCode*>(s->Code)->MultiLine())
+            FUsesTail = true;
           break;
         case nkStar: case nkPlus: case nkBound:
           ordered = false;
-          if (!IsConsuming(s->Code) || s->LoopKind == lkPossessive || s->LoopKind == lkCombiningSequence) return false;
+          if (!IsConsuming(s->Code) || s->LoopKind == lkCombiningSequence) return false;
+          if (s->LoopKind == lkPossessive && !GivesNothingBack(s)) return false;
           break;
         case nkLoop: case nkLoopExit: case nkLoopEnd:
           ordered = false;
@@ -117,7 +149,7 @@ bool TREDfaBuilder::Analyse(const TRegExp& re) {
   return true;
 }
 
-bool TREDfaBuilder::AtomAccepts(int i, const char16_t* p) const {
+bool TREDfaBuilder::AtomAccepts(int i, const TREContext& cx, const char16_t* p) const {
   const TAtom& a = FAtoms[static_cast<std::size_t>(i)];
   if (!a.Code) {
     TRECompareOptions co;
@@ -126,7 +158,7 @@ bool TREDfaBuilder::AtomAccepts(int i, const char16_t* p) const {
     return REFoldChar(*p, co) == a.Char;
   }
   int len = 0;
-  return a.Code->IsEqual(p, len) && len == 1;
+  return a.Code->IsEqual(cx, p, len) && len == 1;
 }
 
 void TREDfaBuilder::ResetThreads() {
@@ -167,20 +199,27 @@ void TREDfaBuilder::FastLimits(const TRENFAState* s, int& min, int& max) const {
 
 bool TREDfaBuilder::AssertHolds(const TRECode* code, const TContext& ctx) const {
   const bool start = ctx.Before & kDfaEdge, end = ctx.After & kDfaEdge;
-  if (auto* h = dynamic_cast<const TRELineHeadCode*>(code))
-    return start || (h->MultiLine() && (ctx.Before & kDfaBreak) && !end);
-  if (auto* t = dynamic_cast<const TRELineTailCode*>(code))
-    return end || (t->MultiLine() ? (ctx.After & kDfaBreak) != 0 : (ctx.Tail & kDfaTailLast) != 0);
-  if (dynamic_cast<const TRETextHeadCode*>(code)) return start;
-  if (dynamic_cast<const TRETextEndCode*>(code)) return end;
-  if (dynamic_cast<const TRETextTailCode*>(code)) return end || (ctx.Tail & kDfaTailBreaks);
-  if (auto* b = dynamic_cast<const TREBoundaryCode*>(code)) {
-    const std::uint8_t word = code->Options().Contains(roDefinedCharClassLegacy) ? kDfaWordLegacy : kDfaWord;
-    const bool before = !start && (ctx.Before & word);
-    const bool after = !end && (ctx.After & word);
-    return (before != after) != b->Negative();
+  const bool multiLine = code->Options().Contains(roMultiLine);
+  switch (code->Kind()) {
+    case ckLineHead:
+      return start || (multiLine && (ctx.Before & kDfaBreak) && !end);
+    case ckLineTail:
+      return end || (multiLine ? (ctx.After & kDfaBreak) != 0 : (ctx.Tail & kDfaTailLast) != 0);
+    case ckTextHead:
+      return start;
+    case ckTextEnd:
+      return end;
+    case ckTextTail:
+      return end || (ctx.Tail & kDfaTailBreaks);
+    case ckBoundary: {
+      const std::uint8_t word = code->Options().Contains(roDefinedCharClassLegacy) ? kDfaWordLegacy : kDfaWord;
+      const bool before = !start && (ctx.Before & word);
+      const bool after = !end && (ctx.After & word);
+      return (before != after) != static_cast<const TREBoundaryCode*>(code)->Negative();
+    }
+    default:
+      return false;
   }
-  return false;
 }
 
 void TREDfaBuilder::Expand(const TThread& t, const TContext& ctx, std::vector<int>& out) {
@@ -191,7 +230,8 @@ void TREDfaBuilder::Expand(const TThread& t, const TContext& ctx, std::vector<in
     n.Loops = loops;
     out.push_back(Intern(std::move(n)));
   };
-  const TRENFAState* h = t.Number >= 0 && t.Number < FRe->FStateList->Count() ? (*FRe->FStateList)[t.Number] : nullptr;
+  const TREStateList& states = FProg->States();
+  const TRENFAState* h = t.Number >= 0 && t.Number < states.Count() ? states[t.Number] : nullptr;
   for (; h; h = h->Next) {
     switch (h->Kind) {
       case nkChar:
@@ -219,7 +259,7 @@ void TREDfaBuilder::Expand(const TThread& t, const TContext& ctx, std::vector<in
       case nkLoop: {
         std::vector<int> loops = t.Loops;
         loops[static_cast<std::size_t>(h->LoopIndex)] = 0;
-        const TRENFAState* exitState = (*FRe->FStateList)[h->ExtendTo];
+        const TRENFAState* exitState = states[h->ExtendTo];
         if (h->Max != 0) enter(h->TransitTo, loops);
         if (h->Min == 0 && exitState) {
           loops[static_cast<std::size_t>(h->LoopIndex)] = -1;

@@ -23,8 +23,9 @@
 // prefers never matters here: only whether a match starts at a position.
 //
 // Programs with back-references, calls, conditions, look-arounds, atomic
-// groups, \K (it cuts the choices made before it), possessive loops (written ones: the optimiser's own possessive
-// loops do not change what matches, and Analyse runs before it), verbs,
+// groups, \K (it cuts the choices made before it), possessive loops that
+// could give something back (those whose followers cannot overlap their
+// leaf, as the optimiser makes them, match as the greedy loop does), verbs,
 // callouts, \G, \R or \X are not taken.
 // Covered by tests/regex/test_lazy_dfa.cpp.
 #pragma once
@@ -36,8 +37,9 @@
 
 namespace vantora {
 
-class TRegExp;
+class TREProgram;
 class TRECode;
+struct TREContext;
 struct TRENFAState;
 
 // Context flags of a position's neighbour (the unit before or after it).
@@ -75,9 +77,8 @@ struct TREDfaStep {
 
 class TREDfaBuilder {
  public:
-  // Whether the program can run as an automaton; called before the
-  // optimiser changes loop kinds.
-  bool Analyse(const TRegExp& re);
+  // Whether the program can run as an automaton.
+  bool Analyse(const TREProgram& program);
   bool Usable() const { return FUsable; }
   void Disable() { FUsable = false; }
   bool UsesTail() const { return FUsesTail; }
@@ -86,7 +87,7 @@ class TREDfaBuilder {
   // The character tests (atoms) a unit class is made of.
   int AtomCount() const { return static_cast<int>(FAtoms.size()); }
   // Whether atom i accepts the unit at p (p inside the search range).
-  bool AtomAccepts(int i, const char16_t* p) const;
+  bool AtomAccepts(int i, const TREContext& cx, const char16_t* p) const;
 
   // One unit of class bits 'atoms' (a bit per atom) with context flags
   // 'after' from content c, at a position with tail facts 'tail'.
@@ -140,6 +141,7 @@ class TREDfaBuilder {
   bool Closure(int t, const TContext& ctx, std::vector<int>& consuming);
   void Advance(int t, const std::vector<std::uint64_t>& atoms, std::vector<int>& out);
   void FastLimits(const TRENFAState* s, int& min, int& max) const;
+  bool GivesNothingBack(const TRENFAState* loop) const;
   bool Seen(int t);
   int AtomOf(const TRECode* code);
   int AtomOfChar(std::uint32_t c, std::uint8_t co);
@@ -148,7 +150,7 @@ class TREDfaBuilder {
   bool FOrdered = false;
   bool FUsesTail = false;
   bool FFoldsWidth = false;
-  const TRegExp* FRe = nullptr;
+  const TREProgram* FProg = nullptr;
   int FEntry = 0;
   std::vector<int> FLoopClamp;   // by loop index
   struct TAtom {

@@ -3,11 +3,15 @@
 // unassigned characters to escapes, for showing text) and EscapeRegExChars
 // (makes a text match itself literally as a pattern).
 //
-// DecodeEscape reads left to right; an escape never reads past the end of
+// DecodeEscape reads left to right with the escape reader the pattern
+// lexer uses (RegExpEscapeGrammar.h); an escape never reads past the end of
 // the text, and every error is an ERegExp-family exception whose message
 // quotes the text up to the offending character followed by " <-- ".
 // Covered by tests/regex/test_regexp_escape.cpp.
+#include <algorithm>
+
 #include "regex/RegExpConst.h"
+#include "regex/RegExpEscapeGrammar.h"
 #include "regex/RegExpW.h"
 #include "regex/UnicodeProp.h"
 #include "regex/RegExpUtf16.h"
@@ -15,18 +19,25 @@
 namespace vantora {
 
 namespace {
-int HexValue(char16_t c) {
-  if (c >= u'0' && c <= u'9') return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
-  return -1;
-}
-
-void AppendCodePoint(std::u16string& s, std::uint32_t c) { REAppendUtf16(s, c); }
-
 // The text up to and including position i, followed by " <-- ".
 std::u16string Upto(const std::u16string& text, std::size_t i) {
   return text.substr(0, std::min(text.size(), i + 1)) + u" <-- ";
+}
+
+// A malformed escape whose letter is at 'letter': the message quotes the
+// text up to the offending unit. \xHH without its digits is reported as a
+// compile error, every other one as an escape error.
+[[noreturn]] void RaiseEscapeError(const std::u16string& text, std::size_t letter, const TREEscape& e) {
+  const std::u16string where = Upto(text, e.End - 1);
+  switch (e.Error) {
+    case eeHexDigitRequired:
+      if (letter + 1 >= text.size() || text[letter + 1] != u'{')
+        throw ERegExpCompile(REFormat(sHexDigitIsRequired, where));
+      throw ERegExp(REFormat(sHexDigitIsRequired, where));
+    case eeMissingBrace: throw ERegExp(REFormat(sUnmatchedCurlyBracket, where));
+    case eeCodePointRange: throw ERegExp(REFormat(sCodePointRangeOver, where));
+    default: throw ERegExp(REFormat(sInvalidEscapeCharacterSyntax, where));
+  }
 }
 }  // namespace
 
@@ -47,76 +58,17 @@ std::u16string TRegExp::DecodeEscape(const std::u16string& text) {
       out += c;
       break;
     }
-    const char16_t e = text[i + 1];
-    i += 2;
-    switch (e) {
-      case u'0': case u'1': case u'2': case u'3': {
-        std::uint32_t v = static_cast<std::uint32_t>(e - u'0');
-        for (int k = 0; k < 2 && i < n && text[i] >= u'0' && text[i] <= u'7'; ++k, ++i)
-          v = v * 8 + static_cast<std::uint32_t>(text[i] - u'0');
-        out += static_cast<char16_t>(v);
-        break;
-      }
-      case u'a': out += u'\a'; break;
-      case u'e': out += char16_t{0x1B}; break;
-      case u'f': out += u'\f'; break;
-      case u'n': out += u'\n'; break;
-      case u'r': out += u'\r'; break;
-      case u't': out += u'\t'; break;
-      case u'c': {
-        if (i >= n) break;
-        char16_t x = text[i];
-        if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 0x20);
-        if (x == u'\\') {
-          if (i + 1 >= n || text[i + 1] != u'\\')
-            throw ERegExp(REFormat(sInvalidEscapeCharacterSyntax, Upto(text, i)));
-          out += static_cast<char16_t>(x ^ 0x40);
-          i += 2;
-        } else if ((x >= u'A' && x <= u'Z') || x == u'@' || x == u'[' || x == u']' || x == u'^' ||
-                   x == u'_') {
-          out += static_cast<char16_t>(x ^ 0x40);
-          ++i;
-        } else {
-          ++i;  // yields nothing
-        }
-        break;
-      }
-      case u'x': {
-        if (i < n && text[i] == u'{') {
-          ++i;
-          std::uint32_t v = 0;
-          int digits = 0;
-          for (;;) {
-            if (i >= n) throw ERegExp(REFormat(sUnmatchedCurlyBracket, Upto(text, n - 1)));
-            const char16_t h = text[i];
-            if (h == u'}' && digits > 0) {
-              ++i;
-              break;
-            }
-            if (digits == 6) throw ERegExp(REFormat(sUnmatchedCurlyBracket, Upto(text, i)));
-            const int d = HexValue(h);
-            if (d < 0) throw ERegExp(REFormat(sHexDigitIsRequired, Upto(text, i)));
-            v = v * 16 + static_cast<std::uint32_t>(d);
-            ++digits;
-            ++i;
-          }
-          if (v > 0x10FFFF) throw ERegExp(REFormat(sCodePointRangeOver, Upto(text, i - 1)));
-          AppendCodePoint(out, v);
-        } else {
-          std::uint32_t v = 0;
-          for (int k = 0; k < 2; ++k) {
-            const int d = i < n ? HexValue(text[i]) : -1;
-            if (d < 0) throw ERegExpCompile(REFormat(sHexDigitIsRequired, Upto(text, i < n ? i : n - 1)));
-            v = v * 16 + static_cast<std::uint32_t>(d);
-            ++i;
-          }
-          out += static_cast<char16_t>(v);
-        }
-        break;
-      }
-      default:
-        out += e;
-        break;
+    const std::size_t letter = i + 1;
+    const char16_t e = text[letter];
+    // Octal escapes start with 0..3 here (one unit at most); any other
+    // letter that is no character escape stands for itself.
+    const TREEscape esc = e >= u'1' && e <= u'3' ? REReadOctalEscape(text, letter)
+                                                 : REReadCharEscape(text, letter, true);
+    switch (esc.Kind) {
+      case ekCharacter: REAppendUtf16(out, esc.Char); i = esc.End; break;
+      case ekNothing: i = esc.End; break;
+      case ekMalformed: RaiseEscapeError(text, letter, esc);
+      case ekNotCharEscape: out += e; i = letter + 1; break;
     }
   }
   return out;

@@ -1,6 +1,6 @@
 // The search side of TRegExp: the subject (InputString), Exec, ExecNext,
-// ExecPos, the group access that checks its index or name, and the OnMatch
-// event.
+// ExecPos, the groups of the last search (TGroup, TGroupCollection), and
+// the OnMatch event.
 //
 // Invariants: the subject pointers (text start/end, range start/end) always
 // point into the string FInput holds, which nothing changes (it is const and
@@ -16,31 +16,88 @@
 
 #include "regex/RegExpConst.h"
 #include "regex/RegExpMatcher.h"
+#include "regex/RegExpProgram.h"
 #include "regex/RegExpW.h"
 
 namespace vantora {
 
+// ------------------------------------------------------------------ groups
+
 namespace {
-void CheckNotRunning(TRegExp& re) {
-  if (re.FMatchState && re.FMatchState->Running) throw ERegExpRuntime(sFatalError);
+const std::u16string kNoText;
+}  // namespace
+
+const std::u16string& TGroup::GroupName() const { return FInfo ? FInfo->Name : kNoText; }
+const std::u16string& TGroup::SubExpression() const { return FInfo ? FInfo->SubExpression : kNoText; }
+bool TGroup::IsReferenced() const { return FInfo && FInfo->IsReferenced; }
+int TGroup::SameNameNext() const { return FInfo ? FInfo->SameGroup : 0; }
+
+void TGroupCollection::Bind(const TREGroupTable* table) {
+  FTable = table;
+  FItems.assign(table ? static_cast<std::size_t>(table->Count()) : 0, TGroup{});
+  for (std::size_t i = 0; i < FItems.size(); ++i) {
+    FItems[i].FOwner = FOwner;
+    FItems[i].FInfo = &table->Item(static_cast<int>(i));
+  }
 }
 
-bool FinishSearch(TRegExp& re, bool found) {
-  if (found) {
-    const TRECapture& c = re.Groups().Item(0).Capture;
-    re.FLastMatchStartP = c.StartP;
-    re.FLastMatchEndP = c.EndP;
-    if (re.OnMatch) re.OnMatch(re);
-  } else {
-    re.FLastMatchStartP = re.FMatchTopP;
-    re.FLastMatchEndP = re.FMatchTopP;
-  }
-  return re.FMatched;
+void TGroupCollection::SetCaptures(const std::vector<TRECapture>& captures) {
+  const std::size_t n = std::min(captures.size(), FItems.size());
+  for (std::size_t i = 0; i < n; ++i) FItems[i].FCapture = captures[i];
+}
+
+void TGroupCollection::ClearCaptures() {
+  for (TGroup& g : FItems) g.FCapture = TRECapture{};
+}
+
+int TGroupCollection::IndexOfName(const std::u16string& name) const {
+  return FTable ? FTable->IndexOfName(name) : -1;
+}
+
+// ---------------------------------------------------------------- searches
+
+namespace {
+void CheckNotRunning(const TREMatchState* state) {
+  if (state && state->Running) throw ERegExpRuntime(sFatalError);
 }
 }  // namespace
 
+bool TRegExp::FinishSearch(bool found) {
+  if (found) {
+    const TRECapture& c = FGroups.Item(0).Capture();
+    FLastMatchStartP = c.StartP;
+    FLastMatchEndP = c.EndP;
+    if (OnMatch) OnMatch(*this);
+  } else {
+    FLastMatchStartP = FMatchTopP;
+    FLastMatchEndP = FMatchTopP;
+  }
+  return FMatched;
+}
+
+bool TRegExp::RunMatch(const char16_t* start) {
+  TREMatchState& state = REMatchState(*this);
+  TREContext& cx = state.Cx;
+  cx.TextTop = FTextTopP;
+  cx.TextEnd = FTextEndP;
+  cx.RangeTop = FMatchTopP;
+  cx.RangeEnd = FMatchEndP;
+  cx.LastMatchEnd = FLastMatchEndP;
+  bool found = false;
+  try {
+    found = state.Match(start, FInputChanged);
+  } catch (...) {
+    FGroups.SetCaptures(state.Captures);
+    FInputChanged = false;
+    throw;
+  }
+  FGroups.SetCaptures(state.Captures);
+  FInputChanged = false;
+  return found;
+}
+
 void TRegExp::BeginSearchOf(std::shared_ptr<const std::u16string> subject) {
-  CheckNotRunning(*this);
+  CheckNotRunning(FMatchState.get());
   if (subject) FInput = std::move(subject);
   FTextTopP = FInput->data();
   FTextEndP = FTextTopP + FInput->size();
@@ -51,7 +108,7 @@ void TRegExp::BeginSearchOf(std::shared_ptr<const std::u16string> subject) {
   FLastMatchStartP = nullptr;
   FLastMatchEndP = nullptr;
   if (FMatchState) FMatchState->ResetMemo();
-  for (TGroup& g : FGroups) g.Capture = TRECapture{};
+  FGroups.ClearCaptures();
 }
 
 void TRegExp::SetInputString(const std::u16string& value) {
@@ -76,13 +133,11 @@ void TRegExp::SetInputString(std::shared_ptr<const std::u16string> value) {
 bool TRegExp::ExecFromStart() {
   FMatchTopP = FTextTopP;
   FMatchEndP = FTextEndP;
-  const bool found = REMatchState(*this).Match(FTextTopP);
-  FInputChanged = false;
-  return FinishSearch(*this, found);
+  return FinishSearch(RunMatch(FTextTopP));
 }
 
 void TRegExp::BeginExec() {
-  CheckNotRunning(*this);
+  CheckNotRunning(FMatchState.get());
   FExecPosOffset = 1;
   FExecPosLength = 0;
   Compile();
@@ -107,25 +162,23 @@ bool TRegExp::Exec(std::shared_ptr<const std::u16string> subject) {
 }
 
 bool TRegExp::ExecNext() {
-  CheckNotRunning(*this);
+  CheckNotRunning(FMatchState.get());
   if (!FCompiled) throw ERegExpRuntime(sExecFuncNotCall);
   if (!FMatched || !FTextTopP || !FLastMatchEndP) return false;
   const char16_t* start = FLastMatchEndP;
   if (FLastMatchStartP == FLastMatchEndP) {
     if (start >= FMatchEndP) {
       FMatched = false;
-      for (TGroup& g : FGroups) g.Capture = TRECapture{};
-      return FinishSearch(*this, false);
+      FGroups.ClearCaptures();
+      return FinishSearch(false);
     }
     ++start;
   }
-  const bool found = REMatchState(*this).Match(start);
-  FInputChanged = false;
-  return FinishSearch(*this, found);
+  return FinishSearch(RunMatch(start));
 }
 
 bool TRegExp::ExecPos(int offset, int maxLength) {
-  CheckNotRunning(*this);
+  CheckNotRunning(FMatchState.get());
   if (offset <= 0 || !FTextTopP) return false;
   if (!FInputChanged && FMatchState) FMatchState->ResetMemo();
   Compile();
@@ -134,8 +187,8 @@ bool TRegExp::ExecPos(int offset, int maxLength) {
   const auto size = static_cast<long long>(FTextEndP - FTextTopP);
   if (offset - 1 > size) {
     FMatched = false;
-    for (TGroup& g : FGroups) g.Capture = TRECapture{};
-    return FinishSearch(*this, false);
+    FGroups.ClearCaptures();
+    return FinishSearch(false);
   }
   const char16_t* start = FTextTopP + (offset - 1);
   if (maxLength <= 0) {
@@ -145,9 +198,7 @@ bool TRegExp::ExecPos(int offset, int maxLength) {
     FMatchTopP = start;
     FMatchEndP = (size - (offset - 1) > maxLength) ? start + maxLength : FTextEndP;
   }
-  const bool found = REMatchState(*this).Match(start);
-  FInputChanged = false;
-  return FinishSearch(*this, found);
+  return FinishSearch(RunMatch(start));
 }
 
 TGroup& TGroupCollection::operator[](int index) {
@@ -164,8 +215,8 @@ TGroup& TGroupCollection::Names(const std::u16string& name) {
   const int first = IndexOfName(name);
   if (first < 0) throw ERegExpRuntime(REFormat(sMissingGroupName, name));
   int last = first;
-  for (int i = first; i != 0; i = Item(i).FSameGroup) {
-    if (Item(i).Capture.Success) return Item(i);
+  for (int i = first; i != 0; i = Item(i).SameNameNext()) {
+    if (Item(i).Success()) return Item(i);
     last = i;
   }
   return Item(last);

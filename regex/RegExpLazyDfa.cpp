@@ -11,7 +11,7 @@
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpOptimize.h"
 #include "regex/RegExpUtf16.h"
-#include "regex/RegExpW.h"
+#include "regex/RegExpProgram.h"
 
 namespace vantora {
 
@@ -35,7 +35,7 @@ bool REAutomatonEnabled() {
 
 void RESetAutomatonEnabled(bool on) { AutomatonSwitch().store(on ? 1 : 0, std::memory_order_relaxed); }
 
-void TRELazyDfa::Analyse(const TRegExp& re) {
+void TRELazyDfa::Analyse(const TREProgram& re) {
   FUsable = FBuilder.Analyse(re);
   FGaveUps = 0;
   FUnitClass.clear();
@@ -78,13 +78,13 @@ void TRELazyDfa::PrepareTables() {
     for (std::uint32_t u = 0xFF61; u <= 0xFF9F; ++u) FUnitClass[u] = kBailClass;
 }
 
-std::uint8_t TRELazyDfa::ClassOf(const char16_t* p) {
+std::uint8_t TRELazyDfa::ClassOf(const TREContext& cx, const char16_t* p) {
   const char16_t u = *p;
   if (FUnitClass[u] != kUnknownClass) return FUnitClass[u];
   const int atoms = FBuilder.AtomCount();
   std::vector<std::uint64_t> bits(static_cast<std::size_t>(atoms + 63) / 64 + 1, 0);
   for (int i = 0; i < atoms; ++i)
-    if (FBuilder.AtomAccepts(i, p)) bits[static_cast<std::size_t>(i) / 64] |= 1ull << (i % 64);
+    if (FBuilder.AtomAccepts(i, cx, p)) bits[static_cast<std::size_t>(i) / 64] |= 1ull << (i % 64);
   std::uint8_t flags = 0;
   if (REIsWordChar(u, false)) flags |= kDfaWord;
   if (REIsWordChar(u, true)) flags |= kDfaWordLegacy;
@@ -174,9 +174,9 @@ const char16_t* TRELazyDfa::Resolve(int partition, const char16_t* here) const {
   return partition < 0 ? here : FPos[static_cast<std::size_t>(partition)];
 }
 
-std::uint8_t TRELazyDfa::BeforeFlags(const TRegExp& re, const char16_t* p) {
-  if (p <= re.FMatchTopP) return kDfaEdge;
-  const std::uint8_t cls = ClassOf(p - 1);
+std::uint8_t TRELazyDfa::BeforeFlags(const TREContext& cx, const char16_t* p) {
+  if (p <= cx.RangeTop) return kDfaEdge;
+  const std::uint8_t cls = ClassOf(cx, p - 1);
   return cls == kBailClass ? 0xFF : FClassFlags[cls];
 }
 
@@ -191,8 +191,8 @@ int TRELazyDfa::InternOrdered(const TREDfaContent& c) {
   return id;
 }
 
-const char16_t* TRELazyDfa::MatchEnd(const TRegExp& re, const char16_t* from, const char16_t* end) {
-  const std::uint8_t before = BeforeFlags(re, from);
+const char16_t* TRELazyDfa::MatchEnd(const TREContext& cx, const char16_t* from, const char16_t* end) {
+  const std::uint8_t before = BeforeFlags(cx, from);
   if (before == 0xFF || FBuilder.ThreadCount() > kMaxThreads) return nullptr;
   if (FOrdered.Contents.size() >= kMaxStates) {
     FOrdered.Contents.clear();
@@ -211,7 +211,7 @@ const char16_t* TRELazyDfa::MatchEnd(const TRegExp& re, const char16_t* from, co
   TREDfaStep step;
   for (; p < stop; ++p) {
     std::uint8_t cls = FUnitClass[*p];
-    if (cls == kUnknownClass) cls = ClassOf(p);
+    if (cls == kUnknownClass) cls = ClassOf(cx, p);
     if (cls == kBailClass) return nullptr;
     std::int32_t t = FOrdered.Trans[static_cast<std::size_t>(s) * kStride + cls];
     if (t < 0) {
@@ -236,7 +236,7 @@ const char16_t* TRELazyDfa::MatchEnd(const TRegExp& re, const char16_t* from, co
   }
   TREDfaContent content = FOrdered.Contents[static_cast<std::size_t>(s)];
   for (; p < end; ++p) {
-    const std::uint8_t cls = ClassOf(p);
+    const std::uint8_t cls = ClassOf(cx, p);
     if (cls == kBailClass) return nullptr;
     const std::uint8_t tail = kDfaTailBreaks | (p + 1 == end ? kDfaTailLast : 0);
     FBuilder.StepOrdered(content, FClassAtoms[cls], FClassFlags[cls], tail, step);
@@ -247,8 +247,8 @@ const char16_t* TRELazyDfa::MatchEnd(const TRegExp& re, const char16_t* from, co
   return FBuilder.FinishOrdered(content) ? end : found;
 }
 
-TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TRegExp& re, TREOptimizer& optimizer, const char16_t* from,
-                                           const char16_t* end, const char16_t*& start) {
+TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TREContext& cx, const TREOptimizer& optimizer, TREScanState& scan,
+                                           const char16_t* from, const char16_t* end, const char16_t*& start) {
   start = from;
   if (FBuilder.ThreadCount() > kMaxThreads) {
     FBuilder.ResetThreads();
@@ -262,7 +262,7 @@ TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TRegExp& re, TREOptimizer& opti
   if (FBuilder.UsesTail())
     while (stop > from && REIsLineBreak(stop[-1])) --stop;
   const char16_t* p = from;
-  std::uint8_t before = BeforeFlags(re, p);
+  std::uint8_t before = BeforeFlags(cx, p);
   if (before == 0xFF) return doGaveUp;
   int s = Initial(before);
   auto giveUp = [&](const char16_t* at) {
@@ -274,7 +274,7 @@ TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TRegExp& re, TREOptimizer& opti
     std::uint8_t cls = FUnitClass[*p];
     std::int32_t t = FTrans[static_cast<std::size_t>(s) * kStride + cls];
     if (t < 0) {
-      if (cls == kUnknownClass) cls = ClassOf(p);
+      if (cls == kUnknownClass) cls = ClassOf(cx, p);
       if (cls == kBailClass) return giveUp(p);
       if (FBuilder.ThreadCount() > kMaxThreads) return giveUp(p);
       t = FTrans[static_cast<std::size_t>(s) * kStride + cls];
@@ -291,10 +291,10 @@ TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TRegExp& re, TREOptimizer& opti
       }
       if (a.Empty) {
         FPos.clear();
-        const char16_t* q = optimizer.NextStart(re, p + 1);
+        const char16_t* q = optimizer.NextStart(cx, scan, p + 1);
         if (!q) return doNoMatch;
         p = q;
-        before = BeforeFlags(re, p);
+        before = BeforeFlags(cx, p);
         if (before == 0xFF) return giveUp(p);
         s = Initial(before);
         continue;
@@ -308,7 +308,7 @@ TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TRegExp& re, TREOptimizer& opti
   TREDfaContent content = FContents[static_cast<std::size_t>(s)];
   TREDfaStep step;
   for (; p < end; ++p) {
-    const std::uint8_t cls = ClassOf(p);
+    const std::uint8_t cls = ClassOf(cx, p);
     if (cls == kBailClass) return giveUp(p);
     const std::uint8_t tail = kDfaTailBreaks | (p + 1 == end ? kDfaTailLast : 0);
     FBuilder.Step(content, FClassAtoms[cls], FClassFlags[cls], tail, step);

@@ -40,8 +40,10 @@
 
 namespace vantora {
 
-class TRegExp;
+class TREProgram;
 class TREOptimizer;
+struct TREContext;
+struct TREScanState;
 
 // Whether searches may use the automaton (the environment decides at the
 // first call; tests and tools can switch it). Process-wide.
@@ -52,8 +54,8 @@ class TRELazyDfa {
  public:
   enum TOutcome : std::uint8_t { doNoMatch, doStart, doGaveUp };
 
-  // Per compile, before the optimiser changes loop kinds.
-  void Analyse(const TRegExp& re);
+  // Per program the searches run.
+  void Analyse(const TREProgram& program);
   // Whether this search should use the automaton: the program can, and its
   // start strategy is not already a plain literal search or one anchor.
   bool Usable(const TREOptimizer& optimizer) const;
@@ -61,14 +63,14 @@ class TRELazyDfa {
   // range end): doStart with 'start' the leftmost start of a match,
   // doNoMatch, or doGaveUp with 'start' a position before which no match
   // starts.
-  TOutcome FindStart(const TRegExp& re, TREOptimizer& optimizer, const char16_t* from, const char16_t* end,
-                     const char16_t*& start);
+  TOutcome FindStart(const TREContext& cx, const TREOptimizer& optimizer, TREScanState& scan,
+                     const char16_t* from, const char16_t* end, const char16_t*& start);
   // Whether MatchEnd can stand in for the backtracker's attempt (see
   // TREDfaBuilder::Ordered).
   bool FindsEnds() const { return FUsable && FBuilder.Ordered(); }
   // The end of the match the backtracker finds at 'from', a start where a
   // match exists; nullptr when the ordered run gives up.
-  const char16_t* MatchEnd(const TRegExp& re, const char16_t* from, const char16_t* end);
+  const char16_t* MatchEnd(const TREContext& cx, const char16_t* from, const char16_t* end);
   // States in the cache (for tests).
   std::size_t StateCount() const { return FContents.size(); }
 
@@ -89,7 +91,7 @@ class TRELazyDfa {
   };
 
   void PrepareTables();
-  std::uint8_t ClassOf(const char16_t* p);
+  std::uint8_t ClassOf(const TREContext& cx, const char16_t* p);
   int Intern(const TREDfaContent& c);
   int Initial(std::uint8_t before);
   // Fills the transition of state s for class cls; false when the cache
@@ -98,7 +100,7 @@ class TRELazyDfa {
   void ResetStates();
   void Apply(const std::vector<int>& sources, const char16_t* here);
   const char16_t* Resolve(int partition, const char16_t* here) const;
-  std::uint8_t BeforeFlags(const TRegExp& re, const char16_t* p);
+  std::uint8_t BeforeFlags(const TREContext& cx, const char16_t* p);
 
   // The ordered runs' own states: transitions are target * 4, plus 1 when a
   // match ends before the unit, plus 2 when no thread is left.

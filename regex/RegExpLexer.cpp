@@ -13,6 +13,7 @@
 #include "regex/RegExpCode.h"
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpConst.h"
+#include "regex/RegExpEscapeGrammar.h"
 #include "regex/RegExpSyntax.h"
 #include "regex/RegExpW.h"
 #include "regex/RegExpUtf16.h"
@@ -22,14 +23,6 @@ namespace vantora {
 namespace {
 
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
-bool IsHex(char16_t c) {
-  return IsDigit(c) || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
-}
-int HexValue(char16_t c) {
-  if (IsDigit(c)) return c - u'0';
-  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
-  return c - u'A' + 10;
-}
 bool IsExtendedSpace(char16_t c) { return c == u'\t' || c == u'\n' || c == u'\r' || c == u' '; }
 // Group names hold word characters only (a surrogate unit belongs to a
 // supplementary character and is let through).
@@ -111,70 +104,9 @@ int TRELex::GetDigit() {
 }
 
 std::uint32_t TRELex::GetOctalDigit() {
-  std::uint32_t v = 0;
-  for (int i = 0; i < 3 && !AtEnd() && Peek() >= u'0' && Peek() <= u'7'; ++i) {
-    v = v * 8 + (Peek() - u'0');
-    ++S.Pos;
-  }
-  return v;
-}
-
-// At the character after "\x".
-std::uint32_t TRELex::GetHexDigit() {
-  if (!AtEnd() && Peek() == u'{') {
-    ++S.Pos;
-    std::uint32_t v = 0;
-    int n = 0;
-    while (n < 6) {
-      if (AtEnd()) Error(sMissingRightBraceOnEscx);
-      char16_t c = Peek();
-      if (c == u'}') break;
-      if (!IsHex(c)) {
-        ++S.Pos;
-        Error(sHexDigitIsRequired);
-      }
-      v = v * 16 + static_cast<std::uint32_t>(HexValue(c));
-      ++S.Pos;
-      ++n;
-    }
-    if (n == 0) {
-      ++S.Pos;
-      Error(sHexDigitIsRequired);
-    }
-    if (AtEnd() || Peek() != u'}') {
-      if (!AtEnd()) ++S.Pos;
-      Error(sMissingRightBraceOnEscx);
-    }
-    ++S.Pos;
-    if (v >= 0x110000) Error(sCodePointRangeOver);
-    return v;
-  }
-  std::uint32_t v = 0;
-  for (int i = 0; i < 2; ++i) {
-    if (AtEnd()) Error(sHexDigitIsRequired);
-    char16_t c = Peek();
-    ++S.Pos;
-    if (!IsHex(c)) Error(sHexDigitIsRequired);
-    v = v * 16 + static_cast<std::uint32_t>(HexValue(c));
-  }
-  return v;
-}
-
-// At the character after "\c".
-std::uint32_t TRELex::GetControlCode() {
-  if (AtEnd()) Error(sInvalidEscapeCharacterSyntax);
-  char16_t c = Peek();
-  ++S.Pos;
-  if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-  if (c == u'\\') {
-    // \c\ must be written \c\\.
-    if (AtEnd() || Peek() != u'\\') Error(sInvalidEscapeCharacterSyntax);
-    ++S.Pos;
-    return 0x1C;
-  }
-  if ((c >= u'A' && c <= u'Z') || c == u'@' || c == u'[' || c == u']' || c == u'^' || c == u'_')
-    return static_cast<std::uint32_t>(c) ^ 0x40u;
-  Error(sInvalidEscapeCharacterSyntax);
+  const TREEscape e = REReadOctalEscape(FPattern, S.Pos);
+  S.Pos = e.End;
+  return e.Char;
 }
 
 // After '<', '\'' or '{': the name up to the closing character.
@@ -353,19 +285,18 @@ bool TRELex::LexEscChar(std::uint32_t& c) {
   if (AtEnd()) {
     Error(sRegExpNotCompleted);
   }
-  char16_t e = Peek();
-  switch (e) {
-    case u'a': ++S.Pos; c = 0x07; return true;
-    case u'e': ++S.Pos; c = 0x1B; return true;
-    case u'f': ++S.Pos; c = 0x0C; return true;
-    case u'n': ++S.Pos; c = 0x0A; return true;
-    case u'r': ++S.Pos; c = 0x0D; return true;
-    case u't': ++S.Pos; c = 0x09; return true;
-    case u'c': ++S.Pos; c = GetControlCode(); return true;
-    case u'x': ++S.Pos; c = GetHexDigit(); return true;
-    case u'0': c = GetOctalDigit(); return true;
-    default: return false;
+  const TREEscape e = REReadCharEscape(FPattern, S.Pos, false);
+  if (e.Kind == ekNotCharEscape) return false;
+  S.Pos = e.End;
+  switch (e.Error) {
+    case eeNone: break;
+    case eeHexDigitRequired: Error(sHexDigitIsRequired);
+    case eeMissingBrace: Error(sMissingRightBraceOnEscx);
+    case eeCodePointRange: Error(sCodePointRangeOver);
+    case eeControlSyntax: Error(sInvalidEscapeCharacterSyntax);
   }
+  c = e.Char;
+  return true;
 }
 
 TREToken TRELex::LexEscape() {

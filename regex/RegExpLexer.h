@@ -105,8 +105,6 @@ class TRELex {
   bool ReadDelimitedGroup(char16_t close, bool& relative);
   int GetDigit();
   std::uint32_t GetOctalDigit();
-  std::uint32_t GetHexDigit();
-  std::uint32_t GetControlCode();
 
   std::u16string FPattern;
   TRELexRec S;

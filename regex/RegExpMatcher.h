@@ -3,8 +3,8 @@
 // recursion (the depth of nothing grows the C++ call stack).
 //
 // Machine model. The registers are the current state, the position, the
-// capture records of every group (kept live in TGroup::Capture so that
-// back-reference and condition leaves can read them), the loop states, the
+// capture records of every group (Captures, which the leaves read through
+// the search's TREContext), the loop states, the
 // call stack of subroutine calls and the index of the innermost open marker.
 // Every change of a register that backtracking must take back is logged on
 // the backtrack stack as an undo entry; popping applies undo entries in
@@ -19,6 +19,10 @@
 // RegExpMatcherLoops.cpp (fast and general loops), RegExpMatcherAssert.cpp
 // (look-arounds, atomic groups, conditions), RegExpMatcherCall.cpp (calls,
 // recursion, verbs, callouts, ACCEPT), RegExpFailureMemo.* (the memo).
+//
+// The program (TREProgram) is only read: a match state belongs to one
+// TRegExp and holds everything its searches write, so TRegExp objects that
+// share one program can search on several threads at once.
 // Covered by tests/regex/test_match_*.cpp and tests/regex/test_corpus.cpp.
 #pragma once
 
@@ -26,10 +30,13 @@
 #include <unordered_map>
 #include <vector>
 
+#include "regex/RegExpCode.h"
 #include "regex/RegExpFailureMemo.h"
 #include "regex/RegExpLazyDfa.h"
+#include "regex/RegExpMatchAnalysis.h"
 #include "regex/RegExpNFA.h"
 #include "regex/RegExpOptimize.h"
+#include "regex/RegExpProgram.h"
 #include "regex/RegExpW.h"
 
 namespace vantora {
@@ -126,48 +133,35 @@ enum TREMemoAction : std::uint8_t {
   maLazyTake,       // take one more repetition of a reluctant fast loop
 };
 
-// How one general loop enters the memo key.
-struct TREMemoLoop {
-  int Bit = -1;        // its bit in the active and same-start masks; -1: the memo stops while it runs
-  int CountClamp = 0;  // > 0: min(count, CountClamp) is part of the key
-  int CountShift = 0;  // where that value sits in the key's 32-bit count field
-};
-
-// The literal leaves one of which must match right after a greedy general
-// loop is left (Known), so that a "leave here" that cannot succeed is not
-// pushed (see PrepareLeaveTests).
-struct TRELeaveTest {
-  bool Known = false;
-  std::vector<const TRECode*> Leaves;
-};
-
 // Outcome of processing one state.
 enum class TREStep : std::uint8_t { Continue, Fail, Success };
 
 struct TREMatchState {
   explicit TREMatchState(TRegExp& re) : Re(re) {}
 
-  // Search entry: attempts from start up to the range end (every code point).
-  bool Match(const char16_t* start);
+  // Takes the program the next searches run (and forgets everything learnt
+  // about the previous one).
+  void Attach(const TREProgram& program);
+  // Search entry: attempts from start up to the range end (every code point)
+  // of the subject the context names; subjectChanged: the subject is new
+  // since the previous search.
+  bool Match(const char16_t* start, bool subjectChanged);
   // Called by the InputString setter and ExecPos.
   void ResetMemo() { Memo.Clear(); }
 
-  TRegExp& Re;
+  TRegExp& Re;  // the owner: its callout handler and its mark/error results
 
-  // ---- per-compile data (Prepare, run by TRegExp::Compile) ----
-  std::uint32_t PreparedSerial = 0xFFFFFFFFu;
-  bool MemoAllowed = false;     // the program's outcome depends on (state, position, loops) only
-  bool HasLoops = false;
-  std::vector<TREMemoLoop> MemoLoops;  // by loop index
-  bool HasCountedLoops = false;        // some loop keys its count
-  std::vector<TRELeaveTest> LeaveTests;  // by loop index
-  // General loops whose body is one leaf that repeats exactly: the nkLoop
-  // state -> the body's state. They run as fast loops (no per-iteration
-  // entries), greedy, possessive or reluctant.
-  std::unordered_map<const TRENFAState*, const TRENFAState*> LeafLoops;
+  // ---- the program, read only ----
+  const TREProgram* Prog = nullptr;
+  const TREMatchAnalysis* Plan = nullptr;
   int LoopCount = 0;
+  int GroupCount = 0;  // including group 0
   bool Running = false;           // a search is in progress (re-entry guard)
-  void Prepare();
+
+  // ---- what the leaves read: subject, range, captures ----
+  TREContext Cx;
+  std::vector<TRECapture> Captures;  // by group index
+  TRECapture& Cap(int group) { return Captures[static_cast<std::size_t>(group)]; }
 
   // ---- registers ----
   const char16_t* Pos = nullptr;
@@ -190,13 +184,13 @@ struct TREMatchState {
   bool MemoNeeded = false;
   bool Accepted = false;
   TREFailureMemo Memo;
-  TREOptimizer Optimizer;  // start-position strategy (RegExpOptimize.h)
+  TREScanState ScanCache;  // what the optimiser's scans remember (RegExpOptimize.h)
   TRELazyDfa Dfa;          // finds the start of the leftmost match (RegExpLazyDfa.h)
   std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----
   // The scan over candidate starts from 'start' (range end 'end').
-  bool Scan(const char16_t* start, const char16_t* end);
+  bool Scan(const char16_t* start, const char16_t* end, bool subjectChanged);
   bool Attempt(const char16_t* start);
   bool Run(int startNumber);
   TREStep Enter(const TRENFAState* s, const TRENFAState*& next);
@@ -253,7 +247,6 @@ struct TREMatchState {
   bool ResumeLazyRange(TREEntry e, const TRENFAState*& next);
   static bool CachesRuns(const TRECode* code);
   bool MidPair(const char16_t* p) const;
-  void PrepareLeaveTests();
   bool LeaveCannotMatch(int loopIndex) const;
   TREStep LoopEnter(const TRENFAState* s, const TRENFAState*& next);
   TREStep LoopExit(const TRENFAState* s, const TRENFAState*& next);

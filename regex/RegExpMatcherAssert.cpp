@@ -50,7 +50,7 @@ int TREMatchState::PushMarker(TREMarkerKind kind, const TRENFAState* open, const
 // start.
 bool TREMatchState::BehindStart(const char16_t* from, int distance, const char16_t*& at) const {
   const char16_t* p = from;
-  const char16_t* lo = Re.FMatchTopP;
+  const char16_t* lo = Cx.RangeTop;
   for (int i = 0; i < distance; ++i) {
     if (p <= lo) return false;
     if (p - 1 > lo && REIsLowSurrogate(p[-1]) && REIsHighSurrogate(p[-2]))
@@ -99,7 +99,7 @@ TREStep TREMatchState::IfMatch(const TRENFAState* s, const TRENFAState*& next) {
       yes = InRecursion(static_cast<const TREInSubReferenceCode*>(s->Code)->GroupIndex());
     } else if (s->Code) {
       int len = 0;
-      yes = s->Code->IsEqual(Pos, len);
+      yes = s->Code->IsEqual(Cx, Pos, len);
     }
     return Go(yes ? s->TransitTo : s->ElseTo, next);
   }

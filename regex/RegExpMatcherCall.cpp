@@ -34,10 +34,10 @@ bool TREMatchState::InRecursion(int group) const {
 
 TREStep TREMatchState::GoSub(const TRENFAState* s, const TRENFAState*& next) {
   const int g = s->GroupIndex;
-  int target = Re.FEntryState;
+  int target = Prog->EntryState();
   if (g > 0) {
-    if (g >= Re.Groups().Count()) return TREStep::Fail;
-    target = Re.Groups().Item(g).FIndexBegin;
+    if (g >= GroupCount) return TREStep::Fail;
+    target = Prog->Groups().Item(g).IndexBegin;
   }
   if (Calls.size() >= CallDepthLimit) RaiseMatchLimit(ERegExpMatchLimit::mlCallDepth);
   for (const TRECallFrame& f : Calls)
@@ -47,8 +47,7 @@ TREStep TREMatchState::GoSub(const TRENFAState* s, const TRENFAState*& next) {
   f.ReturnTo = s->TransitTo;
   f.CallPos = Pos;
   f.StackBase = static_cast<int>(Stack.size());
-  f.Captures.reserve(static_cast<std::size_t>(Re.Groups().Count()));
-  for (const TGroup& gr : Re.Groups()) f.Captures.push_back(gr.Capture);
+  f.Captures = Captures;
   f.Loops = Loops;
   Calls.push_back(std::move(f));
   TREEntry u;
@@ -60,11 +59,11 @@ TREStep TREMatchState::GoSub(const TRENFAState* s, const TRENFAState*& next) {
 bool TREMatchState::ReturnFromCall(const TRENFAState*& next) {
   TRECallFrame f = std::move(Calls.back());
   Calls.pop_back();
-  const int n = std::min(Re.Groups().Count(), static_cast<int>(f.Captures.size()));
+  const int n = std::min(GroupCount, static_cast<int>(f.Captures.size()));
   // Group 0 keeps its start: only the numbered groups go back.
   for (int i = 1; i < n; ++i) {
     const TRECapture& was = f.Captures[static_cast<std::size_t>(i)];
-    const TRECapture& cur = Re.Groups().Item(i).Capture;
+    const TRECapture& cur = Cap(i);
     if (cur.StartP != was.StartP || cur.EndP != was.EndP || cur.StartBuf != was.StartBuf ||
         cur.Success != was.Success)
       SetCapture(i, was);
@@ -84,8 +83,8 @@ bool TREMatchState::ReturnFromCall(const TRENFAState*& next) {
 
 TREStep TREMatchState::GroupEnd(const TRENFAState* s, const TRENFAState*& next) {
   const int g = s->GroupIndex;
-  if (g > 0 && g < Re.Groups().Count()) {
-    TRECapture c = Re.Groups().Item(g).Capture;
+  if (g > 0 && g < GroupCount) {
+    TRECapture c = Cap(g);
     c.StartP = c.StartBuf ? c.StartBuf : Pos;
     c.EndP = Pos;
     c.StartBuf = nullptr;
@@ -100,7 +99,7 @@ TREStep TREMatchState::GroupEnd(const TRENFAState* s, const TRENFAState*& next) 
 TREStep TREMatchState::EndState(const TRENFAState*, const TRENFAState*& next) {
   if (!Calls.empty() && Calls.back().GroupIndex == 0)
     return ReturnFromCall(next) ? TREStep::Continue : TREStep::Fail;
-  TRECapture& c = Re.Groups().Item(0).Capture;
+  TRECapture& c = Cap(0);
   c.EndP = Pos;
   c.Success = true;
   c.StartBuf = nullptr;
@@ -141,10 +140,10 @@ bool TREMatchState::VerbPopped(const TREEntry& e) {
         SkipTo = e.P;
         return true;
       }
-      const std::u16string& name = Re.FNames[static_cast<std::size_t>(s->NameIndex)];
+      const std::u16string& name = Prog->Names()[static_cast<std::size_t>(s->NameIndex)];
       for (std::size_t i = Stack.size(); i-- > 0;) {
         const TREEntry& m = Stack[i];
-        if (m.Kind == ekMarkRec && m.A >= 0 && Re.FNames[static_cast<std::size_t>(m.A)] == name) {
+        if (m.Kind == ekMarkRec && m.A >= 0 && Prog->Names()[static_cast<std::size_t>(m.A)] == name) {
           SkipTo = m.P;
           return true;
         }
@@ -173,8 +172,8 @@ bool TREMatchState::VerbPopped(const TREEntry& e) {
 
 TREStep TREMatchState::Accept(const TRENFAState*& next) {
   // Close every open group at the position.
-  for (int i = 1; i < Re.Groups().Count(); ++i) {
-    const TRECapture& c = Re.Groups().Item(i).Capture;
+  for (int i = 1; i < GroupCount; ++i) {
+    const TRECapture& c = Cap(i);
     if (c.StartBuf) {
       TRECapture n = c;
       n.StartP = c.StartBuf;
@@ -201,7 +200,7 @@ TREStep TREMatchState::Accept(const TRENFAState*& next) {
     return ReturnFromCall(next) ? TREStep::Continue : TREStep::Fail;
   }
   CutTo(0);
-  TRECapture& c = Re.Groups().Item(0).Capture;
+  TRECapture& c = Cap(0);
   c.EndP = Pos;
   c.Success = true;
   if (c.StartP > c.EndP) c.StartP = c.EndP;
@@ -214,13 +213,14 @@ TREStep TREMatchState::Callout(const TRENFAState* s, const TRENFAState*& next) {
   const auto* code = static_cast<const TRECalloutCode*>(s->Code);
   TCalloutData data = code->Data();
   data.Version = 1;
-  data.CurrentPosition = static_cast<std::int32_t>(Pos - Re.FTextTopP) + 1;
-  data.StartPosition = static_cast<std::int32_t>(AttemptStart - Re.FTextTopP) + 1;
+  data.CurrentPosition = static_cast<std::int32_t>(Pos - Cx.TextTop) + 1;
+  data.StartPosition = static_cast<std::int32_t>(AttemptStart - Cx.TextTop) + 1;
   bool isMatch = false;
   std::int32_t length = 0;
+  Re.PublishCaptures(Captures);  // the handler may read the groups
   Re.OnCallout(Re, &data, isMatch, length);
   if (!isMatch) return TREStep::Fail;
-  const std::ptrdiff_t room = Re.FMatchEndP - Pos;
+  const std::ptrdiff_t room = Cx.RangeEnd - Pos;
   if (length < 0) length = 0;
   if (length > room) length = static_cast<std::int32_t>(room);
   Pos += length;

@@ -11,8 +11,8 @@
 //    pre-tested), so alternatives run left to right.
 //  - Undo entries are never dropped while the attempt runs: cuts compact the
 //    stack and keep them, so popping always restores the registers exactly.
-//  - Captures live in TGroup::Capture; a failed search leaves every group
-//    unset.
+//  - Captures live in Captures (TRegExp copies them to its groups after
+//    the search); a failed search leaves every group unset.
 // Covered by tests/regex/test_corpus.cpp, tests/regex/test_match_memo.cpp and
 // tests/regex/test_differential_pcre2.cpp.
 #include <algorithm>
@@ -39,136 +39,47 @@ TREMatchState& REMatchState(TRegExp& re) {
 }
 
 const TRENFAState* TREMatchState::StateAt(int number) const {
-  if (!Re.FStateList || number < 0 || number >= Re.FStateList->Count()) return nullptr;
-  return (*Re.FStateList)[number];
+  const TREStateList& states = Prog->States();
+  if (number < 0 || number >= states.Count()) return nullptr;
+  return states[number];
 }
 
-namespace {
-// Whether a state of this kind leaves the outcome of the rest of the search
-// a function of (state, position, loop context): the memo may cut around
-// it. Kinds not listed here (calls, callouts, verbs, ACCEPT, and any kind
-// added later) keep the memo out of the whole program.
-bool MemoSafeKind(const TRENFAState& s) {
-  switch (s.Kind) {
-    case nkNormal: case nkChar: case nkEmpty: case nkStar: case nkPlus: case nkBound:
-    case nkQuest: case nkLoop: case nkLoopExit: case nkLoopEnd: case nkGroupBegin:
-    case nkGroupEnd: case nkKeepPattern: case nkSuspend: case nkMatchEnd: case nkEnd:
-    case nkAheadMatch: case nkAheadNoMatch: case nkBehindMatch: case nkBehindNoMatch:
-    case nkIfThen: case nkDefine: case nkFail:
-      return true;
-    case nkIfMatch:
-      return s.ExtendTo >= 0;  // a look-around condition; group and recursion tests read captures
-    default:
-      return false;
-  }
-}
-
-int BitWidth(int value) {
-  int bits = 0;
-  while (value > 0) {
-    ++bits;
-    value >>= 1;
-  }
-  return bits;
-}
-}  // namespace
-
-// Run by Compile, once per program: the optimiser's analysis (which may make
-// loops possessive), then which loops exist, whether the memo may cut, and
-// how each loop enters the memo key (see RegExpFailureMemo.h).
-void TREMatchState::Prepare() {
-  if (PreparedSerial == Re.FCompileSerial && Re.FStateList) return;
-  PreparedSerial = Re.FCompileSerial;
-  Dfa.Analyse(Re);         // reads the loop kinds as written
-  Optimizer.Optimize(Re);  // may make loops possessive: before the scan below
-  HasLoops = false;
-  bool memo = !Re.FHasBackReference && !Re.FHasGoSub;
-  LoopCount = std::max(0, Re.FLoopStateCount);
-  // By loop index: the largest count that still decides the outcome (the
-  // minimum of an unbounded loop, the maximum of a bounded one); 1 for
-  // loops whose count never matters.
-  std::vector<int> countClamp(static_cast<std::size_t>(LoopCount), 1);
-  const int n = Re.FStateList ? Re.FStateList->Count() : 0;
-  for (int i = 0; i < n; ++i) {
-    for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
-      if (!MemoSafeKind(*s)) memo = false;
-      if (s->Kind == nkStar || s->Kind == nkPlus || s->Kind == nkBound) HasLoops = true;
-      if (s->Kind == nkLoop || s->Kind == nkLoopExit) {
-        HasLoops = true;
-        if (s->LoopIndex < 0) continue;
-        if (s->LoopIndex >= LoopCount) {
-          LoopCount = s->LoopIndex + 1;
-          countClamp.resize(static_cast<std::size_t>(LoopCount), 1);
-        }
-        int& clamp = countClamp[static_cast<std::size_t>(s->LoopIndex)];
-        clamp = std::max(clamp, s->Max < CONST_LoopMax ? s->Max : s->Min);
-      }
-      if (s->Code && s->Code->Kind() == ckGlobalPos) memo = false;
-    }
-  }
-  // Each loop gets one bit of the key's active and same-start masks (32
-  // loops at most). A loop whose count decides the outcome also gets a field
-  // of the key's count field holding min(count, clamp); when those fields do not
-  // fit in 32 bits, the loops left over stop the memo while they run.
-  MemoLoops.assign(static_cast<std::size_t>(LoopCount), TREMemoLoop{});
-  HasCountedLoops = false;
-  if (LoopCount > 32) memo = false;
-  int countBits = 0;
-  for (int i = 0; i < LoopCount && i < 32; ++i) {
-    TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
-    m.Bit = i;
-    const int clamp = countClamp[static_cast<std::size_t>(i)];
-    if (clamp <= 1) continue;
-    const int width = BitWidth(clamp);
-    if (countBits + width > 32) {
-      m.Bit = -1;
-      continue;
-    }
-    m.CountClamp = clamp;
-    m.CountShift = countBits;
-    HasCountedLoops = true;
-    countBits += width;
-  }
-  LeafLoops.clear();
-  for (int i = 0; i < n; ++i) {
-    for (const TRENFAState* s = (*Re.FStateList)[i]; s; s = s->Next) {
-      if (s->Kind != nkLoop) continue;
-      const TRENFAState* body = StateAt(s->TransitTo);
-      if (!body || body->Next || (body->Kind != nkChar && body->Kind != nkNormal) || !body->Code ||
-          !body->Code->CanRepeatFast())
-        continue;
-      int mn = 0, mx = 0;
-      body->Code->GetLengthRange(mn, mx);
-      const TRENFAState* end = StateAt(body->TransitTo);
-      if (mn < 1 || !end || end->Next || end->Kind != nkLoopEnd || end->LoopIndex != s->LoopIndex) continue;
-      if (!StateAt(s->ExtendTo)) continue;
-      LeafLoops[s] = body;
-    }
-  }
-  MemoAllowed = memo;
-  PrepareLeaveTests();
+void TREMatchState::Attach(const TREProgram& program) {
+  Prog = &program;
+  Plan = &program.Analysis();
+  LoopCount = Plan->LoopCount;
+  GroupCount = program.Groups().Count();
   Loops.assign(static_cast<std::size_t>(LoopCount), TRELoopState{});
+  Captures.assign(static_cast<std::size_t>(GroupCount), TRECapture{});
+  Cx = TREContext{};
+  Cx.Captures = Captures.data();
+  Cx.SameGroup = program.Groups().SameGroupLinks().data();
+  Cx.GroupCount = GroupCount;
+  Stack.clear();
+  Calls.clear();
+  SavedFrames.clear();
   Memo.Clear();
   StarCache.clear();
+  ScanCache = TREScanState{};
+  Dfa.Analyse(program);
 }
 
-void TREMatchState::ResetCaptures() {
-  for (TGroup& g : Re.Groups()) g.Capture = TRECapture{};
-}
+void TREMatchState::ResetCaptures() { std::fill(Captures.begin(), Captures.end(), TRECapture{}); }
 
 // ------------------------------------------------------------------ search
 
-bool TREMatchState::Match(const char16_t* start) {
-  // The program was analysed by Compile (Prepare); every caller compiles first.
+bool TREMatchState::Match(const char16_t* start, bool subjectChanged) {
+  // Every caller compiles and attaches the program first, and fills the
+  // subject and range of the context.
   Re.FMarkIndex = -1;
   Re.FErrorIndex = -1;
   Re.FMatched = false;
-  const char16_t* end = Re.FMatchEndP;
-  if (!Re.FStateList || !start || start > end || Re.Groups().Count() == 0) {
+  const char16_t* end = Cx.RangeEnd;
+  if (!Prog || !start || start > end || GroupCount == 0) {
     ResetCaptures();
     return false;
   }
-  if (Re.FMinMatchLength > 0 && end - start < Re.FMinMatchLength) {
+  if (Prog->MinMatchLength() > 0 && end - start < Prog->MinMatchLength()) {
     ResetCaptures();
     return false;
   }
@@ -185,7 +96,7 @@ bool TREMatchState::Match(const char16_t* start) {
     ~TRunningGuard() { Flag = false; }
   } guard{Running};
   try {
-    if (Scan(start, end)) return true;
+    if (Scan(start, end, subjectChanged)) return true;
   } catch (...) {
     // A limit or a handler's exception: the memo holds points whose
     // exploration did not finish, and the registers are mid-attempt.
@@ -201,22 +112,23 @@ bool TREMatchState::Match(const char16_t* start) {
   return false;
 }
 
-bool TREMatchState::Scan(const char16_t* start, const char16_t* end) {
+bool TREMatchState::Scan(const char16_t* start, const char16_t* end, bool subjectChanged) {
   // Candidate starts come from the optimiser: nullptr when the pre-match
   // filter or the lead strategy rules out every further start.
-  const char16_t* p = Optimizer.Begin(Re, start) ? Optimizer.NextStart(Re, start) : nullptr;
+  const TREOptimizer& optimizer = Prog->Optimizer();
+  const char16_t* p =
+      optimizer.Begin(Cx, ScanCache, subjectChanged, start) ? optimizer.NextStart(Cx, ScanCache, start) : nullptr;
   // The automaton finds the leftmost start where an attempt succeeds, or
   // rules out a match; when it gives up, the scan goes on from where it left.
-  if (p && Dfa.Usable(Optimizer)) {
-    const TRELazyDfa::TOutcome outcome = Dfa.FindStart(Re, Optimizer, p, end, p);
+  if (p && Dfa.Usable(optimizer)) {
+    const TRELazyDfa::TOutcome outcome = Dfa.FindStart(Cx, optimizer, ScanCache, p, end, p);
     if (outcome == TRELazyDfa::doNoMatch) return false;
-    if (outcome == TRELazyDfa::doGaveUp) p = Optimizer.NextStart(Re, p);
+    if (outcome == TRELazyDfa::doGaveUp) p = optimizer.NextStart(Cx, ScanCache, p);
     // A program with no loops and no groups: the automaton also knows the
     // end the attempt there would reach.
     if (outcome == TRELazyDfa::doStart && Dfa.FindsEnds())
-      if (const char16_t* e = Dfa.MatchEnd(Re, p, end)) {
-        TRECapture& c = Re.Groups().Item(0).Capture;
-        c = TRECapture{p, e, nullptr, true};
+      if (const char16_t* e = Dfa.MatchEnd(Cx, p, end)) {
+        Cap(0) = TRECapture{p, e, nullptr, true};
         Re.FMatched = true;
         return true;
       }
@@ -235,7 +147,7 @@ bool TREMatchState::Scan(const char16_t* start, const char16_t* end) {
       continue;
     }
     p += REStartsPair(p, end) ? 2 : 1;
-    p = Optimizer.NextStart(Re, p);
+    p = optimizer.NextStart(Cx, ScanCache, p);
   }
   return false;
 }
@@ -260,8 +172,8 @@ bool TREMatchState::Attempt(const char16_t* start) {
   Accepted = false;
   Pos = start;
   AttemptStart = start;
-  Re.Groups().Item(0).Capture.StartP = start;
-  return Run(Re.FEntryState);
+  Cap(0).StartP = start;
+  return Run(Prog->EntryState());
 }
 
 bool TREMatchState::Goto(int number, const TRENFAState*& next) {
@@ -276,7 +188,7 @@ void TREMatchState::PushAlternative(const TRENFAState* alt) {
   for (; alt; alt = alt->Next) {
     if (alt->Kind == nkChar && alt->Code) {
       int len = 0;
-      if (!alt->Code->IsEqual(Pos, len)) continue;
+      if (!alt->Code->IsEqual(Cx, Pos, len)) continue;
     }
     TREEntry e;
     e.Kind = ekResume;
@@ -311,7 +223,7 @@ TREStep TREMatchState::Enter(const TRENFAState* s, const TRENFAState*& next) {
     case nkNormal:
     case nkChar: {
       int len = 0;
-      if (!s->Code || !s->Code->IsEqual(Pos, len)) return TREStep::Fail;
+      if (!s->Code || !s->Code->IsEqual(Cx, Pos, len)) return TREStep::Fail;
       Pos += len;
       return Go(s->TransitTo, next);
     }
@@ -337,8 +249,8 @@ TREStep TREMatchState::Enter(const TRENFAState* s, const TRENFAState*& next) {
     case nkLoopExit:
       return LoopExit(s, next);
     case nkGroupBegin: {
-      if (s->GroupIndex <= 0 || s->GroupIndex >= Re.Groups().Count()) return Go(s->TransitTo, next);
-      TRECapture c = Re.Groups().Item(s->GroupIndex).Capture;
+      if (s->GroupIndex <= 0 || s->GroupIndex >= GroupCount) return Go(s->TransitTo, next);
+      TRECapture c = Cap(s->GroupIndex);
       c.StartBuf = Pos;
       SetCapture(s->GroupIndex, c);
       return Go(s->TransitTo, next);
@@ -351,9 +263,9 @@ TREStep TREMatchState::Enter(const TRENFAState* s, const TRENFAState*& next) {
       CutTo(std::min(base, static_cast<int>(Stack.size())));
       TREEntry u;
       u.Kind = ekUndoGroup0;
-      u.P = Re.Groups().Item(0).Capture.StartP;
+      u.P = Cap(0).StartP;
       Push(u);
-      Re.Groups().Item(0).Capture.StartP = Pos;
+      Cap(0).StartP = Pos;
       return Go(s->TransitTo, next);
     }
     case nkSuspend:
@@ -435,7 +347,7 @@ bool TREMatchState::Backtrack(const TRENFAState*& next) {
 void TREMatchState::ApplyUndo(const TREEntry& e) {
   switch (e.Kind) {
     case ekUndoCapture: {
-      TRECapture& c = Re.Groups().Item(e.Num).Capture;
+      TRECapture& c = Cap(e.Num);
       c.StartP = e.P;
       c.EndP = e.P2;
       c.StartBuf = e.P3;
@@ -450,7 +362,7 @@ void TREMatchState::ApplyUndo(const TREEntry& e) {
       break;
     }
     case ekUndoGroup0:
-      Re.Groups().Item(0).Capture.StartP = e.P;
+      Cap(0).StartP = e.P;
       break;
     case ekUndoCallPush:
       if (!Calls.empty()) Calls.pop_back();
@@ -467,7 +379,7 @@ void TREMatchState::ApplyUndo(const TREEntry& e) {
 }
 
 void TREMatchState::SetCapture(int group, const TRECapture& c) {
-  TRECapture& cur = Re.Groups().Item(group).Capture;
+  TRECapture& cur = Cap(group);
   if (!UndoAboveChoice(ekUndoCapture, group)) {
     TREEntry u;
     u.Kind = ekUndoCapture;
@@ -518,11 +430,11 @@ void TREMatchState::UnwindTo(int base) {
 }
 
 bool TREMatchState::MemoContext(std::uint64_t& active) const {
-  if (!MemoAllowed || !HasLoops || TopMarker >= 0 || !Calls.empty()) return false;
+  if (!Plan->MemoAllowed || !Plan->HasLoops || TopMarker >= 0 || !Calls.empty()) return false;
   active = 0;
   for (int i = 0; i < LoopCount; ++i) {
     if (!Loops[static_cast<std::size_t>(i)].Active) continue;
-    const TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    const TREMemoLoop& m = Plan->MemoLoops[static_cast<std::size_t>(i)];
     // The sweeps that use this context do not key counts.
     if (m.Bit < 0 || m.CountClamp > 0) return false;
     active |= 1ull << m.Bit;
@@ -531,21 +443,21 @@ bool TREMatchState::MemoContext(std::uint64_t& active) const {
 }
 
 bool TREMatchState::MemoSeen(const void* key, TREMemoAction action, const char16_t* p) {
-  if (!MemoAllowed || !HasLoops || Budget > MemoArmAt || TopMarker >= 0 || !Calls.empty()) return false;
+  if (!Plan->MemoAllowed || !Plan->HasLoops || Budget > MemoArmAt || TopMarker >= 0 || !Calls.empty()) return false;
   MemoNeeded = true;
   std::uint64_t active = 0, same = 0, counts = 0;
   for (int i = 0; i < LoopCount; ++i) {
     const TRELoopState& ls = Loops[static_cast<std::size_t>(i)];
     if (!ls.Active) continue;
-    const TREMemoLoop& m = MemoLoops[static_cast<std::size_t>(i)];
+    const TREMemoLoop& m = Plan->MemoLoops[static_cast<std::size_t>(i)];
     if (m.Bit < 0) return false;
     active |= 1ull << m.Bit;
     if (ls.Start == p) same |= 1ull << m.Bit;
-    if (HasCountedLoops && m.CountClamp > 0) counts |= static_cast<std::uint64_t>(std::min(ls.Count, m.CountClamp)) << m.CountShift;
+    if (Plan->HasCountedLoops && m.CountClamp > 0) counts |= static_cast<std::uint64_t>(std::min(ls.Count, m.CountClamp)) << m.CountShift;
   }
   const std::uint64_t k1 = reinterpret_cast<std::uintptr_t>(key) * 8u + static_cast<unsigned>(action) + 1u;
   // Positions are below 2^31 (TRegExp's are int): the counts share k2.
-  const std::uint64_t k2 = (counts << 32) | (static_cast<std::uint64_t>(p - Re.FTextTopP) + 1u);
+  const std::uint64_t k2 = (counts << 32) | (static_cast<std::uint64_t>(p - Cx.TextTop) + 1u);
   return Memo.TestAndSet(k1, k2, (active << 32) | same);
 }
 

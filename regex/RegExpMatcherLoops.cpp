@@ -34,9 +34,9 @@ namespace {
 
 // Repeats one code point at a time from p until 'target'; true when the
 // repetitions reach it exactly.
-bool ReachRun(const TRECode* code, const char16_t*& p, const char16_t* target) {
+bool ReachRun(const TREContext& cx, const TRECode* code, const char16_t*& p, const char16_t* target) {
   while (p < target)
-    if (code->Repeat(p, 1) != 1) return false;
+    if (code->Repeat(cx, p, 1) != 1) return false;
   return p == target;
 }
 }  // namespace
@@ -53,7 +53,7 @@ bool TREMatchState::CachesRuns(const TRECode* code) {
 }
 
 bool TREMatchState::MidPair(const char16_t* p) const {
-  return REInsidePair(p, Re.FTextTopP, Re.FTextEndP);
+  return REInsidePair(p, Cx.TextTop, Cx.TextEnd);
 }
 
 TREStep TREMatchState::FastLoop(const TRENFAState* s, const TRENFAState*& next) {
@@ -71,7 +71,7 @@ TREStep TREMatchState::FastLoopRun(const TRENFAState* leaf, int min, int max, bo
   const char16_t* start = Pos;
   const char16_t* minPos = Pos;
   if (min > 0) {
-    if (code->Repeat(minPos, min) < min) return TREStep::Fail;
+    if (code->Repeat(Cx, minPos, min) < min) return TREStep::Fail;
   }
   const char16_t* p = minPos;
   if (max < 0 && CachesRuns(code) && !MidPair(minPos)) {
@@ -79,23 +79,23 @@ TREStep TREMatchState::FastLoopRun(const TRENFAState* leaf, int min, int max, bo
     TREStarCache::TRun* hit = nullptr;   // a run that contains minPos
     TREStarCache::TRun* above = nullptr; // the nearest run starting after minPos
     for (TREStarCache::TRun& r : cache.Runs) {
-      if (r.Generation != Memo.Generation() || r.RangeEnd != Re.FMatchEndP) continue;
+      if (r.Generation != Memo.Generation() || r.RangeEnd != Cx.RangeEnd) continue;
       if (r.Start <= minPos && minPos <= r.End) hit = &r;
       else if (r.Start > minPos && (!above || r.Start < above->Start)) above = &r;
     }
     if (hit) {
       p = hit->End;  // inside a run found before: it ends at the same place
-    } else if (above && ReachRun(code, p, above->Start)) {
+    } else if (above && ReachRun(Cx, code, p, above->Start)) {
       p = above->End;  // reached a known run: extend it downwards
       above->Start = minPos;
     } else {
       p = minPos;
-      code->Repeat(p, -1);
+      code->Repeat(Cx, p, -1);
       TREStarCache::TRun& r = cache.Runs[cache.NextRun++ % 4];
-      r = TREStarCache::TRun{Memo.Generation(), Re.FMatchEndP, minPos, p};
+      r = TREStarCache::TRun{Memo.Generation(), Cx.RangeEnd, minPos, p};
     }
   } else if (max < 0 || max > min) {
-    code->Repeat(p, max < 0 ? -1 : max - min);
+    code->Repeat(Cx, p, max < 0 ? -1 : max - min);
   }
   if (!possessive && p > minPos) {
     TREEntry e;
@@ -117,7 +117,7 @@ TREStep TREMatchState::FastLoopRun(const TRENFAState* leaf, int min, int max, bo
 TREStep TREMatchState::LazyLoopRun(const TRENFAState* leaf, int min, int max, int exitNumber,
                                    const TRENFAState*& next) {
   const char16_t* p = Pos;
-  if (min > 0 && leaf->Code->Repeat(p, min) < min) return TREStep::Fail;
+  if (min > 0 && leaf->Code->Repeat(Cx, p, min) < min) return TREStep::Fail;
   if (max < 0 || max > min) {
     TREEntry e;
     e.Kind = ekLazyRange;
@@ -148,7 +148,7 @@ bool TREMatchState::ResumeLazyRange(TREEntry e, const TRENFAState*& next) {
   }
   for (;;) {
     const char16_t* q = e.P;
-    if (e.State->Code->Repeat(q, 1) != 1 || q <= e.P) return false;
+    if (e.State->Code->Repeat(Cx, q, 1) != 1 || q <= e.P) return false;
     if (sweep && sweep->SweepLo && q >= sweep->SweepLo && q < sweep->SweepHi) {
       e.P = sweep->SweepHi;  // every position up to there is known to fail
       continue;
@@ -228,8 +228,8 @@ TREStep TREMatchState::LoopEnter(const TRENFAState* s, const TRENFAState*& next)
   const TRENFAState* exitState = StateAt(s->ExtendTo);
   if (idx < 0 || idx >= LoopCount || !exitState) return TREStep::Fail;
   if (MemoSeen(s, maLoopEntry, Pos)) return TREStep::Fail;
-  const auto leaf = LeafLoops.find(s);
-  if (leaf != LeafLoops.end()) {
+  const auto leaf = Plan->LeafLoops.find(s);
+  if (leaf != Plan->LeafLoops.end()) {
     const int max = s->Max >= CONST_LoopMax ? -1 : s->Max;
     const int exitNumber = exitState->TransitTo;
     if (s->LoopKind == lkReluctant || s->LoopKind == lkSimpleReluctant)
@@ -254,55 +254,12 @@ TREStep TREMatchState::LoopEnter(const TRENFAState* s, const TRENFAState*& next)
   return Go(s->TransitTo, next);
 }
 
-// The literal leaves that can consume the first character after leaving
-// each general loop, found by walking from its exit through group begins,
-// group ends and empty states (not in programs with calls, where a group
-// end may return). A follower of any other kind, or too many of them,
-// leaves the loop's list unknown. A greedy loop does not push its "leave
-// here" entry where none of the leaves matches (LeaveCannotMatch): that
-// branch could only fail, and without it an iteration that leaves no choice
-// point adds nothing to the stack.
-void TREMatchState::PrepareLeaveTests() {
-  LeaveTests.assign(static_cast<std::size_t>(LoopCount), TRELeaveTest{});
-  if (Re.FHasGoSub) return;
-  constexpr std::size_t kMaxLeaves = 8;
-  const int n = Re.FStateList ? Re.FStateList->Count() : 0;
-  for (int i = 0; i < n; ++i) {
-    for (const TRENFAState* x = (*Re.FStateList)[i]; x; x = x->Next) {
-      if (x->Kind != nkLoopExit || x->LoopKind != lkGreedy || x->LoopIndex < 0 || x->LoopIndex >= LoopCount)
-        continue;
-      TRELeaveTest test;
-      test.Known = true;
-      std::vector<int> todo{x->TransitTo};
-      std::vector<int> seen;
-      while (test.Known && !todo.empty()) {
-        const int number = todo.back();
-        todo.pop_back();
-        if (std::find(seen.begin(), seen.end(), number) != seen.end()) continue;
-        seen.push_back(number);
-        const TRENFAState* h = StateAt(number);
-        if (!h || seen.size() > 4 * kMaxLeaves) test.Known = false;
-        for (; h && test.Known; h = h->Next) {
-          if (h->Kind == nkChar && h->Code && test.Leaves.size() < kMaxLeaves)
-            test.Leaves.push_back(h->Code);
-          else if (h->Kind == nkEmpty || h->Kind == nkGroupBegin || h->Kind == nkGroupEnd)
-            todo.push_back(h->TransitTo);
-          else
-            test.Known = false;
-        }
-      }
-      if (!test.Known) test.Leaves.clear();
-      LeaveTests[static_cast<std::size_t>(x->LoopIndex)] = std::move(test);
-    }
-  }
-}
-
 bool TREMatchState::LeaveCannotMatch(int loopIndex) const {
-  const TRELeaveTest& test = LeaveTests[static_cast<std::size_t>(loopIndex)];
+  const TRELeaveTest& test = Plan->LeaveTests[static_cast<std::size_t>(loopIndex)];
   if (!test.Known) return false;
   for (const TRECode* code : test.Leaves) {
     int len = 0;
-    if (code->IsEqual(Pos, len)) return false;
+    if (code->IsEqual(Cx, Pos, len)) return false;
   }
   return true;
 }
@@ -340,7 +297,7 @@ TREStep TREMatchState::LoopExit(const TRENFAState* s, const TRENFAState*& next) 
   // above it, an iteration that consumed nothing ends the loop.
   if (ls.Count < s->Min) return Iterate(s, next);
   if (Pos == ls.Start) return LeaveLoop(s, next);
-  const long long limit = 2LL * (Re.FTextEndP - Re.FTextTopP) + 2;
+  const long long limit = 2LL * (Cx.TextEnd - Cx.TextTop) + 2;
   const bool more = (s->Max >= CONST_LoopMax || ls.Count < s->Max) && ls.Count <= limit;
   if (!more) return LeaveLoop(s, next);
   TREEntry e;

@@ -14,6 +14,7 @@
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpConst.h"
+#include "regex/RegExpProgram.h"
 #include "regex/RegExpW.h"
 
 namespace vantora {
@@ -85,32 +86,29 @@ int MulMin(int a, int count) {
 // ------------------------------------------------------------------ Compile
 
 void TRENFA::Compile(TREBinCode* root) {
-  TREStateList& list = *FRegExp.FStateList;
+  TREStateList& list = FProgram.States();
   list.Clear();
-  FRegExp.FLoopStateCount = 0;
   int entry = list.NewState();
   int exit = list.NewState();
-  FRegExp.FEntryState = entry;
-  FRegExp.FExitState = exit;
+  FProgram.SetEnds(entry, exit);
   CollectGroups(root);
   list.Add(exit, nkEnd);
   Generate(root, entry, exit);
   FHasAccept = false;
   TLen len = Measure(root);
   // (*ACCEPT) can end a match before anything that follows it.
-  FRegExp.FMinMatchLength = FHasAccept ? 0 : len.MinUnits;
-  FRegExp.FMaxMatchLength = len.MaxUnits;
-  TGroupCollection& groups = FRegExp.Groups();
+  FProgram.SetMatchLength(FHasAccept ? 0 : len.MinUnits, len.MaxUnits);
+  TREGroupTable& groups = FProgram.Groups();
   for (int i = 1; i < groups.Count(); ++i) {
     TLen g = GroupLength(i);
-    groups.Item(i).FMinLength = FHasAccept ? 0 : g.MinUnits;
-    groups.Item(i).FMaxLength = g.MaxUnits;
+    groups.Item(i).MinLength = FHasAccept ? 0 : g.MinUnits;
+    groups.Item(i).MaxLength = g.MaxUnits;
   }
   groups.CheckSameGroupName();
 }
 
 void TRENFA::CollectGroups(TREBinCode* root) {
-  int count = FRegExp.Groups().Count();
+  int count = FProgram.Groups().Count();
   FGroupNodes.assign(static_cast<std::size_t>(count), nullptr);
   FGroupLenState.assign(static_cast<std::size_t>(count), 0);
   FGroupLen.assign(static_cast<std::size_t>(count), TLen{});
@@ -130,7 +128,7 @@ void TRENFA::CollectGroups(TREBinCode* root) {
 // ----------------------------------------------------------------- Generate
 
 void TRENFA::Generate(TREBinCode* node, int entry, int way) {
-  TREStateList& list = *FRegExp.FStateList;
+  TREStateList& list = FProgram.States();
   if (!node) {
     list.Add(entry, nkEmpty).TransitTo = way;
     return;
@@ -157,7 +155,7 @@ void TRENFA::Generate(TREBinCode* node, int entry, int way) {
       return;
     case opGroup: {
       int begin = entry;
-      if (FRegExp.FHasGoSub) {
+      if (FProgram.HasGoSub()) {
         // A call jumps to the group's own begin state, never to other
         // alternatives that share the entry.
         begin = list.NewState();
@@ -172,10 +170,10 @@ void TRENFA::Generate(TREBinCode* node, int entry, int way) {
       TRENFAState& e = list.Add(end, nkGroupEnd);
       e.GroupIndex = node->GroupIndex;
       e.TransitTo = way;
-      TGroup& g = FRegExp.Groups().Item(node->GroupIndex);
-      if (g.FIndexBegin < 0) {
-        g.FIndexBegin = begin;
-        g.FIndexEnd = end;
+      TREGroupInfo& g = FProgram.Groups().Item(node->GroupIndex);
+      if (g.IndexBegin < 0) {
+        g.IndexBegin = begin;
+        g.IndexEnd = end;
       }
       return;
     }
@@ -274,7 +272,7 @@ void TRENFA::GenerateSequence(TREBinCode* node, int entry, int way) {
   std::vector<TREBinCode*> items = Flatten(node, opConcat);
   int cur = entry;
   for (std::size_t i = 0; i < items.size(); ++i) {
-    int next = i + 1 == items.size() ? way : FRegExp.FStateList->NewState();
+    int next = i + 1 == items.size() ? way : FProgram.States().NewState();
     Generate(items[i], cur, next);
     cur = next;
   }
@@ -288,8 +286,8 @@ void TRENFA::GenerateAlternatives(TREBinCode* node, int entry, int way) {
 }
 
 void TRENFA::GenerateLoop(TREBinCode* node, int entry, int way) {
-  TREStateList& list = *FRegExp.FStateList;
-  int loopIndex = FRegExp.FLoopStateCount++;
+  TREStateList& list = FProgram.States();
+  int loopIndex = FProgram.NewLoopIndex();
   int body = list.NewState();
   int tail = list.NewState();
   int exitNo = list.NewState();
@@ -314,7 +312,7 @@ void TRENFA::GenerateLoop(TREBinCode* node, int entry, int way) {
 }
 
 void TRENFA::GenerateSubMatch(TREBinCode* node, TRENFAKind kind, int entry, int way) {
-  TREStateList& list = *FRegExp.FStateList;
+  TREStateList& list = FProgram.States();
   int body = list.NewState();
   int partner = list.NewState();
   TRENFAState& s = list.Add(entry, kind);
@@ -323,8 +321,8 @@ void TRENFA::GenerateSubMatch(TREBinCode* node, TRENFAKind kind, int entry, int 
   if (kind == nkBehindMatch || kind == nkBehindNoMatch) {
     TLen len = Measure(node->Left);
     if (len.MaxChars < 0)
-      throw ERegExpCompile(REErrorMessage(REFormat(sBehindMatchNotVariableLength, u""), FRegExp.Expression(),
-                                          FRegExp.Expression().size()));
+      throw ERegExpCompile(REErrorMessage(REFormat(sBehindMatchNotVariableLength, u""), FProgram.Expression(),
+                                          FProgram.Expression().size()));
     s.Min = len.MinChars;
     s.Max = len.MaxChars;
   }
@@ -333,7 +331,7 @@ void TRENFA::GenerateSubMatch(TREBinCode* node, TRENFAKind kind, int entry, int 
 }
 
 void TRENFA::GenerateCondition(TREBinCode* node, int entry, int way) {
-  TREStateList& list = *FRegExp.FStateList;
+  TREStateList& list = FProgram.States();
   TREBinCode* cond = node->Left;
   TREBinCode* then = node->Right;
   int condState = -1;
@@ -456,22 +454,11 @@ TRENFA::TLen TRENFA::GroupLength(int index) {
   return t;
 }
 
-// -------------------------------------------------------------- ReplaceCode
-
-void REReplaceCode(TRegExp& re, const TRECode* oldCode, std::unique_ptr<TRECode> newCode) {
-  auto it = std::find_if(re.FCodeList.begin(), re.FCodeList.end(),
-                         [&](const std::unique_ptr<TRECode>& c) { return c.get() == oldCode; });
-  if (it == re.FCodeList.end() || !newCode) throw ERegExp(sNotFoundOldCode);
-  TREStateList& list = *re.FStateList;
-  for (int n = 0; n < list.Count(); ++n)
-    for (TRENFAState* s = list[n]; s; s = s->Next)
-      if (s->Code == oldCode) s->Code = newCode.get();
-  *it = std::move(newCode);
-}
-
 // ------------------------------------------------------------------ listing
 
-std::string REDumpNFA(const TRegExp& re) {
+std::string REDumpNFA(const TRegExp& re) { return re.Program() ? REDumpNFA(*re.Program()) : std::string(); }
+
+std::string REDumpNFA(const TREProgram& program) {
   static const char* kKinds[] = {
       "Normal", "Char", "Empty", "Star", "Plus", "Bound", "Quest", "Loop", "LoopExit", "LoopEnd",
       "GroupBegin", "GroupEnd", "KeepPattern", "Suspend", "MatchEnd", "End", "GoSub", "AheadMatch",
@@ -480,7 +467,7 @@ std::string REDumpNFA(const TRegExp& re) {
   static const char* kLoops[] = {"greedy", "reluctant", "simple-reluctant", "possessive", "any",
                                  "combining"};
   std::string out;
-  const TREStateList& list = *re.FStateList;
+  const TREStateList& list = program.States();
   for (int n = 0; n < list.Count(); ++n) {
     for (const TRENFAState* s = list[n]; s; s = s->Next) {
       out += std::to_string(n) + ": " + kKinds[s->Kind];

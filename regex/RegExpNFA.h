@@ -1,5 +1,5 @@
 // NFA construction: TRENFA walks the parser's TREBinCode tree and emits
-// numbered NFA states (TRENFAState) into the TRegExp's state list, with the
+// numbered NFA states (TRENFAState) into the program's state list, with the
 // running minimum and maximum match length.
 //
 // A state number names a point of the program; several states may share a
@@ -21,7 +21,7 @@
 //                    to leave).
 //   nkGroupBegin/End at E, GroupBegin (GroupIndex) -> body start; body end
 //                    has the nkGroupEnd (GroupIndex) -> X. The group's
-//                    FIndexBegin = E, FIndexEnd = the GroupEnd's number.
+//                    IndexBegin = E, IndexEnd = the GroupEnd's number.
 //   nkSuspend, nkAheadMatch, nkAheadNoMatch, nkBehindMatch, nkBehindNoMatch
 //                    at E: TransitTo = body start, ExtendTo = number P of
 //                    the body's end, where an nkMatchEnd state sits whose
@@ -40,7 +40,7 @@
 //   nkKeepPattern    E -> X
 //   nkCallout        Code = TRECalloutCode; E -> X
 //   verbs            nkFail, nkPrune, nkSkip, nkMark, nkThen, nkCommit,
-//                    nkAccept; NameIndex into TRegExp::FNames (-1 none);
+//                    nkAccept; NameIndex into TREProgram::Names (-1 none);
 //                    nkThen: ExtendTo = entry number of the innermost
 //                    enclosing alternation (-1 none); E -> X
 //   nkEnd            at the program's exit; no successor.
@@ -57,6 +57,7 @@
 namespace vantora {
 
 class TRECode;
+class TREProgram;
 class TRegExp;
 
 struct TRENFAState {
@@ -80,9 +81,8 @@ class TREStateList {
  public:
   int NewState();                                  // a fresh, empty number
   TRENFAState& Add(int number, TRENFAKind kind);   // appended to the chain
-  TRENFAState* operator[](int number) const {
-    return FHeads[static_cast<std::size_t>(number)];
-  }
+  TRENFAState* operator[](int number) { return FHeads[static_cast<std::size_t>(number)]; }
+  const TRENFAState* operator[](int number) const { return FHeads[static_cast<std::size_t>(number)]; }
   int Count() const { return static_cast<int>(FHeads.size()); }
   void Clear();
 
@@ -109,8 +109,8 @@ struct TREBinCode {
 
 class TRENFA {
  public:
-  explicit TRENFA(TRegExp& owner) : FRegExp(owner) {}
-  // Builds the program of the tree into the owner's state list.
+  explicit TRENFA(TREProgram& program) : FProgram(program) {}
+  // Builds the program of the tree into the program's state list.
   void Compile(TREBinCode* root);
 
  private:
@@ -133,7 +133,7 @@ class TRENFA {
   TLen GroupLength(int index);
   void CollectGroups(TREBinCode* root);
 
-  TRegExp& FRegExp;
+  TREProgram& FProgram;
   std::vector<int> FUnionStack;            // entries of enclosing alternations (for THEN)
   std::vector<TREBinCode*> FGroupNodes;    // opGroup node by group index
   std::vector<int> FGroupLenState;         // 0 unknown, 1 in progress, 2 done
@@ -141,12 +141,9 @@ class TRENFA {
   bool FHasAccept = false;                 // the tree contains (*ACCEPT)
 };
 
-// Replaces a leaf of the compiled program: the code list entry and every
-// state that tests it now hold newCode (the old leaf is freed). Raises
-// ERegExp with sNotFoundOldCode when oldCode is not in the program.
-void REReplaceCode(TRegExp& re, const TRECode* oldCode, std::unique_ptr<TRECode> newCode);
-
-// A readable listing of the program, one state per line (for tests).
+// A readable listing of the program, one state per line (for tests); of
+// the program a TRegExp holds (empty when it has none).
+std::string REDumpNFA(const TREProgram& program);
 std::string REDumpNFA(const TRegExp& re);
 
 }  // namespace vantora

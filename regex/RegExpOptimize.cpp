@@ -11,6 +11,7 @@
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpNFA.h"
+#include "regex/RegExpProgram.h"
 #include "regex/RegExpW.h"
 #include "regex/RegExpUtf16.h"
 
@@ -28,28 +29,34 @@ inline const char16_t* ScanStep(const char16_t* q, const char16_t* end) {
   return REStartsPair(q, end) ? q + 2 : q + 1;
 }
 
-bool IsLiteralLeaf(const TRECode* c) {
-  return dynamic_cast<const TRECharCode*>(c) || dynamic_cast<const TRELiteralCode*>(c);
-}
+bool IsLiteralLeaf(const TRECode* c) { return c->Kind() == ckChar || c->Kind() == ckLiteral; }
 
-bool IsHeadAnchor(const TRECode* c) {
-  return dynamic_cast<const TRELineHeadCode*>(c) || dynamic_cast<const TRETextHeadCode*>(c);
-}
+bool IsHeadAnchor(const TRECode* c) { return c->Kind() == ckLineHead || c->Kind() == ckTextHead; }
 
-bool IsZeroWidth(const TRECode* c) { return dynamic_cast<const TREZeroWidthCode*>(c) != nullptr; }
+bool IsZeroWidth(const TRECode* c) { return REIsZeroWidthKind(c->Kind()); }
+
+// A zero-width leaf that tests the subject (not a group or the call stack):
+// skipping it keeps a superset of the starts.
+bool IsSubjectAssertion(const TRECode* c) { return IsZeroWidth(c) && !REIsGroupTestKind(c->Kind()); }
+
+// The leaf as a one-character leaf, or nullptr.
+const TRECharLevelCode* AsCharLevel(const TRECode* c) {
+  return REIsCharLevelKind(c->Kind()) ? static_cast<const TRECharLevelCode*>(c) : nullptr;
+}
 
 // The text a literal leaf matches (folded) and its compare options.
 std::u16string LiteralText(const TRECode* c) {
-  if (auto lit = dynamic_cast<const TRELiteralCode*>(c)) return lit->Text();
+  if (c->Kind() == ckLiteral) return static_cast<const TRELiteralCode*>(c)->Text();
   std::u16string s;
-  if (auto ch = dynamic_cast<const TRECharCode*>(c)) REAppendChar(s, ch->Char());
+  if (c->Kind() == ckChar) REAppendChar(s, static_cast<const TRECharCode*>(c)->Char());
   return s;
 }
 
 std::uint32_t FirstChar(const TRECode* c) {
-  if (auto ch = dynamic_cast<const TRECharCode*>(c)) return ch->Char();
-  auto lit = dynamic_cast<const TRELiteralCode*>(c);
-  return lit && !lit->Chars().empty() ? lit->Chars().front() : 0xFFFFFFFFu;
+  if (c->Kind() == ckChar) return static_cast<const TRECharCode*>(c)->Char();
+  if (c->Kind() != ckLiteral) return 0xFFFFFFFFu;
+  const auto* lit = static_cast<const TRELiteralCode*>(c);
+  return !lit->Chars().empty() ? lit->Chars().front() : 0xFFFFFFFFu;
 }
 
 bool IsVerb(TRENFAKind k) {
@@ -57,17 +64,17 @@ bool IsVerb(TRENFAKind k) {
 }
 
 // The state after a look-around whose body ends at number 'partner'.
-int AfterAssertion(const TRegExp& re, int partner) {
-  if (partner < 0 || partner >= re.FStateList->Count()) return -1;
-  for (const TRENFAState* m = (*re.FStateList)[partner]; m; m = m->Next)
+int AfterAssertion(const TREProgram& re, int partner) {
+  if (partner < 0 || partner >= re.States().Count()) return -1;
+  for (const TRENFAState* m = re.States()[partner]; m; m = m->Next)
     if (m->Kind == nkMatchEnd) return m->TransitTo;
   return -1;
 }
 
 // The exit of a general loop: the nkLoopExit at its ExtendTo number.
-int AfterLoop(const TRegExp& re, const TRENFAState* loop) {
-  if (loop->ExtendTo < 0 || loop->ExtendTo >= re.FStateList->Count()) return -1;
-  for (const TRENFAState* m = (*re.FStateList)[loop->ExtendTo]; m; m = m->Next)
+int AfterLoop(const TREProgram& re, const TRENFAState* loop) {
+  if (loop->ExtendTo < 0 || loop->ExtendTo >= re.States().Count()) return -1;
+  for (const TRENFAState* m = re.States()[loop->ExtendTo]; m; m = m->Next)
     if (m->Kind == nkLoopExit) return m->TransitTo;
   return -1;
 }
@@ -75,13 +82,13 @@ int AfterLoop(const TRegExp& re, const TRENFAState* loop) {
 // ---------------------------------------------------------------- leads
 
 struct TLeadWalk {
-  const TRegExp& Re;
+  const TREProgram& Re;
   std::vector<char> Visited;
   std::vector<const TRECode*> Leads;
   bool Unknown = false;  // a start that the lead codes cannot describe
 
-  explicit TLeadWalk(const TRegExp& re)
-      : Re(re), Visited(static_cast<std::size_t>(re.FStateList->Count()), 0) {}
+  explicit TLeadWalk(const TREProgram& re)
+      : Re(re), Visited(static_cast<std::size_t>(re.States().Count()), 0) {}
 
   void AddLead(const TRECode* c) {
     if (std::find(Leads.begin(), Leads.end(), c) == Leads.end()) Leads.push_back(c);
@@ -89,13 +96,13 @@ struct TLeadWalk {
 
   void Collect(int number) {
     if (Unknown) return;
-    if (number < 0 || number >= Re.FStateList->Count()) {
+    if (number < 0 || number >= Re.States().Count()) {
       Unknown = true;
       return;
     }
     if (Visited[static_cast<std::size_t>(number)]) return;
     Visited[static_cast<std::size_t>(number)] = 1;
-    for (const TRENFAState* s = (*Re.FStateList)[number]; s && !Unknown; s = s->Next) Visit(s);
+    for (const TRENFAState* s = Re.States()[number]; s && !Unknown; s = s->Next) Visit(s);
   }
 
   // A leaf consuming at least one code unit is a lead.
@@ -119,8 +126,7 @@ struct TLeadWalk {
       case nkNormal:
         if (s->Code && IsHeadAnchor(s->Code))
           AddLead(s->Code);
-        else if (s->Code && IsZeroWidth(s->Code) && !dynamic_cast<const TREIfThenReferenceCode*>(s->Code) &&
-                 !dynamic_cast<const TREInSubReferenceCode*>(s->Code))
+        else if (s->Code && IsSubjectAssertion(s->Code))
           Collect(s->TransitTo);  // an assertion: skipping it keeps a superset
         else
           AddConsuming(s->Code);
@@ -180,7 +186,7 @@ struct TREOptimizer::TPathInfo {
   const TRECode* Tail = nullptr;  // literal that ends every match
   int BranchNumber = -1;          // where a chain of alternatives stopped the walk
 
-  static TPathInfo Walk(const TRegExp& re, const TRENFAState* s) {
+  static TPathInfo Walk(const TREProgram& re, const TRENFAState* s) {
     TPathInfo info;
     int mn = 0, mx = 0;
     const TRECode* last = nullptr;  // literal with nothing consumed after it
@@ -188,7 +194,7 @@ struct TREOptimizer::TPathInfo {
       mn += a;
       if (mx >= 0) mx = b < 0 ? -1 : mx + b;
     };
-    const int count = re.FStateList->Count();
+    const int count = re.States().Count();
     for (int guard = 0; s && guard < count * 2 + 8; ++guard) {
       int next = -1;
       switch (s->Kind) {
@@ -238,7 +244,7 @@ struct TREOptimizer::TPathInfo {
           return info;
       }
       if (next < 0 || next >= count) return info;
-      const TRENFAState* chain = (*re.FStateList)[next];
+      const TRENFAState* chain = re.States()[next];
       if (chain && chain->Next) {
         info.BranchNumber = next;
         return info;
@@ -291,16 +297,11 @@ void TREOptimizer::Reset() {
   FMapOptions = TRECompareOptions();
   FByFirstChar = false;
   FFoldsWidth = false;
-  FLeadBits.clear();
-  FBlockReady.fill(0);
   FAnchorMin = FAnchorMax = 0;
   FPreMatch.clear();
   FPossessiveLoops = 0;
   FRunLeaf = nullptr;
-  FLastCandidate = nullptr;
   FStartAsserts.clear();
-  FScanStart = FAnchorHit = FAnchorHitFrom = nullptr;
-  FCacheText = FCacheEnd = nullptr;
 }
 
 std::vector<std::u16string> TREOptimizer::PreMatchTexts() const {
@@ -309,15 +310,15 @@ std::vector<std::u16string> TREOptimizer::PreMatchTexts() const {
   return texts;
 }
 
-void TREOptimizer::Optimize(TRegExp& re) {
+void TREOptimizer::Optimize(TREProgram& re) {
   Reset();
-  if (!re.FStateList || re.FStateList->Count() == 0) return;
+  if (re.States().Count() == 0) return;
   if (re.OptimizeKind() != opRuntimeOnly && re.OptimizeKind() != opBoth) return;
   // Which start positions get attempted is observable with verbs and
   // callouts (marks, skips, commits, callout calls): leave those alone.
-  if (re.OptionSet().Contains(roAutoCallout)) return;
-  for (int i = 0; i < re.FStateList->Count(); ++i)
-    for (const TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next)
+  if (re.Options().Contains(roAutoCallout)) return;
+  for (int i = 0; i < re.States().Count(); ++i)
+    for (const TRENFAState* s = re.States()[i]; s; s = s->Next)
       if (IsVerb(s->Kind) || s->Kind == nkCallout) return;
   OptimizeLoop(re);
   SetupRunSkip(re);
@@ -334,15 +335,15 @@ void TREOptimizer::Optimize(TRegExp& re) {
     SetupPreMatchStrings(re);
 }
 
-void TREOptimizer::OptimizeLoop(TRegExp& re) {
+void TREOptimizer::OptimizeLoop(TREProgram& re) {
   // A called group's body is followed by different things at each call.
-  if (re.FHasGoSub) return;
-  const int count = re.FStateList->Count();
+  if (re.HasGoSub()) return;
+  const int count = re.States().Count();
   std::vector<const TRENFAState*> followers;
   std::vector<int> work;
   std::vector<char> seen;
   for (int i = 0; i < count; ++i)
-    for (TRENFAState* s = (*re.FStateList)[i]; s; s = s->Next) {
+    for (TRENFAState* s = re.States()[i]; s; s = s->Next) {
       if ((s->Kind != nkStar && s->Kind != nkPlus && s->Kind != nkBound) || s->LoopKind != lkGreedy || !s->Code)
         continue;
       // What follows the exit, past group begins and ends.
@@ -359,7 +360,7 @@ void TREOptimizer::OptimizeLoop(TRegExp& re) {
         }
         if (seen[static_cast<std::size_t>(n)]) continue;
         seen[static_cast<std::size_t>(n)] = 1;
-        for (const TRENFAState* f = (*re.FStateList)[n]; f; f = f->Next) {
+        for (const TRENFAState* f = re.States()[n]; f; f = f->Next) {
           if (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd)
             work.push_back(f->TransitTo);
           else
@@ -385,33 +386,32 @@ void TREOptimizer::OptimizeLoop(TRegExp& re) {
     }
 }
 
-void TREOptimizer::SetupRunSkip(TRegExp& re) {
-  if (re.FHasBackReference) return;
-  const TRENFAState* s = (*re.FStateList)[re.FEntryState];
+void TREOptimizer::SetupRunSkip(TREProgram& re) {
+  if (re.HasBackReference()) return;
+  const TRENFAState* s = re.States()[re.EntryState()];
   for (int guard = 0; s && !s->Next && s->Kind == nkGroupBegin && guard < 1000; ++guard)
-    s = s->TransitTo >= 0 && s->TransitTo < re.FStateList->Count() ? (*re.FStateList)[s->TransitTo] : nullptr;
+    s = s->TransitTo >= 0 && s->TransitTo < re.States().Count() ? re.States()[s->TransitTo] : nullptr;
   if (!s || s->Next || (s->Kind != nkPlus && s->Kind != nkStar) || s->LoopKind != lkPossessive ||
-      s->Max < CONST_LoopMax || !dynamic_cast<const TRECharLevelCode*>(s->Code) ||
+      s->Max < CONST_LoopMax || !s->Code || !AsCharLevel(s->Code) ||
       s->Code->CompareOptions().Contains(coIgnoreWidth))
     return;
   FRunLeaf = s->Code;
 }
 
-void TREOptimizer::SetupStartAsserts(TRegExp& re) {
-  const TRENFAState* s = (*re.FStateList)[re.FEntryState];
+void TREOptimizer::SetupStartAsserts(TREProgram& re) {
+  const TRENFAState* s = re.States()[re.EntryState()];
   for (int guard = 0; s && !s->Next && guard < 1000; ++guard) {
-    if (s->Kind == nkNormal && s->Code && IsZeroWidth(s->Code) && !IsHeadAnchor(s->Code) &&
-        !dynamic_cast<const TREIfThenReferenceCode*>(s->Code) && !dynamic_cast<const TREInSubReferenceCode*>(s->Code))
+    if (s->Kind == nkNormal && s->Code && IsSubjectAssertion(s->Code) && !IsHeadAnchor(s->Code))
       FStartAsserts.push_back(s->Code);
     else if (s->Kind != nkGroupBegin && s->Kind != nkEmpty)
       break;
-    s = s->TransitTo >= 0 && s->TransitTo < re.FStateList->Count() ? (*re.FStateList)[s->TransitTo] : nullptr;
+    s = s->TransitTo >= 0 && s->TransitTo < re.States().Count() ? re.States()[s->TransitTo] : nullptr;
   }
 }
 
-void TREOptimizer::SetupLeadStrings(TRegExp& re) {
+void TREOptimizer::SetupLeadStrings(TREProgram& re) {
   TLeadWalk walk(re);
-  walk.Collect(re.FEntryState);
+  walk.Collect(re.EntryState());
   if (walk.Unknown || walk.Leads.empty()) return;
   FLeadCodes = walk.Leads;
 
@@ -420,9 +420,9 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
     FLeadSearch.SetOptions(FLeadCodes[0]->CompareOptions());
     FLeadSearch.Compile();
     FLeadMode = lcmFirstLiteral;
-    const TRENFAState* first = (*re.FStateList)[re.FEntryState];
+    const TRENFAState* first = re.States()[re.EntryState()];
     if (first && !first->Next && first->Code == FLeadCodes[0] && first->TransitTo >= 0) {
-      const TRENFAState* after = (*re.FStateList)[first->TransitTo];
+      const TRENFAState* after = re.States()[first->TransitTo];
       if (after && !after->Next && after->Kind == nkEnd) FLeadMode = lcmSimple;
     }
     return;
@@ -431,7 +431,7 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
   bool allHeads = true, anyMultiLine = false, allLiterals = true;
   for (const TRECode* c : FLeadCodes) {
     if (!IsHeadAnchor(c)) allHeads = false;
-    if (auto lh = dynamic_cast<const TRELineHeadCode*>(c); lh && lh->MultiLine()) anyMultiLine = true;
+    if (c->Kind() == ckLineHead && static_cast<const TRELineHeadCode*>(c)->MultiLine()) anyMultiLine = true;
     if (!IsLiteralLeaf(c)) allLiterals = false;
     if (IsZeroWidth(c)) FLeadsZeroWidth = true;
   }
@@ -459,8 +459,7 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
   FLeadMode = lcmHasLead;
   bool byFirstChar = !FLeadsZeroWidth;
   for (const TRECode* c : FLeadCodes) {
-    if (!dynamic_cast<const TRECharLevelCode*>(c) && !dynamic_cast<const TRELiteralCode*>(c) &&
-        !dynamic_cast<const TREAnyCharCode*>(c))
+    if (!AsCharLevel(c) && c->Kind() != ckLiteral && c->Kind() != ckAnyChar)
       byFirstChar = false;
     if (c->CompareOptions().Contains(coIgnoreWidth)) FFoldsWidth = true;
   }
@@ -471,20 +470,21 @@ void TREOptimizer::SetupLeadStrings(TRegExp& re) {
 
 bool TREOptimizer::UnitStartsLead(char16_t u) const {
   for (const TRECode* c : FLeadCodes) {
-    if (auto cl = dynamic_cast<const TRECharLevelCode*>(c)) {
+    if (const TRECharLevelCode* cl = AsCharLevel(c)) {
       if (cl->AcceptsRaw(u)) return true;
-    } else if (auto lit = dynamic_cast<const TRELiteralCode*>(c)) {
+    } else if (c->Kind() == ckLiteral) {
+      const auto* lit = static_cast<const TRELiteralCode*>(c);
       TRECompareOptions co = lit->CompareOptions();
       if (!lit->Chars().empty() && (co.Empty() ? u : REFoldChar(u, co)) == lit->Chars().front()) return true;
-    } else if (auto any = dynamic_cast<const TREAnyCharCode*>(c)) {
-      if (any->SingleLine() || !REIsLineBreak(u)) return true;
+    } else if (c->Kind() == ckAnyChar) {
+      if (static_cast<const TREAnyCharCode*>(c)->SingleLine() || !REIsLineBreak(u)) return true;
     }
   }
   return false;
 }
 
-void TREOptimizer::SetupAnchor(TRegExp& re) {
-  const TRENFAState* first = (*re.FStateList)[re.FEntryState];
+void TREOptimizer::SetupAnchor(TREProgram& re) {
+  const TRENFAState* first = re.States()[re.EntryState()];
   if (!first || first->Next) return;
   TPathInfo path = TPathInfo::Walk(re, first);
   const TPathInfo::TLiteral* best = nullptr;
@@ -504,25 +504,23 @@ void TREOptimizer::SetupAnchor(TRegExp& re) {
   FLeadMode = lcmAnchor;
 }
 
-void TREOptimizer::SetupRunLiteral(TRegExp& re) {
-  if (re.FHasGoSub) return;
-  const int count = re.FStateList->Count();
+void TREOptimizer::SetupRunLiteral(TREProgram& re) {
+  if (re.HasGoSub()) return;
+  const int count = re.States().Count();
   // The state of a number when it is the only one there (no alternatives).
   auto single = [&re, count](int n) -> const TRENFAState* {
     if (n < 0 || n >= count) return nullptr;
-    const TRENFAState* s = (*re.FStateList)[n];
+    const TRENFAState* s = re.States()[n];
     return s && !s->Next ? s : nullptr;
   };
-  const TRENFAState* s = single(re.FEntryState);
+  const TRENFAState* s = single(re.EntryState());
   for (int guard = 0; s && guard < count; ++guard) {
-    const bool assertion = s->Kind == nkNormal && s->Code && IsZeroWidth(s->Code) && !IsHeadAnchor(s->Code) &&
-                           !dynamic_cast<const TREIfThenReferenceCode*>(s->Code) &&
-                           !dynamic_cast<const TREInSubReferenceCode*>(s->Code);
+    const bool assertion = s->Kind == nkNormal && s->Code && IsSubjectAssertion(s->Code) && !IsHeadAnchor(s->Code);
     if (s->Kind != nkGroupBegin && s->Kind != nkEmpty && !assertion) break;
     s = single(s->TransitTo);
   }
   if (!s || (s->Kind != nkStar && s->Kind != nkPlus && s->Kind != nkBound) || s->Max < CONST_LoopMax) return;
-  auto leaf = dynamic_cast<const TRECharLevelCode*>(s->Code);
+  const TRECharLevelCode* leaf = s->Code ? AsCharLevel(s->Code) : nullptr;
   if (!leaf || leaf->CompareOptions().Contains(coIgnoreWidth)) return;
   const TRENFAState* f = single(s->TransitTo);
   for (int guard = 0; f && (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd) && guard < count; ++guard)
@@ -532,7 +530,7 @@ void TREOptimizer::SetupRunLiteral(TRegExp& re) {
   FLeadMode = lcmRunLiteral;
 }
 
-void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
+void TREOptimizer::SetupPreMatchStrings(TREProgram& re) {
   // In first-literal and run-literal modes the scan itself looks for that
   // literal.
   const TRECode* skip = FLeadMode == lcmFirstLiteral ? FLeadCodes[0]
@@ -559,9 +557,9 @@ void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
       if (other.Search.FindText() == pm.Search.FindText() && other.Search.Options() == pm.Search.Options()) return;
     FPreMatch.push_back(std::move(pm));
   };
-  const TRENFAState* first = (*re.FStateList)[re.FEntryState];
+  const TRENFAState* first = re.States()[re.EntryState()];
   if (!first) return;
-  int branch = re.FEntryState;
+  int branch = re.EntryState();
   bool isTail = false;
   if (!first->Next) {
     TPathInfo path = TPathInfo::Walk(re, first);
@@ -574,7 +572,7 @@ void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
   }
   if (branch < 0) return;
   // Every alternative of the first branching must bring one literal.
-  for (const TRENFAState* alt = (*re.FStateList)[branch]; alt; alt = alt->Next) {
+  for (const TRENFAState* alt = re.States()[branch]; alt; alt = alt->Next) {
     const TRECode* c = choose(TPathInfo::Walk(re, alt), isTail);
     if (!c) {
       FPreMatch.clear();
@@ -587,40 +585,40 @@ void TREOptimizer::SetupPreMatchStrings(TRegExp& re) {
 
 // ------------------------------------------------------------------ search
 
-bool TREOptimizer::Occurs(TPreMatch& pm, const char16_t* start, const char16_t* end) {
-  if (pm.FoundAt && pm.FoundFrom <= start && pm.FoundAt >= start) return true;
-  if (pm.AbsentFrom && pm.AbsentFrom <= start) return false;
-  const char16_t* hit = pm.Search.Find(start, end);
+bool TREOptimizer::Occurs(const TREQuickSearch& search, TREScanState::THits& hits, const char16_t* start,
+                          const char16_t* end) {
+  if (hits.FoundAt && hits.FoundFrom <= start && hits.FoundAt >= start) return true;
+  if (hits.AbsentFrom && hits.AbsentFrom <= start) return false;
+  const char16_t* hit = search.Find(start, end);
   if (hit) {
-    pm.FoundAt = hit;
-    pm.FoundFrom = start;
+    hits.FoundAt = hit;
+    hits.FoundFrom = start;
     return true;
   }
-  pm.AbsentFrom = start;
+  hits.AbsentFrom = start;
   return false;
 }
 
-bool TREOptimizer::Begin(const TRegExp& re, const char16_t* start) {
-  FScanStart = start;
-  FLastCandidate = nullptr;
-  FAnchorHit = FAnchorHitFrom = nullptr;
-  FRunLiteral.BeginScan();
+bool TREOptimizer::Begin(const TREContext& cx, TREScanState& sc, bool subjectChanged, const char16_t* start) const {
+  sc.ScanStart = start;
+  sc.LastCandidate = nullptr;
+  sc.AnchorHit = sc.AnchorHitFrom = nullptr;
+  sc.Run = {};
   if (FPreMatchMode == pmNone) return true;
   // The hits found for an earlier scan of the same subject stay valid.
-  if (re.FInputChanged || FCacheText != re.FTextTopP || FCacheEnd != re.FMatchEndP ||
-      FCacheSerial != re.FCompileSerial) {
-    for (TPreMatch& pm : FPreMatch) pm.FoundAt = pm.FoundFrom = pm.AbsentFrom = nullptr;
-    FCacheText = re.FTextTopP;
-    FCacheEnd = re.FMatchEndP;
-    FCacheSerial = re.FCompileSerial;
+  if (subjectChanged || sc.CacheText != cx.TextTop || sc.CacheEnd != cx.RangeEnd ||
+      sc.PreMatch.size() != FPreMatch.size()) {
+    sc.PreMatch.assign(FPreMatch.size(), TREScanState::THits{});
+    sc.CacheText = cx.TextTop;
+    sc.CacheEnd = cx.RangeEnd;
   }
-  for (TPreMatch& pm : FPreMatch)
-    if (Occurs(pm, start, re.FMatchEndP)) return true;
+  for (std::size_t i = 0; i < FPreMatch.size(); ++i)
+    if (Occurs(FPreMatch[i].Search, sc.PreMatch[i], start, cx.RangeEnd)) return true;
   return false;
 }
 
-const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
-  const char16_t* end = re.FMatchEndP;
+const char16_t* TREOptimizer::NextLead(const TREContext& cx, TREScanState& sc, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   const char16_t* q = p;
   if (FLeadMode == lcmMap) {
     // Map leads all consume: no match can start at the range end.
@@ -638,11 +636,11 @@ const char16_t* TREOptimizer::NextLead(const TRegExp& re, const char16_t* p) {
     }
     return nullptr;
   }
-  if (FByFirstChar) return NextLeadByBits(q, end);
+  if (FByFirstChar) return NextLeadByBits(cx, sc, q, end);
   for (;; q = ScanStep(q, end)) {
     if (q == end && !FLeadsZeroWidth) return nullptr;
     for (const TRECode* c : FLeadCodes)
-      if (c->Compare(q)) return q;
+      if (c->Compare(cx, q)) return q;
     if (q >= end) return nullptr;
   }
 }
@@ -651,28 +649,29 @@ bool TREOptimizer::TestedInPlace(char16_t u) const {
   return REIsSurrogate(u) || (FFoldsWidth && u >= 0xFF61 && u <= 0xFF9F);
 }
 
-void TREOptimizer::FillLeadBlock(unsigned block) {
-  if (FLeadBits.empty()) FLeadBits.assign(1024, 0);
+void TREOptimizer::FillLeadBlock(TREScanState& sc, unsigned block) const {
+  if (sc.LeadBits.empty()) sc.LeadBits.assign(1024, 0);
   for (unsigned i = 0; i < 256; ++i) {
     const auto u = static_cast<char16_t>(block << 8 | i);
-    if (TestedInPlace(u) || UnitStartsLead(u)) FLeadBits[u >> 6] |= std::uint64_t{1} << (u & 63u);
+    if (TestedInPlace(u) || UnitStartsLead(u)) sc.LeadBits[u >> 6] |= std::uint64_t{1} << (u & 63u);
   }
-  FBlockReady[block] = 1;
+  sc.BlockReady[block] = 1;
 }
 
-const char16_t* TREOptimizer::NextLeadByBits(const char16_t* q, const char16_t* end) {
+const char16_t* TREOptimizer::NextLeadByBits(const TREContext& cx, TREScanState& sc, const char16_t* q,
+                                             const char16_t* end) const {
   constexpr int kChunk = 16;
   while (q < end) {
     const int n = end - q >= kChunk ? kChunk : static_cast<int>(end - q);
     unsigned missing = 0;
-    for (int i = 0; i < n; ++i) missing |= FBlockReady[q[i] >> 8] ^ 1u;
+    for (int i = 0; i < n; ++i) missing |= sc.BlockReady[q[i] >> 8] ^ 1u;
     if (missing)
       for (int i = 0; i < n; ++i)
-        if (!FBlockReady[q[i] >> 8]) FillLeadBlock(q[i] >> 8u);
+        if (!sc.BlockReady[q[i] >> 8]) FillLeadBlock(sc, q[i] >> 8u);
     std::uint32_t hits = 0;
     for (int i = 0; i < n; ++i) {
       const char16_t u = q[i];
-      hits |= static_cast<std::uint32_t>((FLeadBits[u >> 6] >> (u & 63u)) & 1u) << i;
+      hits |= static_cast<std::uint32_t>((sc.LeadBits[u >> 6] >> (u & 63u)) & 1u) << i;
     }
     if (!hits) {
       q += n;
@@ -681,28 +680,28 @@ const char16_t* TREOptimizer::NextLeadByBits(const char16_t* q, const char16_t* 
     q += std::countr_zero(hits);
     if (!TestedInPlace(*q)) return q;
     for (const TRECode* c : FLeadCodes)
-      if (c->Compare(q)) return q;
+      if (c->Compare(cx, q)) return q;
     q = ScanStep(q, end);
   }
   return nullptr;
 }
 
-const char16_t* TREOptimizer::NextStart(const TRegExp& re, const char16_t* p) {
-  const char16_t* end = re.FMatchEndP;
+const char16_t* TREOptimizer::NextStart(const TREContext& cx, TREScanState& sc, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   if (!p || p > end) return nullptr;
   // Called again: the attempt at the last candidate failed.
-  if (FRunLeaf && FLastCandidate && FLastCandidate < p) {
-    const char16_t* q = FLastCandidate;
-    FRunLeaf->Repeat(q, -1);
+  if (FRunLeaf && sc.LastCandidate && sc.LastCandidate < p) {
+    const char16_t* q = sc.LastCandidate;
+    FRunLeaf->Repeat(cx, q, -1);
     if (q > p) p = q;
   }
   const char16_t* q;
   for (;;) {
-    q = NextCandidate(re, p);
+    q = NextCandidate(cx, sc, p);
     if (!q) break;
     bool hold = true;
     for (const TRECode* a : FStartAsserts)
-      if (!a->Compare(q)) {
+      if (!a->Compare(cx, q)) {
         hold = false;
         break;
       }
@@ -713,21 +712,21 @@ const char16_t* TREOptimizer::NextStart(const TRegExp& re, const char16_t* p) {
     }
     p = ScanStep(q, end);
   }
-  FLastCandidate = q;
+  sc.LastCandidate = q;
   return q;
 }
 
-const char16_t* TREOptimizer::NextCandidate(const TRegExp& re, const char16_t* p) {
-  const char16_t* end = re.FMatchEndP;
+const char16_t* TREOptimizer::NextCandidate(const TREContext& cx, TREScanState& sc, const char16_t* p) const {
+  const char16_t* end = cx.RangeEnd;
   switch (FLeadMode) {
     case lcmNone:
       return p;
     case lcmTextTop:
-      return p == FScanStart ? p : nullptr;
+      return p == sc.ScanStart ? p : nullptr;
     case lcmLineTop:
-      if (p == FScanStart) return p;
+      if (p == sc.ScanStart) return p;
       for (const char16_t* q = p; q <= end; ++q)
-        if (q > re.FTextTopP && REIsLineBreak(q[-1])) return q;
+        if (q > cx.TextTop && REIsLineBreak(q[-1])) return q;
       return nullptr;
     case lcmFirstLiteral:
     case lcmSimple:
@@ -740,29 +739,29 @@ const char16_t* TREOptimizer::NextCandidate(const TRegExp& re, const char16_t* p
       if (end - p < FAnchorMin) return nullptr;
       const char16_t* from = p + FAnchorMin;
       const char16_t* hit;
-      if (FAnchorHit && FAnchorHitFrom <= from && FAnchorHit >= from) {
-        hit = FAnchorHit;
+      if (sc.AnchorHit && sc.AnchorHitFrom <= from && sc.AnchorHit >= from) {
+        hit = sc.AnchorHit;
       } else {
         hit = FLeadSearch.Find(from, end);
-        FAnchorHitFrom = from;
-        FAnchorHit = hit;
+        sc.AnchorHitFrom = from;
+        sc.AnchorHit = hit;
       }
       while (hit) {
         const char16_t* q = hit - p > FAnchorMax ? hit - FAnchorMax : p;
         if (OffScan(q, p, end)) ++q;
         if (q <= hit - FAnchorMin) return q;
         const char16_t* next = FLeadSearch.Find(hit + 1, end);
-        FAnchorHitFrom = hit + 1;
-        FAnchorHit = next;
+        sc.AnchorHitFrom = hit + 1;
+        sc.AnchorHit = next;
         hit = next;
       }
       return nullptr;
     }
     case lcmRunLiteral:
-      return FRunLiteral.Next(re, p);
+      return FRunLiteral.Next(p, end, sc.Run);
     case lcmHasLead:
     case lcmMap:
-      return NextLead(re, p);
+      return NextLead(cx, sc, p);
   }
   return p;
 }

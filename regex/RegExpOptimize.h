@@ -48,7 +48,10 @@
 //
 // Search (per Match): Begin applies the pre-match filter and returns false
 // when no match can exist; NextStart(p) returns the first candidate start at
-// or after p, or nullptr. Candidates are always positions of the matcher's
+// or after p, or nullptr. The optimiser itself is part of the immutable
+// program: what a scan remembers (cached literal hits, the last candidate,
+// the lead bitmap filled block by block) is kept in the searcher's
+// TREScanState, so several searches may use one optimiser at once. Candidates are always positions of the matcher's
 // own scan (which steps over surrogate pairs as a whole), and no position at
 // which an attempt could succeed is ever skipped, so results are identical
 // with and without optimisation.
@@ -68,8 +71,9 @@
 
 namespace vantora {
 
-class TRegExp;
+class TREProgram;
 class TRECode;
+struct TREContext;
 struct TRENFAState;
 
 // Characters that may start a match: a bitmap of BMP code points plus a
@@ -91,14 +95,38 @@ class TRELeadMap {
   int FCount = 0;
 };
 
+// What one searcher's scans remember between calls (see the file comment).
+// A fresh (value-initialised) state is right for any program; it must be
+// reset when the searcher changes programs.
+struct TREScanState {
+  struct THits {
+    const char16_t* FoundAt = nullptr;     // first hit at or after FoundFrom
+    const char16_t* FoundFrom = nullptr;
+    const char16_t* AbsentFrom = nullptr;  // no hit starts at or after this
+  };
+  const char16_t* ScanStart = nullptr;
+  const char16_t* LastCandidate = nullptr;
+  const char16_t* AnchorHit = nullptr;      // lcmAnchor: cached first hit
+  const char16_t* AnchorHitFrom = nullptr;  //   ... searched from here
+  const char16_t* CacheText = nullptr;      // key of the pre-match hits
+  const char16_t* CacheEnd = nullptr;
+  std::vector<THits> PreMatch;              // by pre-match literal
+  TRERunLiteral::TScan Run;
+  // lcmHasLead by first character: the 64K-bit answer map and which blocks
+  // of 256 units are filled.
+  std::vector<std::uint64_t> LeadBits;
+  std::array<std::uint8_t, 256> BlockReady{};
+};
+
 class TREOptimizer {
  public:
-  // Analyses the compiled program of re (see the file comment).
-  void Optimize(TRegExp& re);
-  // Pre-match filter before a scan that begins at start.
-  bool Begin(const TRegExp& re, const char16_t* start);
+  // Analyses the program being compiled (see the file comment).
+  void Optimize(TREProgram& re);
+  // Pre-match filter before a scan that begins at start; subjectChanged:
+  // the subject is new since the state's last scan.
+  bool Begin(const TREContext& cx, TREScanState& sc, bool subjectChanged, const char16_t* start) const;
   // First candidate start at or after p (a position of the scan), or nullptr.
-  const char16_t* NextStart(const TRegExp& re, const char16_t* p);
+  const char16_t* NextStart(const TREContext& cx, TREScanState& sc, const char16_t* p) const;
 
   TRELeadCharMode LeadMode() const { return FLeadMode; }
   TREPreMatchMode PreMatchMode() const { return FPreMatchMode; }
@@ -121,26 +149,25 @@ class TREOptimizer {
   struct TPathInfo;
   struct TPreMatch {
     TREQuickSearch Search;
-    const char16_t* FoundAt = nullptr;     // first hit at or after FoundFrom
-    const char16_t* FoundFrom = nullptr;
-    const char16_t* AbsentFrom = nullptr;  // no hit starts at or after this
   };
 
   void Reset();
-  void OptimizeLoop(TRegExp& re);
-  void SetupLeadStrings(TRegExp& re);
-  void SetupAnchor(TRegExp& re);
-  void SetupRunLiteral(TRegExp& re);
-  void SetupPreMatchStrings(TRegExp& re);
-  bool Occurs(TPreMatch& pm, const char16_t* start, const char16_t* end);
-  void SetupRunSkip(TRegExp& re);
-  void SetupStartAsserts(TRegExp& re);
-  const char16_t* NextLead(const TRegExp& re, const char16_t* p);
-  const char16_t* NextCandidate(const TRegExp& re, const char16_t* p);
+  void OptimizeLoop(TREProgram& re);
+  void SetupLeadStrings(TREProgram& re);
+  void SetupAnchor(TREProgram& re);
+  void SetupRunLiteral(TREProgram& re);
+  void SetupPreMatchStrings(TREProgram& re);
+  static bool Occurs(const TREQuickSearch& search, TREScanState::THits& hits, const char16_t* start,
+                     const char16_t* end);
+  void SetupRunSkip(TREProgram& re);
+  void SetupStartAsserts(TREProgram& re);
+  const char16_t* NextLead(const TREContext& cx, TREScanState& sc, const char16_t* p) const;
+  const char16_t* NextCandidate(const TREContext& cx, TREScanState& sc, const char16_t* p) const;
   bool UnitStartsLead(char16_t u) const;
   bool TestedInPlace(char16_t u) const;
-  void FillLeadBlock(unsigned block);
-  const char16_t* NextLeadByBits(const char16_t* q, const char16_t* end);
+  void FillLeadBlock(TREScanState& sc, unsigned block) const;
+  const char16_t* NextLeadByBits(const TREContext& cx, TREScanState& sc, const char16_t* q,
+                                 const char16_t* end) const;
 
   TRELeadCharMode FLeadMode = lcmNone;
   TREPreMatchMode FPreMatchMode = pmNone;
@@ -151,14 +178,13 @@ class TREOptimizer {
   TRERunLiteral FRunLiteral;      // lcmRunLiteral
   TRECompareOptions FMapOptions;
   // lcmHasLead with leads that decide on the first character alone: the
-  // answer per code unit in a 64K-bit map, filled by blocks of 256 units at
-  // the first use of a block, so that the scan reads one bit per unit and
-  // accumulates 16 of them without a branch per unit. Surrogates, and
-  // half-width kana when a lead folds width, are marked and tested in place.
+  // answer per code unit in a 64K-bit map (TREScanState::LeadBits), filled
+  // by blocks of 256 units at the first use of a block, so that the scan
+  // reads one bit per unit and accumulates 16 of them without a branch per
+  // unit. Surrogates, and half-width kana when a lead folds width, are
+  // marked and tested in place.
   bool FByFirstChar = false;
   bool FFoldsWidth = false;
-  std::vector<std::uint64_t> FLeadBits;        // 1024 words once used
-  std::array<std::uint8_t, 256> FBlockReady{};  // by high byte: 1 = filled
   int FAnchorMin = 0, FAnchorMax = 0;
   std::vector<TPreMatch> FPreMatch;
   int FPossessiveLoops = 0;
@@ -171,15 +197,6 @@ class TREOptimizer {
   // Zero-width assertions on the path before anything else (\b of \bfoo):
   // a candidate where one fails is passed over.
   std::vector<const TRECode*> FStartAsserts;
-  const char16_t* FLastCandidate = nullptr;
-
-  // Per scan.
-  const char16_t* FScanStart = nullptr;
-  const char16_t* FAnchorHit = nullptr;      // lcmAnchor: cached first hit
-  const char16_t* FAnchorHitFrom = nullptr;  //   ... searched from here
-  const char16_t* FCacheText = nullptr;      // pre-match cache key
-  const char16_t* FCacheEnd = nullptr;
-  std::uint32_t FCacheSerial = 0;
 };
 
 }  // namespace vantora

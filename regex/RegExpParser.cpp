@@ -18,15 +18,16 @@
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpConst.h"
 #include "regex/RegExpLexer.h"
+#include "regex/RegExpProgram.h"
 #include "regex/RegExpW.h"
 
 namespace vantora {
 
 struct TREParser::Impl {
-  Impl(TRegExp& re, std::vector<std::unique_ptr<TREBinCode>>& bins)
-      : RE(re), Bins(bins), Lex(re.Expression(), re.OptionSet()) {}
+  Impl(TREProgram& program, std::vector<std::unique_ptr<TREBinCode>>& bins)
+      : RE(program), Bins(bins), Lex(program.Expression(), program.Options()) {}
 
-  TRegExp& RE;
+  TREProgram& RE;
   std::vector<std::unique_ptr<TREBinCode>>& Bins;
   TRELex Lex;
   int GroupCounter = 0;  // number of the last capturing group opened
@@ -54,9 +55,9 @@ struct TREParser::Impl {
   }
   template <class T, class... A>
   T* NewCode(A&&... args) {
-    auto code = std::make_unique<T>(RE, std::forward<A>(args)...);
+    auto code = std::make_unique<T>(std::forward<A>(args)...);
     T* raw = code.get();
-    RE.FCodeList.push_back(std::move(code));
+    RE.AddCode(std::move(code));
     return raw;
   }
   TREBinCode* Leaf(TRECode* code) {
@@ -122,14 +123,14 @@ struct TREParser::Impl {
     TREToken first = Tok();
     TREBinCode* item = Primary();
     if (!IsQuantifier(Tok())) {
-      if (item && RE.OptionSet().Contains(roAutoCallout)) return WithAutoCallout(item, itemStart);
+      if (item && RE.Options().Contains(roAutoCallout)) return WithAutoCallout(item, itemStart);
       return item;
     }
     if (!item) Lex.ErrorAt(sNothingToRepeat, Lex.State().Pos - 1);
     if (first == tkAheadMatch || first == tkAheadNoMatch)
       throw ERegExpCompile(REErrorMessage(sLoopOfMatchAheadNotSpecified, Lex.Pattern(), Lex.State().Pos));
-    if (item->Leaf && (dynamic_cast<TREBoundaryCode*>(item->Leaf) || dynamic_cast<TRETextHeadCode*>(item->Leaf) ||
-                       dynamic_cast<TRETextTailCode*>(item->Leaf) || dynamic_cast<TRETextEndCode*>(item->Leaf)))
+    const TRECodeKind leafKind = item->Leaf ? item->Leaf->Kind() : ckOther;
+    if (leafKind == ckBoundary || leafKind == ckTextHead || leafKind == ckTextTail || leafKind == ckTextEnd)
       Lex.ErrorAt(sLoopOfLengthZeroCannotSpecified, Lex.State().Pos - 1);
     int mn = 0, mx = 0;
     switch (Tok()) {
@@ -150,7 +151,7 @@ struct TREParser::Impl {
       Next();
     }
     TREBinCode* loop = MakeLoop(item, quant, mn, mx, kind);
-    if (RE.OptionSet().Contains(roAutoCallout)) {
+    if (RE.Options().Contains(roAutoCallout)) {
       std::size_t end = Lex.State().TokenStart;
       TRECode* co = NewCode<TRECalloutCode>(255, static_cast<int>(quantStart) + 1,
                                             static_cast<int>(end - quantStart), Opt());
@@ -180,9 +181,9 @@ struct TREParser::Impl {
         b->Max = mx;
         b->LoopKind = kind;
         // Possessive .*+ keeps its kind: giving nothing back is its meaning.
-        if (op == opStar && kind == lkGreedy && dynamic_cast<TREAnyCharCode*>(item->Leaf)) b->LoopKind = lkAny;
-        if (op == opStar && kind == lkGreedy && dynamic_cast<TRECombiningSequence*>(item->Leaf))
-          b->LoopKind = lkCombiningSequence;
+        const TRECodeKind leafKind = item->Leaf->Kind();
+        if (op == opStar && kind == lkGreedy && leafKind == ckAnyChar) b->LoopKind = lkAny;
+        if (op == opStar && kind == lkGreedy && leafKind == ckCombining) b->LoopKind = lkCombiningSequence;
         return b;
       }
     }
@@ -289,7 +290,7 @@ struct TREParser::Impl {
   TREBinCode* CapturingGroup(const std::u16string& name) {
     int index = ++GroupCounter;
     SyncGroupCount();
-    TGroupCollection& groups = RE.Groups();
+    TREGroupTable& groups = RE.Groups();
     if (index >= groups.Count()) {
       groups.Add(name);
     } else if (!name.empty()) {
@@ -300,11 +301,11 @@ struct TREParser::Impl {
     std::size_t bodyEnd = bodyStart;
     TREBinCode* body = GroupBody(Opt(), false, &bodyEnd);
     CheckRecursion(body, groupStart);
-    TGroup& g = groups.Item(index);
-    if (g.FSubExpression.empty()) {
+    TREGroupInfo& g = groups.Item(index);
+    if (g.SubExpression.empty()) {
       std::u16string text = Lex.Pattern().substr(bodyStart, bodyEnd - bodyStart);
       while (!text.empty() && text.back() <= u' ') text.pop_back();
-      g.FSubExpression = text;
+      g.SubExpression = text;
     }
     TREBinCode* b = NewBin(opGroup, body);
     b->GroupIndex = index;
@@ -316,7 +317,7 @@ struct TREParser::Impl {
     if (Opt().Contains(roNamedGroupOnly)) Lex.Error(sUseNamedGroup);
     auto* code = NewCode<TREReferenceCode>(number, Opt());
     Refs.push_back({number, {}, nullptr, code, nullptr, nullptr, false});
-    RE.FHasBackReference = true;
+    RE.SetHasBackReference();
     return Leaf(code);
   }
 
@@ -332,7 +333,7 @@ struct TREParser::Impl {
     b->GroupIndex = number;
     b->GroupName = name;
     Refs.push_back({number, name, b, nullptr, nullptr, nullptr, false});
-    RE.FHasGoSub = true;
+    RE.SetHasGoSub();
     return b;
   }
 
@@ -340,8 +341,7 @@ struct TREParser::Impl {
     TREBinCode* b = NewBin(op);
     const std::u16string& name = Lex.State().Name;
     if (!name.empty()) {
-      RE.FNames.push_back(name);
-      b->NameIndex = static_cast<int>(RE.FNames.size()) - 1;
+      b->NameIndex = RE.AddName(name);
     }
     Next();
     return b;
@@ -443,20 +443,20 @@ struct TREParser::Impl {
           return Leaf(cls);
         case tkChar: cls->Add(st.Char); break;
         case tkRangeChar: cls->Add(st.StartChar, st.LastChar); break;
-        case tkWordChar: cls->Add(std::make_unique<TREWordCharCode>(RE, false, o)); break;
-        case tkNEWordChar: cls->Add(std::make_unique<TREWordCharCode>(RE, true, o)); break;
-        case tkDigitChar: cls->Add(std::make_unique<TREDigitCharCode>(RE, false, o)); break;
-        case tkNEDigitChar: cls->Add(std::make_unique<TREDigitCharCode>(RE, true, o)); break;
-        case tkSpaceChar: cls->Add(std::make_unique<TRESpaceCharCode>(RE, false, o)); break;
-        case tkNESpaceChar: cls->Add(std::make_unique<TRESpaceCharCode>(RE, true, o)); break;
-        case tkHorizontalSpaceChar: cls->Add(std::make_unique<TREHorizontalSpaceCharCode>(RE, false, o)); break;
-        case tkNEHorizontalSpaceChar: cls->Add(std::make_unique<TREHorizontalSpaceCharCode>(RE, true, o)); break;
-        case tkVerticalSpaceChar: cls->Add(std::make_unique<TREVerticalSpaceCharCode>(RE, false, o)); break;
-        case tkNEVerticalSpaceChar: cls->Add(std::make_unique<TREVerticalSpaceCharCode>(RE, true, o)); break;
-        case tkProperty: cls->Add(std::make_unique<TREPropertyCode>(RE, st.Property, false, o)); break;
-        case tkNEProperty: cls->Add(std::make_unique<TREPropertyCode>(RE, st.Property, true, o)); break;
-        case tkPosixBracket: cls->Add(std::make_unique<TREPosixCharClassCode>(RE, st.PosixKind, false, o)); break;
-        case tkNEPosixBracket: cls->Add(std::make_unique<TREPosixCharClassCode>(RE, st.PosixKind, true, o)); break;
+        case tkWordChar: cls->Add(std::make_unique<TREWordCharCode>(false, o)); break;
+        case tkNEWordChar: cls->Add(std::make_unique<TREWordCharCode>(true, o)); break;
+        case tkDigitChar: cls->Add(std::make_unique<TREDigitCharCode>(false, o)); break;
+        case tkNEDigitChar: cls->Add(std::make_unique<TREDigitCharCode>(true, o)); break;
+        case tkSpaceChar: cls->Add(std::make_unique<TRESpaceCharCode>(false, o)); break;
+        case tkNESpaceChar: cls->Add(std::make_unique<TRESpaceCharCode>(true, o)); break;
+        case tkHorizontalSpaceChar: cls->Add(std::make_unique<TREHorizontalSpaceCharCode>(false, o)); break;
+        case tkNEHorizontalSpaceChar: cls->Add(std::make_unique<TREHorizontalSpaceCharCode>(true, o)); break;
+        case tkVerticalSpaceChar: cls->Add(std::make_unique<TREVerticalSpaceCharCode>(false, o)); break;
+        case tkNEVerticalSpaceChar: cls->Add(std::make_unique<TREVerticalSpaceCharCode>(true, o)); break;
+        case tkProperty: cls->Add(std::make_unique<TREPropertyCode>(st.Property, false, o)); break;
+        case tkNEProperty: cls->Add(std::make_unique<TREPropertyCode>(st.Property, true, o)); break;
+        case tkPosixBracket: cls->Add(std::make_unique<TREPosixCharClassCode>(st.PosixKind, false, o)); break;
+        case tkNEPosixBracket: cls->Add(std::make_unique<TREPosixCharClassCode>(st.PosixKind, true, o)); break;
         case tkEnd: Lex.ErrorAt(sUnmatchedBigPar, Lex.State().Pos);
         default: Lex.Error(sInvalidCharactorClass);
       }
@@ -519,12 +519,12 @@ struct TREParser::Impl {
       case tkNamedReference: {
         auto* code = NewCode<TRENamedReferenceCode>(st.Name, o);
         Refs.push_back({0, st.Name, nullptr, code, nullptr, nullptr, false});
-        RE.FHasBackReference = true;
+        RE.SetHasBackReference();
         Next();
         return Leaf(code);
       }
       case tkLPar:
-        if (RE.OptionSet().Contains(roNamedGroupOnly) || o.Contains(roNamedGroupOnly))
+        if (RE.Options().Contains(roNamedGroupOnly) || o.Contains(roNamedGroupOnly))
           return GroupBody(o);
         return CapturingGroup({});
       case tkGroupBegin: return CapturingGroup(std::u16string(st.Name));
@@ -581,7 +581,7 @@ struct TREParser::Impl {
 
   // ------------------------------------------------------------ resolution
   void Resolve() {
-    TGroupCollection& groups = RE.Groups();
+    TREGroupTable& groups = RE.Groups();
     int count = groups.Count() - 1;
     for (TRef& r : Refs) {
       int index = r.Number;
@@ -596,11 +596,11 @@ struct TREParser::Impl {
       if (r.Call) r.Call->GroupIndex = index;
       if (r.Ref) {
         r.Ref->SetGroupIndex(index);
-        groups.Item(index).FIsReferenced = true;
+        groups.Item(index).IsReferenced = true;
       }
       if (r.Cond) {
         r.Cond->SetGroupIndex(index);
-        groups.Item(index).FIsReferenced = true;
+        groups.Item(index).IsReferenced = true;
       }
       if (r.InSub) r.InSub->SetGroupIndex(index);
     }
@@ -619,8 +619,8 @@ struct TREParser::Impl {
   }
 };
 
-TREParser::TREParser(TRegExp& owner, std::vector<std::unique_ptr<TREBinCode>>& binCodes)
-    : FImpl(std::make_unique<Impl>(owner, binCodes)) {}
+TREParser::TREParser(TREProgram& program, std::vector<std::unique_ptr<TREBinCode>>& binCodes)
+    : FImpl(std::make_unique<Impl>(program, binCodes)) {}
 
 TREParser::~TREParser() = default;
 

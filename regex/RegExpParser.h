@@ -5,7 +5,7 @@
 // Factor := Primary [ quantifier [ '?' | '+' ] ].
 // Invariants: every TREBinCode is owned by the list given to the parser
 // (freed by the caller right after compilation); every leaf is owned by the
-// TRegExp's FCodeList. The nesting depth of groups is bounded (MaxNestDepth):
+// program's code list. The nesting depth of groups is bounded (MaxNestDepth):
 // deeper patterns fail to compile instead of exhausting the native stack.
 // References and calls are resolved at the end of Parse.
 // Covered by tests/regex/test_parser.cpp and tests/regex/test_compile_errors.cpp.
@@ -19,13 +19,13 @@
 
 namespace vantora {
 
-class TRegExp;
+class TREProgram;
 
 class TREParser {
  public:
-  TREParser(TRegExp& owner, std::vector<std::unique_ptr<TREBinCode>>& binCodes);
+  TREParser(TREProgram& program, std::vector<std::unique_ptr<TREBinCode>>& binCodes);
   ~TREParser();
-  // Parses the owner's Expression under its options; ERegExpCompile on error.
+  // Parses the program's Expression under its options; ERegExpCompile on error.
   TREBinCode* Parse();
 
   // Maximum group nesting.

@@ -22,7 +22,7 @@ std::u16string GroupText(TRegExp& re, int index) {
 
 std::u16string TRegExp::Substitute(const std::u16string& templ) {
   if (templ.empty() || !FMatched || Groups().Count() == 0) return {};
-  const TRECapture& m = Groups().Item(0).Capture;
+  const TRECapture& m = Groups().Item(0).Capture();
   std::u16string out;
   const std::size_t n = templ.size();
   for (std::size_t i = 0; i < n; ++i) {
@@ -73,12 +73,12 @@ std::u16string TRegExp::Replace(const std::u16string& input, const std::u16strin
   const char16_t* copy = FTextTopP;
   int done = 0;
   for (bool found = ExecPos(offset, 0); found; found = ExecNext()) {
-    const TRECapture& m = Groups().Item(0).Capture;
+    const TRECapture& m = Groups().Item(0).Capture();
     if (m.StartP == m.EndP) continue;
     if (count > 0 && done >= count) break;
     std::u16string with = Substitute(templ);
     if (OnReplace) OnReplace(*this, with);
-    const TRECapture& m2 = Groups().Item(0).Capture;  // the handler may only read
+    const TRECapture& m2 = Groups().Item(0).Capture();  // the handler may only read
     result.append(copy, m2.StartP);
     result += with;
     copy = m2.EndP;
@@ -111,7 +111,7 @@ void TRegExp::Split(const std::u16string& input, std::vector<std::u16string>& li
   const char16_t* copy = FTextTopP;
   int pieces = 0;
   for (bool found = true; found; found = ExecNext()) {
-    const TRECapture& m = Groups().Item(0).Capture;
+    const TRECapture& m = Groups().Item(0).Capture();
     if (m.StartP == m.EndP) continue;
     list.emplace_back(copy, m.StartP);
     copy = m.EndP;

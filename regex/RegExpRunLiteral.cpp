@@ -32,39 +32,35 @@ void TRERunLiteral::Clear() {
   FLiteralCode = nullptr;
   FSearch.Clear();
   FMin = 0;
-  BeginScan();
 }
-
-void TRERunLiteral::BeginScan() { FHit = FHitFrom = FRunHit = FRunStart = FRunFloor = nullptr; }
 
 bool TRERunLiteral::MaybeInRun(char16_t u) const {
   if (u < 256) return FLatin1[u];
   return REIsSurrogate(u) || FLeaf->AcceptsRaw(u);
 }
 
-const char16_t* TRERunLiteral::Next(const TRegExp& re, const char16_t* p) {
-  const char16_t* end = re.FMatchEndP;
+const char16_t* TRERunLiteral::Next(const char16_t* p, const char16_t* end, TScan& scan) const {
   if (!FLeaf || end - p < FMin) return nullptr;
   const char16_t* from = p + FMin;
   for (;;) {
     const char16_t* hit;
-    if (FHit && FHitFrom <= from && FHit >= from) {
-      hit = FHit;
+    if (scan.Hit && scan.HitFrom <= from && scan.Hit >= from) {
+      hit = scan.Hit;
     } else {
       hit = FSearch.Find(from, end);
-      FHitFrom = from;
-      FHit = hit;
+      scan.HitFrom = from;
+      scan.Hit = hit;
     }
     if (!hit) return nullptr;
     const char16_t* start;
-    if (FRunHit == hit && FRunFloor <= p) {
-      start = std::max(FRunStart, p);
+    if (scan.RunHit == hit && scan.RunFloor <= p) {
+      start = std::max(scan.RunStart, p);
     } else {
       const char16_t* q = hit;
       while (q > p && MaybeInRun(q[-1])) --q;
-      FRunHit = hit;
-      FRunStart = q;
-      FRunFloor = p;
+      scan.RunHit = hit;
+      scan.RunStart = q;
+      scan.RunFloor = p;
       start = q;
     }
     if (start <= hit - FMin) return start;

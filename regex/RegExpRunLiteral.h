@@ -31,7 +31,6 @@
 
 namespace vantora {
 
-class TRegExp;
 class TRECharLevelCode;
 class TRECode;
 
@@ -42,10 +41,20 @@ class TRERunLiteral {
   // folded text.
   void Setup(const TRECharLevelCode* leaf, int min, const TRECode* literal, const std::u16string& text);
   void Clear();
-  // Forgets what the previous scan found (a new subject or range).
-  void BeginScan();
-  // The first candidate start at or after p (a scan position), or nullptr.
-  const char16_t* Next(const TRegExp& re, const char16_t* p);
+  // What one scan has found so far: the last literal hit (searched from
+  // HitFrom), and the run before it known down to RunFloor: RunStart is its
+  // first unit, or RunFloor when the scan stopped there. A new scan (a new
+  // subject or range) starts from a value-initialised one.
+  struct TScan {
+    const char16_t* Hit = nullptr;
+    const char16_t* HitFrom = nullptr;
+    const char16_t* RunHit = nullptr;
+    const char16_t* RunStart = nullptr;
+    const char16_t* RunFloor = nullptr;
+  };
+  // The first candidate start at or after p (a scan position) before the
+  // range end, or nullptr.
+  const char16_t* Next(const char16_t* p, const char16_t* end, TScan& scan) const;
 
   const TRECode* Literal() const { return FLiteralCode; }
   const TREQuickSearch& Search() const { return FSearch; }
@@ -59,14 +68,6 @@ class TRERunLiteral {
   const TRECode* FLiteralCode = nullptr;
   TREQuickSearch FSearch;
   int FMin = 0;
-  // Per scan: the last literal hit (searched from FHitFrom), and the run
-  // before it known down to FRunFloor: FRunStart is its first unit, or
-  // FRunFloor when the scan stopped there.
-  const char16_t* FHit = nullptr;
-  const char16_t* FHitFrom = nullptr;
-  const char16_t* FRunHit = nullptr;
-  const char16_t* FRunStart = nullptr;
-  const char16_t* FRunFloor = nullptr;
 };
 
 }  // namespace vantora

@@ -139,6 +139,15 @@ enum TREOptimizeDataKind : std::uint8_t {
   odkNormal, odkLead, odkTail, odkLineHead, odkLineTail, odkTextHead, odkTextTail,
 };
 
+// One capture record. StartBuf keeps the start of a group that is open
+// (set at group begin) until the group end copies it to StartP.
+struct TRECapture {
+  const char16_t* StartP = nullptr;
+  const char16_t* EndP = nullptr;
+  const char16_t* StartBuf = nullptr;
+  bool Success = false;
+};
+
 // Largest repeat count; also the maximum that stands for "no upper bound".
 inline constexpr int CONST_LoopMax = 32767;
 

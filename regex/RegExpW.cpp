@@ -1,13 +1,10 @@
 // TRegExp: construction, the pattern and option properties, Compile and the
-// compile-time side of the group collection.
+// names of groups and verbs.
 //
-// Compile runs the pipeline: TREParser builds the tree (its TREBinCode nodes
-// are owned by a local list and freed when Compile returns, also when an
-// error passes), TRENFA emits the states into FStateList, the leaves stay
-// in FCodeList for the life of the program, and the optimiser and the
-// matcher's program analysis (TREMatchState::Prepare) finish the program:
-// after Compile nothing changes it until the next compile. A failed compile leaves the
-// object uncompiled with no program. Compiling from inside a running search
+// Compile builds a new program (RECompileProgram, RegExpProgram.cpp) and
+// takes it into use; nothing changes a program after that, a later compile
+// replaces it. A failed compile leaves the object uncompiled with no
+// program. Compiling from inside a running search
 // (a callout handler) raises ERegExpRuntime instead of freeing the program
 // under the matcher's feet.
 // Covered by tests/regex/test_compile.cpp and tests/regex/test_compile_errors.cpp.
@@ -18,71 +15,26 @@
 #include "regex/RegExpCode.h"
 #include "regex/RegExpConst.h"
 #include "regex/RegExpMatcher.h"
-#include "regex/RegExpNFA.h"
-#include "regex/RegExpParser.h"
+#include "regex/RegExpProgram.h"
 
 namespace vantora {
 
-// ------------------------------------------------------- TGroupCollection
-
-void TGroupCollection::Clear() {
-  FItems.clear();
-  FNames.clear();
-}
-
-int TGroupCollection::Add(const std::u16string& name) {
-  TGroup g;
-  g.FOwner = FOwner;
-  g.FGroupName = name;
-  FItems.push_back(std::move(g));
-  int index = Count() - 1;
-  if (!name.empty()) FNames[name].push_back(index);
-  return index;
-}
-
-void TGroupCollection::AddName(const std::u16string& name, int index) {
-  if (name.empty()) return;
-  TGroup& g = Item(index);
-  if (g.FGroupName.empty()) g.FGroupName = name;
-  auto& list = FNames[name];
-  for (int i : list)
-    if (i == index) return;
-  list.push_back(index);
-}
-
-int TGroupCollection::IndexOfName(const std::u16string& name) const {
-  auto it = FNames.find(name);
-  if (it == FNames.end() || it->second.empty()) return -1;
-  int best = it->second.front();
-  for (int i : it->second) best = std::min(best, i);
-  return best;
-}
-
-int TGroupCollection::CountOfName(const std::u16string& name) const {
-  auto it = FNames.find(name);
-  return it == FNames.end() ? 0 : static_cast<int>(it->second.size());
-}
-
-void TGroupCollection::CheckSameGroupName() {
-  for (auto& g : FItems) g.FSameGroup = 0;
-  for (auto& [name, list] : FNames) {
-    std::vector<int> sorted = list;
-    std::sort(sorted.begin(), sorted.end());
-    for (std::size_t i = 0; i + 1 < sorted.size(); ++i) Item(sorted[i]).FSameGroup = sorted[i + 1];
-  }
-}
-
 // ---------------------------------------------------------------- TRegExp
 
-TRegExp::TRegExp()
-    : FStateList(std::make_unique<TREStateList>()), FInput(std::make_shared<const std::u16string>()) {}
+TRegExp::TRegExp() : FInput(std::make_shared<const std::u16string>()) {}
 
-TRegExp::~TRegExp() {
-  // The matcher state may point into the program: free it first.
-  FMatchState.reset();
-  FStateList.reset();
-  FCodeList.clear();
+TRegExp::TRegExp(std::shared_ptr<const TREProgram> program) : TRegExp() {
+  if (!program) return;
+  FExpression = program->Expression();
+  FOptions = program->Options();
+  FOptimizeKind = program->OptimizeKind();
+  FProgram = std::move(program);
+  AttachProgram();
+  FCompiled = true;
 }
+
+// The match state points into the program: free it first.
+TRegExp::~TRegExp() { FMatchState.reset(); }
 
 void TRegExp::SetExpression(const std::u16string& value) {
   if (value == FExpression) return;
@@ -144,16 +96,14 @@ void TRegExp::SetOptimizeKind(TOptimizeKind value) {
 
 void TRegExp::ClearProgram() {
   FMatchState.reset();
-  FStateList->Clear();
-  FCodeList.clear();
-  FGroups.Clear();
-  FNames.clear();
-  FEntryState = FExitState = 0;
-  FLoopStateCount = 0;
-  FMinMatchLength = 0;
-  FMaxMatchLength = -1;
-  FHasGoSub = false;
-  FHasBackReference = false;
+  FGroups.Bind(nullptr);
+  FProgram.reset();
+  FMarkIndex = FErrorIndex = -1;
+}
+
+void TRegExp::AttachProgram() {
+  FGroups.Bind(&FProgram->Groups());
+  REMatchState(*this).Attach(*FProgram);
   FMarkIndex = FErrorIndex = -1;
 }
 
@@ -163,46 +113,35 @@ void TRegExp::Compile() {
   // program the search is running.
   if (FMatchState && FMatchState->Running) throw ERegExpRuntime(sFatalError);
   ClearProgram();
-  try {
-    std::vector<std::unique_ptr<TREBinCode>> binCodes;
-    TREParser parser(*this, binCodes);
-    TREBinCode* root = parser.Parse();
-    TRENFA nfa(*this);
-    nfa.Compile(root);
-    // The optimiser and the matcher's analysis of the program run here, so
-    // the program a search runs is never changed by the search.
-    ++FCompileSerial;
-    REMatchState(*this).Prepare();
-  } catch (...) {
-    ClearProgram();
-    throw;
-  }
+  FProgram = RECompileProgram(FExpression, FOptions, FOptimizeKind);
+  AttachProgram();
   FCompiled = true;
 }
 
 std::u16string TRegExp::GroupNameFromIndex(int index) const {
   if (index < 0 || index > GroupCount() || FGroups.Count() == 0)
     throw ERegExpRuntime(REFormat(sRangeOverGroupNumber, index));
-  return FGroups.Item(index).FGroupName;
+  return FGroups.Item(index).GroupName();
 }
 
 int TRegExp::IndexFromGroupName(const std::u16string& name) const {
   int first = FGroups.IndexOfName(name);
   if (first < 0) return -1;
-  for (int i = first; i != 0; i = FGroups.Item(i).FSameGroup)
-    if (FGroups.Item(i).Capture.Success) return i;
+  for (int i = first; i != 0; i = FGroups.Item(i).SameNameNext())
+    if (FGroups.Item(i).Success()) return i;
   return first;
 }
 
-std::u16string TRegExp::RegMark() const {
-  if (FMarkIndex < 0 || FMarkIndex >= static_cast<int>(FNames.size())) return {};
-  return FNames[static_cast<std::size_t>(FMarkIndex)];
+namespace {
+std::u16string VerbName(const TREProgram* program, int index) {
+  if (!program || index < 0 || index >= static_cast<int>(program->Names().size())) return {};
+  return program->Names()[static_cast<std::size_t>(index)];
 }
+}  // namespace
 
-std::u16string TRegExp::RegError() const {
-  if (FErrorIndex < 0 || FErrorIndex >= static_cast<int>(FNames.size())) return {};
-  return FNames[static_cast<std::size_t>(FErrorIndex)];
-}
+std::u16string TRegExp::RegMark() const { return VerbName(FProgram.get(), FMarkIndex); }
+
+std::u16string TRegExp::RegError() const { return VerbName(FProgram.get(), FErrorIndex); }
 
 std::u16string TRegExp::Version() { return u"2.6.2"; }
 

@@ -21,17 +21,20 @@
 //   RegExpEscape.cpp DecodeEscape, EncodeEscape, EscapeRegExChars and the
 //                   free DecodeEscape/EncodeEscape
 //
-// Compile does the whole compilation, optimisation included: after it the
-// program does not change, and the object can search any number of subjects
-// (compile once, Exec many times). Subjects are held as shared immutable
+// Compile does the whole compilation, optimisation included, into a
+// TREProgram (RegExpProgram.h) that is never written again: the object can
+// search any number of subjects (compile once, Exec many times), and other
+// TRegExp objects made from the same program (TRegExp(Program())) search
+// with it without compiling, also on other threads at the same time: each
+// object keeps its subject, groups and match state to itself. Subjects are held as shared immutable
 // strings (Exec of a shared_ptr references the caller's text). A search
 // that reaches one of the matcher's limits (step budget, call depth,
 // backtrack memory; RegExpMatchLimits.h) raises ERegExpMatchLimit instead of
 // reporting "no match".
 //
-// The matcher keeps its run-time state (backtrack stack, go-sub stack, loop
-// states, failure memo, ...) in a TREMatchState that it defines itself in
-// RegExpMatcher.h. TRegExp owns it through FMatchState, a unique_ptr whose
+// The matcher keeps its run-time state (captures, backtrack stack, go-sub
+// stack, loop states, failure memo, scan caches...) in a TREMatchState that
+// it defines itself in RegExpMatcher.h. TRegExp owns it through FMatchState, a unique_ptr whose
 // deleter is a plain function pointer: the matcher creates the state on
 // first use and installs its own delete function with it, so TRegExp never
 // needs the complete type and a default-constructed TRegExp holds nothing.
@@ -53,13 +56,10 @@
 namespace vantora {
 
 class TRegExp;
-class TRECode;
-class TREStateList;
-class TRELex;
-class TREParser;
-class TRENFA;
-class TREMatchEngine;
-struct TREMatchState;  // defined by the matcher (RegExpMatcher.h)
+class TREProgram;       // a compiled pattern (RegExpProgram.h)
+class TREGroupTable;    // its groups
+struct TREGroupInfo;
+struct TREMatchState;   // defined by the matcher (RegExpMatcher.h)
 
 // ---------------------------------------------------------------- exceptions
 
@@ -126,50 +126,40 @@ using TCalloutEvent =
 
 // ------------------------------------------------------------------- groups
 
-// One capture record. StartBuf keeps the start of a group that is open
-// (set at group begin) until the group end copies it to StartP.
-struct TRECapture {
-  const char16_t* StartP = nullptr;
-  const char16_t* EndP = nullptr;
-  const char16_t* StartBuf = nullptr;
-  bool Success = false;
-};
-
-// One capture group; index 0 is the whole match.
+// One capture group of a TRegExp's last search; index 0 is the whole match.
+// What the compiler knows of the group (name, body) comes from the program.
 class TGroup {
  public:
   std::u16string Strings() const;          // captured text, empty if not matched
   int Index() const;                       // 1-based start, 0 if not matched
   int Length() const;                      // code units, 0 if not matched
-  bool Success() const { return Capture.Success; }
-  const std::u16string& GroupName() const { return FGroupName; }
+  bool Success() const { return FCapture.Success; }
+  const TRECapture& Capture() const { return FCapture; }
+  const std::u16string& GroupName() const;
   // Pattern text of the group's body (empty for group 0).
-  const std::u16string& SubExpression() const { return FSubExpression; }
+  const std::u16string& SubExpression() const;
+  // Whether a back-reference or condition reads the group.
+  bool IsReferenced() const;
+  // The next group with the same name, 0 = none.
+  int SameNameNext() const;
 
-  // ---- state shared by the compiler and matcher ----
+ private:
+  friend class TGroupCollection;
   const TRegExp* FOwner = nullptr;
-  std::u16string FGroupName;
-  std::u16string FSubExpression;
-  int FIndexBegin = -1;         // NFA state number of the group begin
-  int FIndexEnd = -1;           // NFA state number of the group end
-  bool FIsReferenced = false;   // a back-reference or condition reads it
-  int FSameGroup = 0;           // next group with the same name, 0 = none
-  int FMinLength = 0;           // body length in code units (for calls)
-  int FMaxLength = -1;          // -1 = unbounded
-  TRECapture Capture;           // the current capture record
-  std::vector<TRECapture> Captures;  // saved records (recursion)
+  const TREGroupInfo* FInfo = nullptr;
+  TRECapture FCapture;  // the record of the last search
 };
 
-// The groups of a compiled pattern, group 0 first, with a hash of names.
+// The groups of a TRegExp's program, group 0 first (RegExpExec.cpp).
 class TGroupCollection {
  public:
   explicit TGroupCollection(TRegExp& owner) : FOwner(&owner) {}
 
-  // Index 0..GroupCount, else ERegExpRuntime (defined by RegExpExec.cpp).
+  // Index 0..GroupCount, else ERegExpRuntime.
   TGroup& operator[](int index);
   const TGroup& operator[](int index) const;
   // The first group of that name that succeeded, else the last of the
-  // chain; unknown name: ERegExpRuntime (defined by RegExpExec.cpp).
+  // chain; unknown name: ERegExpRuntime.
   TGroup& Names(const std::u16string& name);
 
   int Count() const { return static_cast<int>(FItems.size()); }  // including group 0
@@ -177,27 +167,23 @@ class TGroupCollection {
   std::vector<TGroup>::iterator end() { return FItems.end(); }
   std::vector<TGroup>::const_iterator begin() const { return FItems.begin(); }
   std::vector<TGroup>::const_iterator end() const { return FItems.end(); }
-
-  // ---- compile side (RegExpW.cpp) ----
-  void Clear();
-  // Appends a group; returns its index. A non-empty name enters the hash.
-  int Add(const std::u16string& name);
-  // Enters a further name for an existing group (branch reset reuse).
-  void AddName(const std::u16string& name, int index);
   // First group index with the name, or -1.
   int IndexOfName(const std::u16string& name) const;
-  // Number of groups that carry the name.
-  int CountOfName(const std::u16string& name) const;
-  // Links groups sharing a name through FSameGroup (pattern order).
-  void CheckSameGroupName();
-  // Unchecked access for the engine.
+  // Unchecked access.
   TGroup& Item(int index) { return FItems[static_cast<std::size_t>(index)]; }
   const TGroup& Item(int index) const { return FItems[static_cast<std::size_t>(index)]; }
 
  private:
+  friend class TRegExp;
+  // One group per group of the table (none for null), all unset.
+  void Bind(const TREGroupTable* table);
+  // The records of a search, by group index.
+  void SetCaptures(const std::vector<TRECapture>& captures);
+  void ClearCaptures();
+
   TRegExp* FOwner;
+  const TREGroupTable* FTable = nullptr;
   std::vector<TGroup> FItems;
-  std::unordered_map<std::u16string, std::vector<int>> FNames;
 };
 
 // ------------------------------------------------------------------- TRegExp
@@ -205,6 +191,11 @@ class TGroupCollection {
 class TRegExp {
  public:
   TRegExp();
+  // An object that searches with an already compiled program (another
+  // object's Program(), RECompileProgram): it is compiled from the start,
+  // with the program's expression and options. Objects sharing a program
+  // may search on different threads at the same time.
+  explicit TRegExp(std::shared_ptr<const TREProgram> program);
   ~TRegExp();
   TRegExp(const TRegExp&) = delete;
   TRegExp& operator=(const TRegExp&) = delete;
@@ -229,6 +220,9 @@ class TRegExp {
   // (the object then stays uncompiled).
   void Compile();
   bool Compiled() const { return FCompiled; }
+  // The compiled program (null while uncompiled); never changes once
+  // compiled, so it can be shared with other objects and threads.
+  std::shared_ptr<const TREProgram> Program() const { return FProgram; }
 
   // Subject and searches (RegExpExec.cpp). The object keeps the subject
   // as a shared, immutable string: a subject equal to the current one is
@@ -275,24 +269,36 @@ class TRegExp {
   TRegExpReplaceEvent OnReplace;
   TCalloutEvent OnCallout;
 
-  // ================= engine state: for the pipeline's own files only =======
-  // Everything below is written by the compiler (Compile) or the matcher
-  // (searches); code outside regex/ must not use it.
+ private:
+  friend class TGroup;
+  friend struct TREMatchState;
+  friend TREMatchState& REMatchState(TRegExp& re);
 
-  // Compiled program.
-  std::vector<std::unique_ptr<TRECode>> FCodeList;  // every leaf of the program
-  std::unique_ptr<TREStateList> FStateList;         // NFA states by number
-  int FEntryState = 0;      // first state of the program
-  int FExitState = 0;       // the nkEnd state
-  int FLoopStateCount = 0;  // number of nkLoop states (loop indexes 0..n-1)
-  int FMinMatchLength = 0;  // code units; a shorter subject cannot match
-  int FMaxMatchLength = -1; // code units; -1 = unbounded
-  bool FHasGoSub = false;   // the program contains subroutine calls/recursion
-  bool FHasBackReference = false;
-  std::uint32_t FCompileSerial = 0;  // incremented by every successful compile
-  std::vector<std::u16string> FNames;  // names of verbs ((*MARK:name) ...)
+  void ClearProgram();
+  // Takes FProgram into use: the groups and the match state follow it.
+  void AttachProgram();
+  void BeginSearchOf(std::shared_ptr<const std::u16string> subject);
+  bool ExecFromStart();
+  // What every Exec does before it takes its subject: no search running,
+  // the whole text as the range, the pattern compiled.
+  void BeginExec();
+  // Runs the matcher from start over the current range and copies its
+  // captures to the groups (also when the search raises).
+  bool RunMatch(const char16_t* start);
+  // What a search ends with: the last match, OnMatch, the result.
+  bool FinishSearch(bool found);
+  // The groups show the matcher's current records (for a callout handler).
+  void PublishCaptures(const std::vector<TRECapture>& captures) { FGroups.SetCaptures(captures); }
+
+  std::u16string FExpression;
+  TREOptions FOptions = RegExpDefaultOptions;
+  TOptimizeKind FOptimizeKind = opBoth;
+  bool FCompiled = false;
+  std::shared_ptr<const TREProgram> FProgram;  // null while uncompiled
+  TGroupCollection FGroups{*this};
 
   // Subject and search results.
+  std::shared_ptr<const std::u16string> FInput;  // never null
   const char16_t* FTextTopP = nullptr;   // subject start
   const char16_t* FTextEndP = nullptr;   // one past the subject
   const char16_t* FMatchTopP = nullptr;  // range start
@@ -309,37 +315,23 @@ class TRegExp {
 
   // The matcher's run-time state (see the file comment).
   std::unique_ptr<TREMatchState, void (*)(TREMatchState*)> FMatchState{nullptr, nullptr};
-
- private:
-  void ClearProgram();
-
-  std::u16string FExpression;
-  void BeginSearchOf(std::shared_ptr<const std::u16string> subject);
-  bool ExecFromStart();
-  // What every Exec does before it takes its subject: no search running,
-  // the whole text as the range, the pattern compiled.
-  void BeginExec();
-
-  std::shared_ptr<const std::u16string> FInput;  // never null
-  TREOptions FOptions = RegExpDefaultOptions;
-  TOptimizeKind FOptimizeKind = opBoth;
-  bool FCompiled = false;
-  TGroupCollection FGroups{*this};
 };
 
 inline std::u16string TGroup::Strings() const {
-  if (!Capture.Success || !Capture.StartP || !Capture.EndP || Capture.EndP < Capture.StartP) return {};
-  return std::u16string(Capture.StartP, Capture.EndP);
+  const TRECapture& c = FCapture;
+  if (!c.Success || !c.StartP || !c.EndP || c.EndP < c.StartP) return {};
+  return std::u16string(c.StartP, c.EndP);
 }
 
 inline int TGroup::Index() const {
-  if (!Capture.Success || !Capture.StartP || !FOwner || !FOwner->FTextTopP) return 0;
-  return static_cast<int>(Capture.StartP - FOwner->FTextTopP) + 1;
+  if (!FCapture.Success || !FCapture.StartP || !FOwner || !FOwner->FTextTopP) return 0;
+  return static_cast<int>(FCapture.StartP - FOwner->FTextTopP) + 1;
 }
 
 inline int TGroup::Length() const {
-  if (!Capture.Success || !Capture.StartP || !Capture.EndP || Capture.EndP < Capture.StartP) return 0;
-  return static_cast<int>(Capture.EndP - Capture.StartP);
+  const TRECapture& c = FCapture;
+  if (!c.Success || !c.StartP || !c.EndP || c.EndP < c.StartP) return 0;
+  return static_cast<int>(c.EndP - c.StartP);
 }
 
 // ------------------------------------------------------ convenience functions

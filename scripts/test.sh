@@ -3,7 +3,8 @@
 #   scripts/test.sh              normal build in build/
 #   scripts/test.sh --sanitize   address + undefined-behaviour sanitizers in build-sanitize/
 #   scripts/test.sh --tsan       thread sanitizer in build-tsan/: builds and runs only the
-#                                tests with threads (the thread class, the job, the window)
+#                                tests with threads (the thread class, the regex engine's
+#                                shared programs, the job, the window)
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,9 +27,10 @@ scripts/setup.sh
 cmake -S . -B "$BUILD_DIR" -G Ninja \
   -DVANTORA_SANITIZE="$SANITIZE" -DVANTORA_TSAN="$TSAN" -DCMAKE_BUILD_TYPE="$BUILD_TYPE"
 
-# The thread sanitizer run: the test programs of the thread class, the job
-# and the window (with the programs and the sample site they start).
-TSAN_TARGETS=(common_test_thread vantora vantora_demo_site)
+# The thread sanitizer run: the test programs of the thread class, the regex
+# engine's threads, the job and the window (with the programs and the sample
+# site they start).
+TSAN_TARGETS=(common_test_thread regex_test_threads vantora vantora_demo_site)
 for test_source in tests/worker/test_*.cpp tests/app/test_*.cpp; do
   folder="$(basename "$(dirname "$test_source")")"
   TSAN_TARGETS+=("${folder}_$(basename "$test_source" .cpp)")
@@ -52,7 +54,7 @@ if [ "$TSAN" = ON ]; then
   # built with the sanitizer (Qt, glib, cpp-httplib) are not checked: their own
   # locks are invisible to it, so it would report their hand-overs as races.
   export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:ignore_noninstrumented_modules=1"
-  ctest --output-on-failure -j "$(nproc)" -L "^(worker|app|common_test_thread)\$"
+  ctest --output-on-failure -j "$(nproc)" -L "^(worker|app|common_test_thread|regex_test_threads)\$"
 else
   ctest --output-on-failure -j "$(nproc)"
 fi

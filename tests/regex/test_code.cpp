@@ -9,29 +9,39 @@
 #include "regex/RegExpCode.h"
 #include "regex/RegExpCodeAssert.h"
 #include "regex/RegExpCodeChar.h"
-#include "regex/RegExpW.h"
 
 namespace vantora {
 namespace {
 
-// A TRegExp whose subject and range are set by hand, as the matcher does.
+// A search context whose subject, range and captures are set by hand, as
+// the matcher does.
 struct Subject {
-  TRegExp Re;
+  TREContext Cx;
   std::u16string Text;
+  std::vector<TRECapture> Caps;
+  std::vector<int> SameGroup;
   explicit Subject(std::u16string text, std::size_t from = 0, std::size_t to = std::u16string::npos)
       : Text(std::move(text)) {
-    Re.FTextTopP = Text.data();
-    Re.FTextEndP = Text.data() + Text.size();
-    Re.FMatchTopP = Text.data() + from;
-    Re.FMatchEndP = Text.data() + std::min(to, Text.size());
+    Cx.TextTop = Text.data();
+    Cx.TextEnd = Text.data() + Text.size();
+    Cx.RangeTop = Text.data() + from;
+    Cx.RangeEnd = Text.data() + std::min(to, Text.size());
+  }
+  // Capture records for groups 0..count-1, all unset, none sharing a name.
+  void UseGroups(std::size_t count) {
+    Caps.assign(count, TRECapture{});
+    SameGroup.assign(count, 0);
+    Cx.Captures = Caps.data();
+    Cx.SameGroup = SameGroup.data();
+    Cx.GroupCount = static_cast<int>(count);
   }
   const char16_t* At(std::size_t i) const { return Text.data() + i; }
   // The positions (indexes) where the leaf matches, with its lengths.
   std::string Scan(const TRECode& code) const {
     std::string out;
-    for (const char16_t* p = Re.FMatchTopP; p <= Re.FMatchEndP; ++p) {
+    for (const char16_t* p = Cx.RangeTop; p <= Cx.RangeEnd; ++p) {
       int len = 0;
-      if (code.IsEqual(p, len))
+      if (code.IsEqual(Cx, p, len))
         out += std::to_string(p - Text.data()) + (len > 1 ? ":" + std::to_string(len) : "") + " ";
     }
     return out;
@@ -123,44 +133,44 @@ TEST(CharTypes, UnicodeAndLegacyDefinitions) {
 
 TEST(Leaves, CharactersLiteralsAndDot) {
   Subject s(u"aAbB\U0001F600\n.");
-  TRECharCode a(s.Re, u'a', {roIgnoreCase});
+  TRECharCode a(u'a', {roIgnoreCase});
   EXPECT_EQ(s.Scan(a), "0 1 ");
-  TRECharCode smile(s.Re, 0x1F600, {});
+  TRECharCode smile(0x1F600, {});
   EXPECT_EQ(s.Scan(smile), "4:2 ");
   EXPECT_EQ(smile.GetLength(), 2);
-  TRELiteralCode ab(s.Re, {u'a', u'b'}, {roIgnoreCase});
+  TRELiteralCode ab({u'a', u'b'}, {roIgnoreCase});
   EXPECT_EQ(s.Scan(ab), "1:2 ");
-  TREAnyCharCode dot(s.Re, {});
+  TREAnyCharCode dot({});
   EXPECT_EQ(s.Scan(dot), "0 1 2 3 4 5 7 ");  // one code unit each, never a line break
-  TREAnyCharCode dotAll(s.Re, {roSingleLine});
+  TREAnyCharCode dotAll({roSingleLine});
   EXPECT_EQ(s.Scan(dotAll), "0 1 2 3 4 5 6 7 ");
   // Nothing reads past the range end.
   Subject cut(u"abc", 0, 1);
-  TRELiteralCode lit(cut.Re, {u'a', u'b'}, {});
+  TRELiteralCode lit({u'a', u'b'}, {});
   EXPECT_EQ(cut.Scan(lit), "");
-  EXPECT_EQ(lit.Find(cut.At(0)), nullptr);
+  EXPECT_EQ(lit.Find(cut.Cx, cut.At(0)), nullptr);
 }
 
 TEST(Leaves, ClassesFoldTheirRanges) {
   Subject s(u"aK\u30A2\u3042-]\U0001F600");
-  TRECharClassCode az(s.Re, false, {roIgnoreCase});
+  TRECharClassCode az(false, {roIgnoreCase});
   az.Add(u'a', u'z');
   az.Sort();
   EXPECT_EQ(s.Scan(az), "0 1 ");
-  TRECharClassCode hira(s.Re, false, {roIgnoreKana});
+  TRECharClassCode hira(false, {roIgnoreKana});
   hira.Add(0x3041, 0x3093);
   hira.Sort();
   EXPECT_EQ(s.Scan(hira), "2 3 ");  // katakana A matches through folding
-  TRECharClassCode neg(s.Re, true, {});
+  TRECharClassCode neg(true, {});
   neg.Add(u'-');
   neg.Add(u']');
-  neg.Add(std::make_unique<TREWordCharCode>(s.Re, false, TREOptions{}));
+  neg.Add(std::make_unique<TREWordCharCode>(false, TREOptions{}));
   neg.Sort();
   EXPECT_EQ(s.Scan(neg), "6:2 7 ");  // the emoji; and a lone low surrogate when read alone
   EXPECT_EQ(neg.GetLength(), -1);  // one or two code units
   EXPECT_TRUE(neg.CanRepeatFast());
   // Ranges merge.
-  TRECharClassCode m(s.Re, false, {});
+  TRECharClassCode m(false, {});
   m.Add(u'a', u'c');
   m.Add(u'b', u'f');
   m.Add(u'g');
@@ -172,27 +182,27 @@ TEST(Leaves, ClassesFoldTheirRanges) {
 
 TEST(Leaves, PropertiesAndTypes) {
   Subject s(u"a\u3042\u30A2\u4E00 1\uFF11");
-  TREPropertyCode han(s.Re, upHan, false, {});
+  TREPropertyCode han(upHan, false, {});
   EXPECT_EQ(s.Scan(han), "3 ");
-  TREPropertyCode notHira(s.Re, upHiragana, true, {});
+  TREPropertyCode notHira(upHiragana, true, {});
   EXPECT_EQ(s.Scan(notHira), "0 2 3 4 5 6 ");
-  TREDigitCharCode d(s.Re, false, {});
+  TREDigitCharCode d(false, {});
   EXPECT_EQ(s.Scan(d), "5 6 ");
-  TREDigitCharCode dLegacy(s.Re, false, {roDefinedCharClassLegacy});
+  TREDigitCharCode dLegacy(false, {roDefinedCharClassLegacy});
   EXPECT_EQ(s.Scan(dLegacy), "5 ");
-  TREPosixCharClassCode alpha(s.Re, pckAlpha, false, {});
+  TREPosixCharClassCode alpha(pckAlpha, false, {});
   EXPECT_EQ(s.Scan(alpha), "0 1 2 3 ");
 }
 
 TEST(Leaves, LineBreaksAndCombiningSequences) {
   Subject s(u"\r\n\n\r\u2028x");
-  TRELineBreakCharCode r(s.Re, {});
+  TRELineBreakCharCode r({});
   EXPECT_EQ(s.Scan(r), "0:2 1 2 3 4 ");
   // PrevRepeat gives back CR LF as one repetition.
   EXPECT_EQ(r.PrevRepeat(s.At(2), s.At(0)), s.At(0));
   EXPECT_EQ(r.PrevRepeat(s.At(2), s.At(1)), s.At(1));
   Subject x(u"e\u0301\u0302a\u0301");
-  TRECombiningSequence seq(x.Re, {});
+  TRECombiningSequence seq({});
   EXPECT_EQ(x.Scan(seq), "0:3 1:2 2 3:2 4 ");
   EXPECT_EQ(seq.PrevRepeat(x.At(5), x.At(0)), x.At(3));
   EXPECT_EQ(seq.PrevRepeat(x.At(3), x.At(0)), x.At(0));
@@ -200,95 +210,94 @@ TEST(Leaves, LineBreaksAndCombiningSequences) {
 
 TEST(Leaves, AnchorsAtRangeEdges) {
   Subject s(u"ab\ncd\r\n");
-  TRELineTailCode dollar(s.Re, {});
+  TRELineTailCode dollar({});
   EXPECT_EQ(s.Scan(dollar), "6 7 ");  // the final LF alone, and the end
-  TRELineTailCode dollarM(s.Re, {roMultiLine});
+  TRELineTailCode dollarM({roMultiLine});
   EXPECT_EQ(s.Scan(dollarM), "2 5 6 7 ");
-  TRELineHeadCode caret(s.Re, {});
+  TRELineHeadCode caret({});
   EXPECT_EQ(s.Scan(caret), "0 ");
-  TRELineHeadCode caretM(s.Re, {roMultiLine});
+  TRELineHeadCode caretM({roMultiLine});
   EXPECT_EQ(s.Scan(caretM), "0 3 6 ");  // never at the very end
-  TRETextTailCode bigZ(s.Re, {});
+  TRETextTailCode bigZ({});
   EXPECT_EQ(s.Scan(bigZ), "5 6 7 ");
-  TRETextEndCode z(s.Re, {});
+  TRETextEndCode z({});
   EXPECT_EQ(s.Scan(z), "7 ");
   // A range inside the subject: its start counts as the text start.
   Subject mid(u"xab yz", 1, 5);
-  TRETextHeadCode bigA(mid.Re, {});
+  TRETextHeadCode bigA({});
   EXPECT_EQ(mid.Scan(bigA), "1 ");
-  TREBoundaryCode b(mid.Re, false, {});
+  TREBoundaryCode b(false, {});
   EXPECT_EQ(mid.Scan(b), "1 3 4 5 ");  // edges see non-word characters outside
-  TREBoundaryCode nb(mid.Re, true, {});
+  TREBoundaryCode nb(true, {});
   EXPECT_EQ(mid.Scan(nb), "2 ");
   // \G: the previous match end, else the range start.
-  TREGlobalPosCode g(mid.Re, {});
+  TREGlobalPosCode g({});
   EXPECT_EQ(mid.Scan(g), "1 ");
-  mid.Re.FLastMatchEndP = mid.At(3);
+  mid.Cx.LastMatchEnd = mid.At(3);
   EXPECT_EQ(mid.Scan(g), "3 ");
 }
 
 TEST(Leaves, BackReferencesCompareUnderTheirOptions) {
   Subject s(u"abcABCab");
-  s.Re.SetExpression(u"(x)");
-  s.Re.Compile();
-  TGroup& g = s.Re.Groups().Item(1);
-  TREReferenceCode ref(s.Re, 1, {});
+  s.UseGroups(2);
+  TRECapture& g = s.Caps[1];
+  TREReferenceCode ref(1, {});
   EXPECT_EQ(s.Scan(ref), "");  // the group has not matched: the reference fails
-  g.Capture.StartP = s.At(0);
-  g.Capture.EndP = s.At(2);
-  g.Capture.Success = true;
+  g.StartP = s.At(0);
+  g.EndP = s.At(2);
+  g.Success = true;
   EXPECT_EQ(s.Scan(ref), "0:2 6:2 ");
-  TREReferenceCode refI(s.Re, 1, {roIgnoreCase});
+  TREReferenceCode refI(1, {roIgnoreCase});
   EXPECT_EQ(s.Scan(refI), "0:2 3:2 6:2 ");
-  g.Capture.EndP = s.At(0);  // an empty capture matches everywhere
+  g.EndP = s.At(0);  // an empty capture matches everywhere
   EXPECT_EQ(s.Scan(ref), "0 1 2 3 4 5 6 7 8 ");
-  TREIfThenReferenceCode cond(s.Re, 1, {});
-  EXPECT_TRUE(cond.Compare(s.At(0)));
-  g.Capture.Success = false;
-  EXPECT_FALSE(cond.Compare(s.At(0)));
+  TREIfThenReferenceCode cond(1, {});
+  EXPECT_TRUE(cond.Compare(s.Cx, s.At(0)));
+  g.Success = false;
+  EXPECT_FALSE(cond.Compare(s.Cx, s.At(0)));
 }
 
 TEST(Leaves, RepeatAndPrevRepeatWalkWholeCharacters) {
   Subject s(u"a\U0001F600b\U0001F600>x");
-  TRECharClassCode notGt(s.Re, true, {});
+  TRECharClassCode notGt(true, {});
   notGt.Add(u'>');
   notGt.Sort();
   const char16_t* p = s.At(0);
-  EXPECT_EQ(notGt.Repeat(p, -1), 4);
+  EXPECT_EQ(notGt.Repeat(s.Cx, p, -1), 4);
   EXPECT_EQ(p, s.At(6));
   std::vector<const char16_t*> back;
   for (const char16_t* q = p; q > s.At(0); q = notGt.PrevRepeat(q, s.At(0))) back.push_back(q);
   EXPECT_EQ(back, (std::vector<const char16_t*>{s.At(6), s.At(4), s.At(3), s.At(1)}));
   const char16_t* b = s.At(0);
-  EXPECT_TRUE(notGt.ExecRepeat(b, 2, 3));
+  EXPECT_TRUE(notGt.ExecRepeat(s.Cx, b, 2, 3));
   EXPECT_EQ(b, s.At(4));
   const char16_t* c = s.At(6);
-  EXPECT_FALSE(notGt.ExecRepeat(c, false));  // plus needs one
+  EXPECT_FALSE(notGt.ExecRepeat(s.Cx, c, false));  // plus needs one
   EXPECT_EQ(c, s.At(6));
-  TRELiteralCode ab(s.Re, {u'a', u'b'}, {});
+  TRELiteralCode ab({u'a', u'b'}, {});
   EXPECT_TRUE(ab.CanRepeatFast());
-  TRELiteralCode abW(s.Re, {u'a', 0x30AC}, {roIgnoreWidth});
+  TRELiteralCode abW({u'a', 0x30AC}, {roIgnoreWidth});
   EXPECT_FALSE(abW.CanRepeatFast());  // its length varies
 }
 
 TEST(Leaves, OverlapIsExactForPlainCharactersAndConservativeOtherwise) {
   Subject s(u"");
-  TRECharCode a(s.Re, u'a', {});
-  TRECharCode b(s.Re, u'b', {});
-  TREDigitCharCode d(s.Re, false, {});
-  TREAnyCharCode dot(s.Re, {});
-  TRECharCode lf(s.Re, u'\n', {});
+  TRECharCode a(u'a', {});
+  TRECharCode b(u'b', {});
+  TREDigitCharCode d(false, {});
+  TREAnyCharCode dot({});
+  TRECharCode lf(u'\n', {});
   EXPECT_FALSE(a.IsOverlap(&b));
   EXPECT_TRUE(a.IsOverlap(&a));
   EXPECT_FALSE(d.IsOverlap(&a));
   EXPECT_FALSE(a.IsOverlap(&d));
   EXPECT_TRUE(dot.IsOverlap(&a));
   EXPECT_FALSE(dot.IsOverlap(&lf));
-  TRECharCode ai(s.Re, u'a', {roIgnoreCase});
-  TRECharCode upperA(s.Re, u'A', {});
+  TRECharCode ai(u'a', {roIgnoreCase});
+  TRECharCode upperA(u'A', {});
   EXPECT_TRUE(ai.IsOverlap(&upperA));
   EXPECT_FALSE(ai.IsOverlap(&b));
-  TRECharCode five(s.Re, u'5', {});
+  TRECharCode five(u'5', {});
   EXPECT_TRUE(d.IsInclude(&five));
   EXPECT_FALSE(d.IsInclude(&a));
 }

@@ -7,6 +7,7 @@
 
 #include "regex/RegExpCodeChar.h"
 #include "regex/RegExpNFA.h"
+#include "regex/RegExpProgram.h"
 #include "regex/RegExpW.h"
 #include "support_regex.h"
 
@@ -31,7 +32,7 @@ Lengths Len(const std::string& pattern) {
   TRegExp re;
   re.SetExpression(U(pattern));
   re.Compile();
-  return {re.FMinMatchLength, re.FMaxMatchLength};
+  return {re.Program()->MinMatchLength(), re.Program()->MaxMatchLength()};
 }
 
 TEST(Compile, LiteralRunsAndSingleLeafLoops) {
@@ -113,9 +114,10 @@ TEST(Compile, VerbsCarryNamesAndTheEnclosingAlternation) {
   TRegExp re;
   re.SetExpression(u"(*MARK:m1)a(*THEN:t)b|c(*PRUNE)");
   re.Compile();
-  ASSERT_EQ(re.FNames.size(), 2u);
-  EXPECT_EQ(re.FNames[0], u"m1");
-  EXPECT_EQ(re.FNames[1], u"t");
+  const std::vector<std::u16string>& names = re.Program()->Names();
+  ASSERT_EQ(names.size(), 2u);
+  EXPECT_EQ(names[0], u"m1");
+  EXPECT_EQ(names[1], u"t");
   std::string d = REDumpNFA(re);
   EXPECT_NE(d.find("Mark -> "), std::string::npos);
   EXPECT_NE(d.find("Then -> 4 ext 0 name 1"), std::string::npos) << d;
@@ -143,18 +145,19 @@ TEST(Compile, CompileOnlyWhenExpressionOrOptionsChange) {
   re.SetExpression(u"a(b)");
   re.Compile();
   EXPECT_TRUE(re.Compiled());
-  std::uint32_t serial = re.FCompileSerial;
+  const TREProgram* first = re.Program().get();
   re.SetExpression(u"a(b)");  // same text: keeps the program
   EXPECT_TRUE(re.Compiled());
   re.Compile();
-  EXPECT_EQ(re.FCompileSerial, serial);
+  EXPECT_EQ(re.Program().get(), first);
   re.SetOptions(0, false);  // already off: nothing changes
   EXPECT_TRUE(re.Compiled());
   re.SetOptions(0, true);
   EXPECT_FALSE(re.Compiled());
   EXPECT_TRUE(re.Options(0));
+  const std::shared_ptr<const TREProgram> kept = re.Program();  // still alive: a new one cannot take its address
   re.Compile();
-  EXPECT_EQ(re.FCompileSerial, serial + 1);
+  EXPECT_NE(re.Program().get(), first);
   re.SetDefineCharClassLegacy(true);
   EXPECT_FALSE(re.Compiled());
   EXPECT_TRUE(re.OptionSet().Contains(roDefinedCharClassLegacy));
@@ -222,15 +225,13 @@ TEST(Compile, RecompilingFromInsideASearchIsRefused) {
 }
 
 TEST(Compile, ReplaceCodeSwapsALeafEverywhereOrReportsItMissing) {
-  TRegExp re;
-  re.SetExpression(u"a|b");
-  re.Compile();
-  TRECode* old = re.FCodeList.front().get();
-  REReplaceCode(re, old, std::make_unique<TRECharCode>(re, u'z', TREOptions{}));
-  EXPECT_EQ(REDumpNFA(re), "0: Char char z -> 1\n0: Char char b -> 1\n1: End\n");
-  TRECharCode stranger(re, u'q', {});
+  std::unique_ptr<TREProgram> program = REBuildProgram(u"a|b", {}, opBoth);
+  const TRECode* old = program->Codes().front().get();
+  program->ReplaceCode(old, std::make_unique<TRECharCode>(u'z', TREOptions{}));
+  EXPECT_EQ(REDumpNFA(*program), "0: Char char z -> 1\n0: Char char b -> 1\n1: End\n");
+  TRECharCode stranger(u'q', {});
   try {
-    REReplaceCode(re, &stranger, std::make_unique<TRECharCode>(re, u'y', TREOptions{}));
+    program->ReplaceCode(&stranger, std::make_unique<TRECharCode>(u'y', TREOptions{}));
     FAIL();
   } catch (const ERegExp& e) {
     EXPECT_EQ(e.Message(), u"BUG: not found OldCode");

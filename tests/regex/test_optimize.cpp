@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "regex/RegExpMatcher.h"
+#include "regex/RegExpProgram.h"
 #include "regex/RegExpOptimize.h"
 #include "regex/RegExpW.h"
 #include "support_regex.h"
@@ -19,12 +19,11 @@ using namespace vantora::test;
 
 namespace {
 
-// A freshly compiled program and the optimiser that Compile ran on it (the
-// matcher's own).
+// A freshly compiled program and the optimiser that Compile ran on it.
 struct TAnalysed {
-  explicit TAnalysed(std::unique_ptr<TRegExp> re) : Re(std::move(re)), Opt(REMatchState(*Re).Optimizer) {}
+  explicit TAnalysed(std::unique_ptr<TRegExp> re) : Re(std::move(re)), Opt(Re->Program()->Optimizer()) {}
   std::unique_ptr<TRegExp> Re;
-  TREOptimizer& Opt;
+  const TREOptimizer& Opt;
 };
 
 std::unique_ptr<TAnalysed> Analyse(const std::string& pattern, TREOptions options = {},

@@ -91,8 +91,8 @@ TEST(Parser, DuplicateNamesAreLinkedAndTheMatchingOneIsChosen) {
   re.SetExpression(u"(?<n>a)|(?<n>b)");
   re.Compile();
   EXPECT_EQ(re.GroupCount(), 2);
-  EXPECT_EQ(re.Groups().Item(1).FSameGroup, 2);
-  EXPECT_EQ(re.Groups().Item(2).FSameGroup, 0);
+  EXPECT_EQ(re.Groups().Item(1).SameNameNext(), 2);
+  EXPECT_EQ(re.Groups().Item(2).SameNameNext(), 0);
   EXPECT_EQ(re.IndexFromGroupName(u"n"), 1);  // nothing matched yet: the first
   ASSERT_TRUE(re.Exec(u"b"));
   EXPECT_EQ(re.IndexFromGroupName(u"n"), 2);
@@ -135,11 +135,11 @@ TEST(Parser, ReferencesResolveAndMarkTheirGroups) {
   TRegExp re;
   re.SetExpression(u"(a)|b\\1");  // a reference to an existing group compiles
   re.Compile();
-  EXPECT_TRUE(re.Groups().Item(1).FIsReferenced);
+  EXPECT_TRUE(re.Groups().Item(1).IsReferenced());
   re.SetExpression(u"(a)(b)\\g{-1}\\g-2\\k{1}(?(2)x)");
   re.Compile();
-  EXPECT_TRUE(re.Groups().Item(1).FIsReferenced);
-  EXPECT_TRUE(re.Groups().Item(2).FIsReferenced);
+  EXPECT_TRUE(re.Groups().Item(1).IsReferenced());
+  EXPECT_TRUE(re.Groups().Item(2).IsReferenced());
   EXPECT_EQ(AllMatches("(a)(b)\\g{-1}\\g-2", "abba abab"), "@1\"abba\",\"a\",\"b\"");
   // Forward references are checked at the end.
   re.SetExpression(u"(?:\\2b|(a))(c)");

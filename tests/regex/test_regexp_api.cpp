@@ -251,5 +251,44 @@ TEST(RegExpApi, SubjectsAreSharedNotCopiedPerSearch) {
   EXPECT_EQ(codes.InputString(), u"");
 }
 
+// Objects made from one compiled program: each has the program's pattern
+// and options, its own subject, groups and handlers, and recompiling one
+// leaves the program of the others alone. A callout handler sees the
+// groups of the running search of its own object.
+TEST(RegExpApi, ObjectsOfOneProgramKeepTheirOwnSearches) {
+  TRegExp first;
+  first.SetOptions(0, true);
+  first.SetExpression(u"(?<w>a+)(?C1)(b)?");
+  first.Compile();
+  TRegExp second(first.Program());
+  EXPECT_TRUE(second.Compiled());
+  EXPECT_EQ(second.Program(), first.Program());
+  EXPECT_EQ(second.Expression(), first.Expression());
+  EXPECT_TRUE(second.Options(0));
+  EXPECT_EQ(second.GroupNameFromIndex(1), u"w");
+  std::vector<std::u16string> seen;
+  second.OnCallout = [&](TRegExp& re, PCalloutData, bool& isMatch, std::int32_t& len) {
+    seen.push_back(re.Groups()[1].Strings());
+    isMatch = true;
+    len = 0;
+  };
+  EXPECT_FALSE(first.Exec(u"xAAb"));  // no handler on this object: the callout fails
+  ASSERT_TRUE(second.Exec(u"-aaa"));
+  EXPECT_EQ(seen, std::vector<std::u16string>{u"aaa"});
+  EXPECT_EQ(second.Groups()[0].Index(), 2);
+  EXPECT_FALSE(second.Groups()[2].Success());
+  EXPECT_EQ(first.Groups()[0].Strings(), u"");
+  second.SetExpression(u"(b+)");
+  ASSERT_TRUE(second.Exec(u"abba"));
+  EXPECT_NE(second.Program(), first.Program());
+  EXPECT_EQ(second.Groups()[1].Strings(), u"bb");
+  first.OnCallout = second.OnCallout = nullptr;
+  EXPECT_EQ(first.Expression(), u"(?<w>a+)(?C1)(b)?");
+  EXPECT_EQ(first.GroupCount(), 2);
+  TRegExp none(nullptr);  // no program: compiles its (empty) expression on use
+  EXPECT_FALSE(none.Compiled());
+  EXPECT_TRUE(none.Exec(u"x"));
+}
+
 }  // namespace
 }  // namespace vantora::test

@@ -71,7 +71,6 @@ TEST(Replace, FunctionFormAndItsCleanUp) {
   EXPECT_THROW(re.Replace(u"a1", [](TRegExp&) -> std::u16string { throw std::runtime_error("x"); }),
                std::runtime_error);
   EXPECT_FALSE(static_cast<bool>(re.OnReplace));
-  EXPECT_FALSE(static_cast<bool>(re.FReplaceFunction));
   EXPECT_EQ(re.Replace(u"a1", u"#"), u"a#");
 }
 
