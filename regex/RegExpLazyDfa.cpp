@@ -38,7 +38,8 @@ void RESetAutomatonEnabled(bool on) { AutomatonSwitch().store(on ? 1 : 0, std::m
 void TRELazyDfa::Analyse(const TREProgram& re) {
   FUsable = FBuilder.Analyse(re);
   FGaveUps = 0;
-  FUnitClass.clear();
+  for (std::unique_ptr<TClassBlock>& b : FBlocks) b.reset();
+  FBlockOf.fill(nullptr);
   FClassAtoms.clear();
   FClassFlags.clear();
   FClassIds.clear();
@@ -51,16 +52,22 @@ bool TRELazyDfa::Usable(const TREOptimizer& optimizer) const {
     case lcmSimple:
     case lcmTextTop:
       return false;
+    case lcmFirstLiteral:
+      return optimizer.LeadSearch().Length() == 1;
     default:
       return true;
   }
 }
 
+void TRELazyDfa::TOrderedCache::Clear() {
+  Contents.clear();
+  Ids.clear();
+  Trans.clear();
+  Initial.fill(-1);
+}
+
 void TRELazyDfa::ResetStates() {
-  FOrdered.Contents.clear();
-  FOrdered.Ids.clear();
-  FOrdered.Trans.clear();
-  FOrdered.Initial.fill(-1);
+  FOrdered.Clear();
   FContents.clear();
   FStateIds.clear();
   FTrans.clear();
@@ -69,18 +76,38 @@ void TRELazyDfa::ResetStates() {
   FInitial.fill(-1);
 }
 
+namespace {
+const std::array<std::uint8_t, 256>& UnknownBlock() {
+  static const std::array<std::uint8_t, 256> block = [] {
+    std::array<std::uint8_t, 256> b{};
+    b.fill(127);
+    return b;
+  }();
+  return block;
+}
+}  // namespace
+
 void TRELazyDfa::PrepareTables() {
-  if (!FUnitClass.empty()) return;
-  FUnitClass.assign(0x10000, kUnknownClass);
-  for (std::uint32_t u = 0xD800; u <= 0xDFFF; ++u) FUnitClass[u] = kBailClass;
-  // A half-width kana may join the voiced mark after it into one letter.
-  if (FBuilder.FoldsWidth())
-    for (std::uint32_t u = 0xFF61; u <= 0xFF9F; ++u) FUnitClass[u] = kBailClass;
+  if (FBlockOf[0]) return;
+  static_assert(kUnknownClass == 127, "UnknownBlock holds the unknown class");
+  FBlockOf.fill(&UnknownBlock());
 }
 
 std::uint8_t TRELazyDfa::ClassOf(const TREContext& cx, const char16_t* p) {
   const char16_t u = *p;
-  if (FUnitClass[u] != kUnknownClass) return FUnitClass[u];
+  if (UnitClass(u) != kUnknownClass) return UnitClass(u);
+  std::unique_ptr<TClassBlock>& own = FBlocks[u >> 8];
+  if (!own) {
+    own = std::make_unique<TClassBlock>(UnknownBlock());
+    FBlockOf[u >> 8] = own.get();
+  }
+  TClassBlock& block = *own;
+  // A surrogate, or (under width folding) a half-width kana, which may join
+  // the voiced mark after it into one letter: the automaton gives up there.
+  if (REIsSurrogate(u) || (FBuilder.FoldsWidth() && u >= 0xFF61 && u <= 0xFF9F)) {
+    block[u & 0xFF] = kBailClass;
+    return kBailClass;
+  }
   const int atoms = FBuilder.AtomCount();
   std::vector<std::uint64_t> bits(static_cast<std::size_t>(atoms + 63) / 64 + 1, 0);
   for (int i = 0; i < atoms; ++i)
@@ -104,7 +131,7 @@ std::uint8_t TRELazyDfa::ClassOf(const TREContext& cx, const char16_t* p) {
     FClassFlags.push_back(flags);
     FClassIds.emplace(std::move(key), cls);
   }
-  FUnitClass[u] = cls;
+  block[u & 0xFF] = cls;
   return cls;
 }
 
@@ -180,6 +207,13 @@ std::uint8_t TRELazyDfa::BeforeFlags(const TREContext& cx, const char16_t* p) {
   return cls == kBailClass ? 0xFF : FClassFlags[cls];
 }
 
+const char16_t* TRELazyDfa::TailStart(const char16_t* from, const char16_t* end) const {
+  const char16_t* stop = end;
+  if (FBuilder.UsesTail())
+    while (stop > from && REIsLineBreak(stop[-1])) --stop;
+  return stop;
+}
+
 int TRELazyDfa::InternOrdered(const TREDfaContent& c) {
   std::string key = c.Key();
   auto it = FOrdered.Ids.find(key);
@@ -192,25 +226,19 @@ int TRELazyDfa::InternOrdered(const TREDfaContent& c) {
 }
 
 const char16_t* TRELazyDfa::MatchEnd(const TREContext& cx, const char16_t* from, const char16_t* end) {
+  PrepareTables();
   const std::uint8_t before = BeforeFlags(cx, from);
   if (before == 0xFF || FBuilder.ThreadCount() > kMaxThreads) return nullptr;
-  if (FOrdered.Contents.size() >= kMaxStates) {
-    FOrdered.Contents.clear();
-    FOrdered.Ids.clear();
-    FOrdered.Trans.clear();
-    FOrdered.Initial.fill(-1);
-  }
+  if (FOrdered.Contents.size() >= kMaxStates) FOrdered.Clear();
   int& initial = FOrdered.Initial[before & 15];
   if (initial < 0) initial = InternOrdered(FBuilder.OrderedStart(before));
   int s = initial;
-  const char16_t* stop = end;
-  if (FBuilder.UsesTail())
-    while (stop > from && REIsLineBreak(stop[-1])) --stop;
+  const char16_t* stop = TailStart(from, end);
   const char16_t* found = nullptr;
   const char16_t* p = from;
   TREDfaStep step;
   for (; p < stop; ++p) {
-    std::uint8_t cls = FUnitClass[*p];
+    std::uint8_t cls = UnitClass(*p);
     if (cls == kUnknownClass) cls = ClassOf(cx, p);
     if (cls == kBailClass) return nullptr;
     std::int32_t t = FOrdered.Trans[static_cast<std::size_t>(s) * kStride + cls];
@@ -220,10 +248,7 @@ const char16_t* TRELazyDfa::MatchEnd(const TREContext& cx, const char16_t* from,
       // Rebuilt from scratch when full; this run goes on from a fresh copy.
       if (FOrdered.Contents.size() >= kMaxStates) {
         const TREDfaContent keep = FOrdered.Contents[static_cast<std::size_t>(s)];
-        FOrdered.Contents.clear();
-        FOrdered.Ids.clear();
-        FOrdered.Trans.clear();
-        FOrdered.Initial.fill(-1);
+        FOrdered.Clear();
         s = InternOrdered(keep);
       }
       const int target = step.Done ? 0 : InternOrdered(step.Next);
@@ -257,10 +282,7 @@ TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TREContext& cx, const TREOptimi
   PrepareTables();
   FResets = 0;
   FPos.clear();
-  // Where the final run of line breaks begins ($ and \Z read the rest).
-  const char16_t* stop = end;
-  if (FBuilder.UsesTail())
-    while (stop > from && REIsLineBreak(stop[-1])) --stop;
+  const char16_t* stop = TailStart(from, end);
   const char16_t* p = from;
   std::uint8_t before = BeforeFlags(cx, p);
   if (before == 0xFF) return doGaveUp;
@@ -271,7 +293,7 @@ TRELazyDfa::TOutcome TRELazyDfa::FindStart(const TREContext& cx, const TREOptimi
     return doGaveUp;
   };
   while (p < stop) {
-    std::uint8_t cls = FUnitClass[*p];
+    std::uint8_t cls = UnitClass(*p);
     std::int32_t t = FTrans[static_cast<std::size_t>(s) * kStride + cls];
     if (t < 0) {
       if (cls == kUnknownClass) cls = ClassOf(cx, p);

@@ -31,6 +31,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -57,7 +58,9 @@ class TRELazyDfa {
   // Per program the searches run.
   void Analyse(const TREProgram& program);
   // Whether this search should use the automaton: the program can, and its
-  // start strategy is not already a plain literal search or one anchor.
+  // start strategy is not already a literal search (a pattern that is a
+  // literal, or a lead literal of two or more units, whose hits the
+  // backtracker tries cheaply) or one anchor.
   bool Usable(const TREOptimizer& optimizer) const;
   // Searches from 'from' (a candidate start of the optimiser) to 'end' (the
   // range end): doStart with 'start' the leftmost start of a match,
@@ -100,6 +103,9 @@ class TRELazyDfa {
   void ResetStates();
   void Apply(const std::vector<int>& sources, const char16_t* here);
   const char16_t* Resolve(int partition, const char16_t* here) const;
+  // Where the final run of line breaks begins when $ or \Z read it (the
+  // units from there on are stepped without the cache); else end.
+  const char16_t* TailStart(const char16_t* from, const char16_t* end) const;
   std::uint8_t BeforeFlags(const TREContext& cx, const char16_t* p);
 
   // The ordered runs' own states: transitions are target * 4, plus 1 when a
@@ -109,6 +115,7 @@ class TRELazyDfa {
     std::unordered_map<std::string, int> Ids;
     std::vector<std::int32_t> Trans;
     std::array<int, 16> Initial{};
+    void Clear();
   };
   int InternOrdered(const TREDfaContent& c);
 
@@ -118,7 +125,13 @@ class TRELazyDfa {
   int FGaveUps = 0;
   int FResets = 0;
 
-  std::vector<std::uint8_t> FUnitClass;  // by code unit, empty until the first search
+  // The class of each code unit, by blocks of 256 units: a block nobody has
+  // read yet is the shared block of unknown classes, so a new object pays
+  // nothing for the units its subjects never contain.
+  using TClassBlock = std::array<std::uint8_t, 256>;
+  std::uint8_t UnitClass(char16_t u) const { return (*FBlockOf[u >> 8])[u & 0xFF]; }
+  std::array<const TClassBlock*, 256> FBlockOf{};
+  std::array<std::unique_ptr<TClassBlock>, 256> FBlocks;  // the blocks this object filled
   std::vector<std::vector<std::uint64_t>> FClassAtoms;
   std::vector<std::uint8_t> FClassFlags;
   std::unordered_map<std::string, std::uint8_t> FClassIds;
