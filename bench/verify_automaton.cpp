@@ -32,7 +32,12 @@ class TGenerator {
   template <std::size_t N>
   const char* Pick(const char* const (&items)[N]) { return items[Int(0, static_cast<int>(N) - 1)]; }
 
-  std::string Pattern() { return Alternation(3); }
+  // Half of the patterns have no capture groups: the automaton then also
+  // finds the match end itself.
+  std::string Pattern() {
+    FCapture = Int(0, 1) == 0;
+    return Alternation(3);
+  }
 
   std::u16string Subject() {
     static const char* const pieces[] = {"a", "b", "c", "ab", "abc", "A", "B", "x", "1", "22", " ", "\n",
@@ -77,11 +82,12 @@ class TGenerator {
                                         "\\d", "\\s", "[a-c]", "[^ab]", "[A-Z]", "[カか]", "ｶ", "ガ", "ａ", "é",
                                         "^", "$", "\\A", "\\z", "\\Z", "\\b", "\\B", "\\K", "[[:alpha:]]"};
     const int k = Int(0, 9);
-    if (depth > 0 && k == 0) return "(" + Alternation(depth - 1) + ")";
+    if (depth > 0 && k == 0) return (FCapture ? "(" : "(?:") + Alternation(depth - 1) + ")";
     if (depth > 0 && k == 1) return "(?:" + Alternation(depth - 1) + ")";
     return Pick(atoms);
   }
   std::mt19937 FRnd;
+  bool FCapture = true;
 };
 
 std::string Describe(TRegExp& re) {

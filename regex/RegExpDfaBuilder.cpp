@@ -86,6 +86,56 @@ bool TREDfaBuilder::GivesNothingBack(const TRENFAState* loop) const {
   return true;
 }
 
+// Whether an iteration of the general loop 'loop' may consume nothing (a
+// conservative answer: true when unsure). Such an iteration meets the
+// matcher's empty-iteration rule, which changes the order of its paths.
+bool TREDfaBuilder::BodyCanBeEmpty(const TRENFAState* loop) const {
+  const TREStateList& states = FProg->States();
+  std::vector<int> work{loop->TransitTo};
+  std::vector<char> seen(static_cast<std::size_t>(states.Count()), 0);
+  while (!work.empty()) {
+    const int n = work.back();
+    work.pop_back();
+    if (n < 0 || n >= states.Count()) return true;
+    if (seen[static_cast<std::size_t>(n)]) continue;
+    seen[static_cast<std::size_t>(n)] = 1;
+    for (const TRENFAState* f = states[n]; f; f = f->Next) {
+      int mn = 0, mx = 0;
+      switch (f->Kind) {
+        case nkChar:
+        case nkNormal:
+          if (!IsConsuming(f->Code)) work.push_back(f->TransitTo);
+          break;
+        case nkStar:
+        case nkPlus:
+        case nkBound:
+          FastLimits(f, mn, mx);
+          if (mn == 0) work.push_back(f->TransitTo);
+          break;
+        case nkLoop:
+          work.push_back(f->TransitTo);
+          if (f->ExtendTo >= 0 && f->ExtendTo < states.Count() && states[f->ExtendTo])
+            work.push_back(states[f->ExtendTo]->TransitTo);
+          break;
+        case nkLoopExit:
+          work.push_back(f->TransitTo);
+          work.push_back(f->ExtendTo);
+          break;
+        case nkLoopEnd:
+          if (f->LoopIndex == loop->LoopIndex) return true;
+          work.push_back(f->TransitTo);
+          break;
+        case nkEnd:
+          break;
+        default:
+          work.push_back(f->TransitTo);
+          break;
+      }
+    }
+  }
+  return false;
+}
+
 bool TREDfaBuilder::Analyse(const TREProgram& re) {
   FUsable = false;
   FOrdered = false;
@@ -115,12 +165,11 @@ bool TREDfaBuilder::Analyse(const TREProgram& re) {
             FUsesTail = true;
           break;
         case nkStar: case nkPlus: case nkBound:
-          ordered = false;
           if (!IsConsuming(s->Code) || s->LoopKind == lkCombiningSequence) return false;
           if (s->LoopKind == lkPossessive && !GivesNothingBack(s)) return false;
           break;
         case nkLoop: case nkLoopExit: case nkLoopEnd:
-          ordered = false;
+          if (s->Kind == nkLoop && BodyCanBeEmpty(s)) ordered = false;
           if (s->LoopKind == lkPossessive || s->LoopIndex < 0) return false;
           if (s->LoopIndex >= static_cast<int>(FLoopClamp.size()))
             FLoopClamp.resize(static_cast<std::size_t>(s->LoopIndex) + 1, 0);
@@ -260,11 +309,13 @@ void TREDfaBuilder::Expand(const TThread& t, const TContext& ctx, std::vector<in
         std::vector<int> loops = t.Loops;
         loops[static_cast<std::size_t>(h->LoopIndex)] = 0;
         const TRENFAState* exitState = states[h->ExtendTo];
+        const bool lazy = h->LoopKind == lkReluctant || h->LoopKind == lkSimpleReluctant;
+        std::vector<int> left = loops;
+        left[static_cast<std::size_t>(h->LoopIndex)] = -1;
+        const bool canLeave = h->Min == 0 && exitState;
+        if (lazy && canLeave) enter(exitState->TransitTo, left);
         if (h->Max != 0) enter(h->TransitTo, loops);
-        if (h->Min == 0 && exitState) {
-          loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
-          enter(exitState->TransitTo, loops);
-        }
+        if (!lazy && canLeave) enter(exitState->TransitTo, left);
         break;
       }
       case nkLoopEnd: {
@@ -280,10 +331,13 @@ void TREDfaBuilder::Expand(const TThread& t, const TContext& ctx, std::vector<in
           enter(h->ExtendTo, t.Loops);
           break;
         }
-        if (h->Max >= CONST_LoopMax || count < h->Max) enter(h->ExtendTo, t.Loops);
-        std::vector<int> loops = t.Loops;
-        loops[static_cast<std::size_t>(h->LoopIndex)] = -1;
-        enter(h->TransitTo, loops);
+        const bool lazy = h->LoopKind == lkReluctant || h->LoopKind == lkSimpleReluctant;
+        const bool more = h->Max >= CONST_LoopMax || count < h->Max;
+        std::vector<int> left = t.Loops;
+        left[static_cast<std::size_t>(h->LoopIndex)] = -1;
+        if (lazy) enter(h->TransitTo, left);
+        if (more) enter(h->ExtendTo, t.Loops);
+        if (!lazy) enter(h->TransitTo, left);
         break;
       }
       case nkEnd:
@@ -341,6 +395,19 @@ bool TREDfaBuilder::ClosureOrdered(int first, const TContext& ctx, std::vector<i
     const TThread t = FThreads[static_cast<std::size_t>(id)];
     if (t.Kind == thLeaf) {
       consuming.push_back(id);
+      continue;
+    }
+    if (t.Kind == thFast) {
+      // Greedy: another repetition comes before leaving the loop.
+      int mn = 0, mx = 0;
+      FastLimits(t.State, mn, mx);
+      if (t.Offset > 0 || mx < 0 || t.Count < mx) consuming.push_back(id);
+      if (t.Offset == 0 && t.Count >= mn) {
+        TThread n;
+        n.Number = t.State->TransitTo;
+        n.Loops = t.Loops;
+        FWork.push_back(Intern(std::move(n)));
+      }
       continue;
     }
     Expand(t, ctx, FSucc);

@@ -96,8 +96,10 @@ class TREDfaBuilder {
   // The range end reached with content c: out.Start as for a decided step.
   void Finish(const TREDfaContent& c, TREDfaStep& out);
   // Whether an ordered run from a start gives the backtracker's own match
-  // end there: programs without loops and without capture groups, whose
-  // backtracking tries paths in a fixed order that the ordered threads keep.
+  // end there: programs without capture groups whose general loops cannot
+  // iterate without consuming. Their backtracking tries paths in a fixed
+  // order (alternatives left to right, greedy loops one more repetition
+  // first, lazy loops leaving first), which the ordered threads keep.
   bool Ordered() const { return FOrdered; }
   // The content of an ordered run at its start, and its step: out.Start is
   // 1 when the first match in the order ends before the unit, and then the
@@ -142,6 +144,7 @@ class TREDfaBuilder {
   void Advance(int t, const std::vector<std::uint64_t>& atoms, std::vector<int>& out);
   void FastLimits(const TRENFAState* s, int& min, int& max) const;
   bool GivesNothingBack(const TRENFAState* loop) const;
+  bool BodyCanBeEmpty(const TRENFAState* loop) const;
   bool Seen(int t);
   int AtomOf(const TRECode* code);
   int AtomOfChar(std::uint32_t c, std::uint8_t co);

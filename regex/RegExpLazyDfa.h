@@ -13,10 +13,11 @@
 // candidate start. The last line breaks of the range ($ and \Z look ahead
 // to the end) are stepped without the cache.
 //
-// For programs without loops and capture groups, the match end at that
-// start comes from an ordered run of the threads (in the order the
-// backtracker tries its paths), so that the backtracker need not run at all:
-// this is what makes a large alternation of words fast.
+// For programs without capture groups (and without loops that may iterate
+// on nothing), the match end at that start comes from an ordered run of the
+// threads (in the order the backtracker tries its paths), so that the
+// backtracker need not run at all: this is what makes a large alternation
+// of words fast.
 //
 // The search gives up (the caller then runs the plain backtracking scan from
 // the returned position, before which no match starts) on a surrogate, on a

@@ -124,8 +124,8 @@ bool TREMatchState::Scan(const char16_t* start, const char16_t* end, bool subjec
     const TRELazyDfa::TOutcome outcome = Dfa.FindStart(Cx, optimizer, ScanCache, p, end, p);
     if (outcome == TRELazyDfa::doNoMatch) return false;
     if (outcome == TRELazyDfa::doGaveUp) p = optimizer.NextStart(Cx, ScanCache, p);
-    // A program with no loops and no groups: the automaton also knows the
-    // end the attempt there would reach.
+    // A program without groups: the automaton also knows the end the
+    // attempt there would reach.
     if (outcome == TRELazyDfa::doStart && Dfa.FindsEnds())
       if (const char16_t* e = Dfa.MatchEnd(Cx, p, end)) {
         Cap(0) = TRECapture{p, e, nullptr, true};

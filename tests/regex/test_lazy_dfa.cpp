@@ -87,6 +87,14 @@ TEST(LazyDfa, EqualsBacktrackerInEveryCorner) {
       {"(?:a?){2,}b", "ab b", {}},
       {"x(?:a|bc)*?y", "xabcay xy xbcby", {}},
       {"\\d{2,4}-\\d{2}", "1-12 123-45 12345-678", {}},
+      // Without groups the automaton also picks the end: greedy loops take one
+      // more repetition first, lazy ones leave first, alternatives go left to right.
+      {"x(?:ab|a)*b", "xabab xaab", {}},
+      {"(?:a|ab)+?c", "ababc abc", {}},
+      {"\\w+?ing|\\w+", "singing ring", {}},
+      {"a{2,3}?|b{1,2}", "aaaa bbb", {}},
+      {".*?x|.+", "abxcx\nyx", {}},
+      {"(?:b|ab)(?:c|bc)*?d", "abcbcd abd", {}},
       // Folding: case, width and kana; units the automaton gives up on.
       {"[a-z]+ing", "RUNNING Sing ring", {roIgnoreCase}},
       {"カタ", "かた ｶﾀ カタ", {roIgnoreKana}},
