@@ -146,26 +146,26 @@ void TRECharLevelCode::GetLengthRange(int& min, int& max) const {
 }
 
 bool TRECharLevelCode::CompareCode(const TRECode* code) const {
-  if (auto* ch = dynamic_cast<const TRECharCode*>(code); ch && ch->CompareOptions().Empty())
+  if (auto* ch = REAsChar(code); ch && ch->CompareOptions().Empty())
     return AcceptsRaw(ch->Char());
-  if (auto* lit = dynamic_cast<const TRELiteralCode*>(code); lit && lit->CompareOptions().Empty())
+  if (auto* lit = REAsLiteral(code); lit && lit->CompareOptions().Empty())
     return AcceptsRaw(lit->Chars().front());
   return true;
 }
 
 bool TRECharLevelCode::IsInclude(const TRECode* code) const {
-  if (auto* ch = dynamic_cast<const TRECharCode*>(code); ch && ch->CompareOptions().Empty())
+  if (auto* ch = REAsChar(code); ch && ch->CompareOptions().Empty())
     return AcceptsRaw(ch->Char());
   return false;
 }
 
 bool TRECharLevelCode::IsOverlap(const TRECode* code) const {
-  if (auto* ch = dynamic_cast<const TRECharCode*>(code); ch && ch->CompareOptions().Empty())
+  if (auto* ch = REAsChar(code); ch && ch->CompareOptions().Empty())
     return AcceptsRaw(ch->Char());
-  if (auto* lit = dynamic_cast<const TRELiteralCode*>(code); lit && lit->CompareOptions().Empty())
+  if (auto* lit = REAsLiteral(code); lit && lit->CompareOptions().Empty())
     return AcceptsRaw(lit->Chars().front());
-  if (auto* other = dynamic_cast<const TRECharLevelCode*>(code)) {
-    if (auto* self = dynamic_cast<const TRECharCode*>(this); self && CompareOptions().Empty())
+  if (auto* other = REAsCharLevel(code)) {
+    if (auto* self = REAsChar(this); self && CompareOptions().Empty())
       return other->AcceptsRaw(self->Char());
   }
   return true;
@@ -258,15 +258,15 @@ const char16_t* TRELiteralCode::Find(const TREContext& cx, const char16_t* p) co
 }
 
 bool TRELiteralCode::CompareCode(const TRECode* code) const {
-  if (auto* other = dynamic_cast<const TRECharLevelCode*>(code); other && CompareOptions().Empty())
+  if (auto* other = REAsCharLevel(code); other && CompareOptions().Empty())
     return other->AcceptsRaw(FChars.front());
   return true;
 }
 
 bool TRELiteralCode::IsOverlap(const TRECode* code) const {
   if (!CompareOptions().Empty()) return true;
-  if (auto* other = dynamic_cast<const TRECharLevelCode*>(code)) return other->AcceptsRaw(FChars.front());
-  if (auto* lit = dynamic_cast<const TRELiteralCode*>(code); lit && lit->CompareOptions().Empty())
+  if (auto* other = REAsCharLevel(code)) return other->AcceptsRaw(FChars.front());
+  if (auto* lit = REAsLiteral(code); lit && lit->CompareOptions().Empty())
     return lit->FChars.front() == FChars.front();
   return true;
 }
@@ -300,7 +300,7 @@ int TREAnyCharCode::Repeat(const TREContext& cx, const char16_t*& p, int max) co
 
 bool TREAnyCharCode::IsOverlap(const TRECode* code) const {
   if (SingleLine()) return true;
-  if (auto* other = dynamic_cast<const TRECharCode*>(code); other && other->CompareOptions().Empty())
+  if (auto* other = REAsChar(code); other && other->CompareOptions().Empty())
     return !REIsLineBreak(other->Char());
   return true;
 }

@@ -252,4 +252,16 @@ class TRECharClassCode : public TRECharLevelCode {
   std::vector<std::unique_ptr<TRECharLevelCode>> FMembers;
 };
 
+// The leaf as one of these classes, decided by its kind; nullptr when it
+// is not one.
+inline const TRECharLevelCode* REAsCharLevel(const TRECode* c) {
+  return c && REIsCharLevelKind(c->Kind()) ? static_cast<const TRECharLevelCode*>(c) : nullptr;
+}
+inline const TRECharCode* REAsChar(const TRECode* c) {
+  return c && c->Kind() == ckChar ? static_cast<const TRECharCode*>(c) : nullptr;
+}
+inline const TRELiteralCode* REAsLiteral(const TRECode* c) {
+  return c && c->Kind() == ckLiteral ? static_cast<const TRELiteralCode*>(c) : nullptr;
+}
+
 }  // namespace vantora

@@ -38,16 +38,8 @@ void TGroupCollection::Bind(const TREGroupTable* table) {
   for (std::size_t i = 0; i < FItems.size(); ++i) {
     FItems[i].FOwner = FOwner;
     FItems[i].FInfo = &table->Item(static_cast<int>(i));
+    FItems[i].FIndex = static_cast<int>(i);
   }
-}
-
-void TGroupCollection::SetCaptures(const std::vector<TRECapture>& captures) {
-  const std::size_t n = std::min(captures.size(), FItems.size());
-  for (std::size_t i = 0; i < n; ++i) FItems[i].FCapture = captures[i];
-}
-
-void TGroupCollection::ClearCaptures() {
-  for (TGroup& g : FItems) g.FCapture = TRECapture{};
 }
 
 int TGroupCollection::IndexOfName(const std::u16string& name) const {
@@ -83,17 +75,13 @@ bool TRegExp::RunMatch(const char16_t* start) {
   cx.RangeTop = FMatchTopP;
   cx.RangeEnd = FMatchEndP;
   cx.LastMatchEnd = FLastMatchEndP;
-  bool found = false;
-  try {
-    found = state.Match(start, FInputChanged);
-  } catch (...) {
-    FGroups.SetCaptures(state.Captures);
-    FInputChanged = false;
-    throw;
-  }
-  FGroups.SetCaptures(state.Captures);
+  const bool found = state.Match(start, FInputChanged);
   FInputChanged = false;
   return found;
+}
+
+void TRegExp::ClearCaptures() {
+  if (FMatchState) FMatchState->ResetCaptures();
 }
 
 void TRegExp::BeginSearchOf(std::shared_ptr<const std::u16string> subject) {
@@ -108,7 +96,7 @@ void TRegExp::BeginSearchOf(std::shared_ptr<const std::u16string> subject) {
   FLastMatchStartP = nullptr;
   FLastMatchEndP = nullptr;
   if (FMatchState) FMatchState->ResetMemo();
-  FGroups.ClearCaptures();
+  ClearCaptures();
 }
 
 void TRegExp::SetInputString(const std::u16string& value) {
@@ -169,7 +157,7 @@ bool TRegExp::ExecNext() {
   if (FLastMatchStartP == FLastMatchEndP) {
     if (start >= FMatchEndP) {
       FMatched = false;
-      FGroups.ClearCaptures();
+      ClearCaptures();
       return FinishSearch(false);
     }
     ++start;
@@ -187,7 +175,7 @@ bool TRegExp::ExecPos(int offset, int maxLength) {
   const auto size = static_cast<long long>(FTextEndP - FTextTopP);
   if (offset - 1 > size) {
     FMatched = false;
-    FGroups.ClearCaptures();
+    ClearCaptures();
     return FinishSearch(false);
   }
   const char16_t* start = FTextTopP + (offset - 1);

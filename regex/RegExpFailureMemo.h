@@ -5,9 +5,10 @@
 //
 // Soundness. Cutting a point is only right when everything the rest of the
 // search can depend on is part of the key. The matcher therefore consults
-// the memo only when every state kind of the program is one it knows to be
-// safe (no back-references, group conditions, subroutine calls, verbs,
-// callouts or \G; TREMatchState::Prepare denies any other kind), when no
+// the memo only when every state and leaf kind of the program is one it
+// knows to be safe (no back-references, group conditions, subroutine calls,
+// verbs, callouts or \G; REAnalyseMatch denies every kind it does not
+// know), when no
 // look-around/atomic marker is open, and when every active loop has a place
 // in the key. Per active general loop the key holds one bit saying whether
 // the current iteration began at the present position (the empty-iteration

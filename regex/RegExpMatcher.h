@@ -160,7 +160,7 @@ struct TREMatchState {
 
   // ---- what the leaves read: subject, range, captures ----
   TREContext Cx;
-  std::vector<TRECapture> Captures;  // by group index
+  std::vector<TRECapture> Captures;  // by group index; sized by Attach only (the owner keeps its address)
   TRECapture& Cap(int group) { return Captures[static_cast<std::size_t>(group)]; }
 
   // ---- registers ----

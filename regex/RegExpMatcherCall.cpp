@@ -217,7 +217,6 @@ TREStep TREMatchState::Callout(const TRENFAState* s, const TRENFAState*& next) {
   data.StartPosition = static_cast<std::int32_t>(AttemptStart - Cx.TextTop) + 1;
   bool isMatch = false;
   std::int32_t length = 0;
-  Re.PublishCaptures(Captures);  // the handler may read the groups
   Re.OnCallout(Re, &data, isMatch, length);
   if (!isMatch) return TREStep::Fail;
   const std::ptrdiff_t room = Cx.RangeEnd - Pos;

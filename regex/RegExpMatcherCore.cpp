@@ -11,8 +11,8 @@
 //    pre-tested), so alternatives run left to right.
 //  - Undo entries are never dropped while the attempt runs: cuts compact the
 //    stack and keep them, so popping always restores the registers exactly.
-//  - Captures live in Captures (TRegExp copies them to its groups after
-//    the search); a failed search leaves every group unset.
+//  - Captures live in Captures, where the owner's groups read them; a
+//    failed search leaves every group unset.
 // Covered by tests/regex/test_corpus.cpp, tests/regex/test_match_memo.cpp and
 // tests/regex/test_differential_pcre2.cpp.
 #include <algorithm>

@@ -39,24 +39,18 @@ bool IsZeroWidth(const TRECode* c) { return REIsZeroWidthKind(c->Kind()); }
 // skipping it keeps a superset of the starts.
 bool IsSubjectAssertion(const TRECode* c) { return IsZeroWidth(c) && !REIsGroupTestKind(c->Kind()); }
 
-// The leaf as a one-character leaf, or nullptr.
-const TRECharLevelCode* AsCharLevel(const TRECode* c) {
-  return REIsCharLevelKind(c->Kind()) ? static_cast<const TRECharLevelCode*>(c) : nullptr;
-}
-
 // The text a literal leaf matches (folded) and its compare options.
 std::u16string LiteralText(const TRECode* c) {
-  if (c->Kind() == ckLiteral) return static_cast<const TRELiteralCode*>(c)->Text();
+  if (const TRELiteralCode* lit = REAsLiteral(c)) return lit->Text();
   std::u16string s;
-  if (c->Kind() == ckChar) REAppendChar(s, static_cast<const TRECharCode*>(c)->Char());
+  if (const TRECharCode* ch = REAsChar(c)) REAppendChar(s, ch->Char());
   return s;
 }
 
 std::uint32_t FirstChar(const TRECode* c) {
-  if (c->Kind() == ckChar) return static_cast<const TRECharCode*>(c)->Char();
-  if (c->Kind() != ckLiteral) return 0xFFFFFFFFu;
-  const auto* lit = static_cast<const TRELiteralCode*>(c);
-  return !lit->Chars().empty() ? lit->Chars().front() : 0xFFFFFFFFu;
+  if (const TRECharCode* ch = REAsChar(c)) return ch->Char();
+  const TRELiteralCode* lit = REAsLiteral(c);
+  return lit && !lit->Chars().empty() ? lit->Chars().front() : 0xFFFFFFFFu;
 }
 
 bool IsVerb(TRENFAKind k) {
@@ -392,7 +386,7 @@ void TREOptimizer::SetupRunSkip(TREProgram& re) {
   for (int guard = 0; s && !s->Next && s->Kind == nkGroupBegin && guard < 1000; ++guard)
     s = s->TransitTo >= 0 && s->TransitTo < re.States().Count() ? re.States()[s->TransitTo] : nullptr;
   if (!s || s->Next || (s->Kind != nkPlus && s->Kind != nkStar) || s->LoopKind != lkPossessive ||
-      s->Max < CONST_LoopMax || !s->Code || !AsCharLevel(s->Code) ||
+      s->Max < CONST_LoopMax || !REAsCharLevel(s->Code) ||
       s->Code->CompareOptions().Contains(coIgnoreWidth))
     return;
   FRunLeaf = s->Code;
@@ -459,7 +453,7 @@ void TREOptimizer::SetupLeadStrings(TREProgram& re) {
   FLeadMode = lcmHasLead;
   bool byFirstChar = !FLeadsZeroWidth;
   for (const TRECode* c : FLeadCodes) {
-    if (!AsCharLevel(c) && c->Kind() != ckLiteral && c->Kind() != ckAnyChar)
+    if (!REAsCharLevel(c) && c->Kind() != ckLiteral && c->Kind() != ckAnyChar)
       byFirstChar = false;
     if (c->CompareOptions().Contains(coIgnoreWidth)) FFoldsWidth = true;
   }
@@ -470,10 +464,9 @@ void TREOptimizer::SetupLeadStrings(TREProgram& re) {
 
 bool TREOptimizer::UnitStartsLead(char16_t u) const {
   for (const TRECode* c : FLeadCodes) {
-    if (const TRECharLevelCode* cl = AsCharLevel(c)) {
+    if (const TRECharLevelCode* cl = REAsCharLevel(c)) {
       if (cl->AcceptsRaw(u)) return true;
-    } else if (c->Kind() == ckLiteral) {
-      const auto* lit = static_cast<const TRELiteralCode*>(c);
+    } else if (const TRELiteralCode* lit = REAsLiteral(c)) {
       TRECompareOptions co = lit->CompareOptions();
       if (!lit->Chars().empty() && (co.Empty() ? u : REFoldChar(u, co)) == lit->Chars().front()) return true;
     } else if (c->Kind() == ckAnyChar) {
@@ -520,7 +513,7 @@ void TREOptimizer::SetupRunLiteral(TREProgram& re) {
     s = single(s->TransitTo);
   }
   if (!s || (s->Kind != nkStar && s->Kind != nkPlus && s->Kind != nkBound) || s->Max < CONST_LoopMax) return;
-  const TRECharLevelCode* leaf = s->Code ? AsCharLevel(s->Code) : nullptr;
+  const TRECharLevelCode* leaf = REAsCharLevel(s->Code);
   if (!leaf || leaf->CompareOptions().Contains(coIgnoreWidth)) return;
   const TRENFAState* f = single(s->TransitTo);
   for (int guard = 0; f && (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd) && guard < count; ++guard)

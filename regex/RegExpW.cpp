@@ -96,6 +96,7 @@ void TRegExp::SetOptimizeKind(TOptimizeKind value) {
 
 void TRegExp::ClearProgram() {
   FMatchState.reset();
+  FCaptures = nullptr;
   FGroups.Bind(nullptr);
   FProgram.reset();
   FMarkIndex = FErrorIndex = -1;
@@ -103,7 +104,9 @@ void TRegExp::ClearProgram() {
 
 void TRegExp::AttachProgram() {
   FGroups.Bind(&FProgram->Groups());
-  REMatchState(*this).Attach(*FProgram);
+  TREMatchState& state = REMatchState(*this);
+  state.Attach(*FProgram);
+  FCaptures = state.Captures.data();
   FMarkIndex = FErrorIndex = -1;
 }
 

@@ -127,14 +127,15 @@ using TCalloutEvent =
 // ------------------------------------------------------------------- groups
 
 // One capture group of a TRegExp's last search; index 0 is the whole match.
-// What the compiler knows of the group (name, body) comes from the program.
+// What the compiler knows of the group (name, body) comes from the program,
+// the record from the owner's match state.
 class TGroup {
  public:
   std::u16string Strings() const;          // captured text, empty if not matched
   int Index() const;                       // 1-based start, 0 if not matched
   int Length() const;                      // code units, 0 if not matched
-  bool Success() const { return FCapture.Success; }
-  const TRECapture& Capture() const { return FCapture; }
+  bool Success() const { return Capture().Success; }
+  const TRECapture& Capture() const;
   const std::u16string& GroupName() const;
   // Pattern text of the group's body (empty for group 0).
   const std::u16string& SubExpression() const;
@@ -147,7 +148,7 @@ class TGroup {
   friend class TGroupCollection;
   const TRegExp* FOwner = nullptr;
   const TREGroupInfo* FInfo = nullptr;
-  TRECapture FCapture;  // the record of the last search
+  int FIndex = 0;
 };
 
 // The groups of a TRegExp's program, group 0 first (RegExpExec.cpp).
@@ -175,11 +176,8 @@ class TGroupCollection {
 
  private:
   friend class TRegExp;
-  // One group per group of the table (none for null), all unset.
+  // One group per group of the table (none for null).
   void Bind(const TREGroupTable* table);
-  // The records of a search, by group index.
-  void SetCaptures(const std::vector<TRECapture>& captures);
-  void ClearCaptures();
 
   TRegExp* FOwner;
   const TREGroupTable* FTable = nullptr;
@@ -282,13 +280,12 @@ class TRegExp {
   // What every Exec does before it takes its subject: no search running,
   // the whole text as the range, the pattern compiled.
   void BeginExec();
-  // Runs the matcher from start over the current range and copies its
-  // captures to the groups (also when the search raises).
+  // Runs the matcher from start over the current range.
   bool RunMatch(const char16_t* start);
   // What a search ends with: the last match, OnMatch, the result.
   bool FinishSearch(bool found);
-  // The groups show the matcher's current records (for a callout handler).
-  void PublishCaptures(const std::vector<TRECapture>& captures) { FGroups.SetCaptures(captures); }
+  // Unsets every group.
+  void ClearCaptures();
 
   std::u16string FExpression;
   TREOptions FOptions = RegExpDefaultOptions;
@@ -296,6 +293,7 @@ class TRegExp {
   bool FCompiled = false;
   std::shared_ptr<const TREProgram> FProgram;  // null while uncompiled
   TGroupCollection FGroups{*this};
+  const TRECapture* FCaptures = nullptr;  // the match state's records, by group index
 
   // Subject and search results.
   std::shared_ptr<const std::u16string> FInput;  // never null
@@ -317,19 +315,22 @@ class TRegExp {
   std::unique_ptr<TREMatchState, void (*)(TREMatchState*)> FMatchState{nullptr, nullptr};
 };
 
+inline const TRECapture& TGroup::Capture() const { return FOwner->FCaptures[FIndex]; }
+
 inline std::u16string TGroup::Strings() const {
-  const TRECapture& c = FCapture;
+  const TRECapture& c = Capture();
   if (!c.Success || !c.StartP || !c.EndP || c.EndP < c.StartP) return {};
   return std::u16string(c.StartP, c.EndP);
 }
 
 inline int TGroup::Index() const {
-  if (!FCapture.Success || !FCapture.StartP || !FOwner || !FOwner->FTextTopP) return 0;
-  return static_cast<int>(FCapture.StartP - FOwner->FTextTopP) + 1;
+  const TRECapture& c = Capture();
+  if (!c.Success || !c.StartP || !FOwner->FTextTopP) return 0;
+  return static_cast<int>(c.StartP - FOwner->FTextTopP) + 1;
 }
 
 inline int TGroup::Length() const {
-  const TRECapture& c = FCapture;
+  const TRECapture& c = Capture();
   if (!c.Success || !c.StartP || !c.EndP || c.EndP < c.StartP) return 0;
   return static_cast<int>(c.EndP - c.StartP);
 }

@@ -3,6 +3,9 @@
 // look-arounds and start positions).
 #include <gtest/gtest.h>
 
+#include "regex/RegExpCode.h"
+#include "regex/RegExpCodeChar.h"
+#include "regex/RegExpProgram.h"
 #include "support_regex.h"
 
 namespace vantora::test {
@@ -81,6 +84,31 @@ TEST(FailureMemo, LongSubjectsUseTheHeapNotTheCallStack) {
   ASSERT_TRUE(re.Exec(std::u16string(3000, u'a') + std::u16string(3000, u'b')));
   re.SetExpression(u"(?>a+)(?<=a)c");
   EXPECT_TRUE(re.Exec(s));
+}
+
+// The memo rule admits only the leaf kinds it knows: the same program with
+// one leaf replaced by a leaf of a kind the rule has never heard of keeps
+// the memo out, as \G (which reads the previous match) does.
+TEST(FailureMemo, LeavesOfKindsTheRuleDoesNotKnowKeepTheMemoOut) {
+  struct TUnknownLeaf : TRECode {
+    TUnknownLeaf() : TRECode(TREOptions{}) {}
+    bool IsEqual(const TREContext& cx, const char16_t* p, int& len) const override {
+      len = 2;
+      return cx.RangeEnd - p >= 2 && p[0] == u'a' && p[1] == u'b';
+    }
+    std::string Dump() const override { return "unknown"; }
+  };
+  std::unique_ptr<TREProgram> program = REBuildProgram(u"(?:ab|cd)*e", {}, opBoth);
+  EXPECT_TRUE(program->Analysis().MemoAllowed);
+  const TRECode* literal = nullptr;
+  for (const auto& code : program->Codes())
+    if (const TRELiteralCode* lit = REAsLiteral(code.get()); lit && lit->Text() == u"ab") literal = lit;
+  ASSERT_NE(literal, nullptr);
+  program->ReplaceCode(literal, std::make_unique<TUnknownLeaf>());
+  TREMatchAnalysis again;
+  REAnalyseMatch(*program, again);
+  EXPECT_FALSE(again.MemoAllowed);
+  EXPECT_FALSE(RECompileProgram(u"\\G(?:ab|cd)*e", {}, opBoth)->Analysis().MemoAllowed);
 }
 
 }  // namespace
