@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "regex/RegExpCode.h"
 #include "regex/RegExpCodeAssert.h"
@@ -58,13 +59,9 @@ int TREDfaBuilder::AtomOfChar(std::uint32_t c, std::uint8_t co) {
   return id;
 }
 
-// A possessive fast loop matches what the greedy one does when what follows
-// its exit (past group begins and ends) is the program end or leaves that
-// consume a character none of which overlaps the loop's leaf: the loop could
-// never give back a repetition that a follower would take.
-bool TREDfaBuilder::GivesNothingBack(const TRENFAState* loop) const {
+bool TREDfaBuilder::Walk(int from, const std::function<bool(const TRENFAState&, std::vector<int>&)>& follow) const {
   const TREStateList& states = FProg->States();
-  std::vector<int> work{loop->TransitTo};
+  std::vector<int> work{from};
   std::vector<char> seen(static_cast<std::size_t>(states.Count()), 0);
   while (!work.empty()) {
     const int n = work.back();
@@ -72,18 +69,27 @@ bool TREDfaBuilder::GivesNothingBack(const TRENFAState* loop) const {
     if (n < 0 || n >= states.Count()) return false;
     if (seen[static_cast<std::size_t>(n)]) continue;
     seen[static_cast<std::size_t>(n)] = 1;
-    for (const TRENFAState* f = states[n]; f; f = f->Next) {
-      if (f->Kind == nkGroupBegin || f->Kind == nkGroupEnd) {
-        work.push_back(f->TransitTo);
-        continue;
-      }
-      if (f->Kind == nkEnd) continue;
-      int mn = 0, mx = 0;
-      if ((f->Kind == nkChar || f->Kind == nkNormal) && f->Code) f->Code->GetLengthRange(mn, mx);
-      if (mn < 1 || f->Code->IsOverlap(loop->Code) || loop->Code->IsOverlap(f->Code)) return false;
-    }
+    for (const TRENFAState* f = states[n]; f; f = f->Next)
+      if (!follow(*f, work)) return false;
   }
   return true;
+}
+
+// A possessive fast loop matches what the greedy one does when what follows
+// its exit (past group begins and ends) is the program end or leaves that
+// consume a character none of which overlaps the loop's leaf: the loop could
+// never give back a repetition that a follower would take.
+bool TREDfaBuilder::GivesNothingBack(const TRENFAState* loop) const {
+  return Walk(loop->TransitTo, [loop](const TRENFAState& f, std::vector<int>& work) {
+    if (f.Kind == nkGroupBegin || f.Kind == nkGroupEnd) {
+      work.push_back(f.TransitTo);
+      return true;
+    }
+    if (f.Kind == nkEnd) return true;
+    int mn = 0, mx = 0;
+    if ((f.Kind == nkChar || f.Kind == nkNormal) && f.Code) f.Code->GetLengthRange(mn, mx);
+    return mn >= 1 && !f.Code->IsOverlap(loop->Code) && !loop->Code->IsOverlap(f.Code);
+  });
 }
 
 // Whether an iteration of the general loop 'loop' may consume nothing (a
@@ -91,49 +97,39 @@ bool TREDfaBuilder::GivesNothingBack(const TRENFAState* loop) const {
 // matcher's empty-iteration rule, which changes the order of its paths.
 bool TREDfaBuilder::BodyCanBeEmpty(const TRENFAState* loop) const {
   const TREStateList& states = FProg->States();
-  std::vector<int> work{loop->TransitTo};
-  std::vector<char> seen(static_cast<std::size_t>(states.Count()), 0);
-  while (!work.empty()) {
-    const int n = work.back();
-    work.pop_back();
-    if (n < 0 || n >= states.Count()) return true;
-    if (seen[static_cast<std::size_t>(n)]) continue;
-    seen[static_cast<std::size_t>(n)] = 1;
-    for (const TRENFAState* f = states[n]; f; f = f->Next) {
-      int mn = 0, mx = 0;
-      switch (f->Kind) {
-        case nkChar:
-        case nkNormal:
-          if (!IsConsuming(f->Code)) work.push_back(f->TransitTo);
-          break;
-        case nkStar:
-        case nkPlus:
-        case nkBound:
-          FastLimits(f, mn, mx);
-          if (mn == 0) work.push_back(f->TransitTo);
-          break;
-        case nkLoop:
-          work.push_back(f->TransitTo);
-          if (f->ExtendTo >= 0 && f->ExtendTo < states.Count() && states[f->ExtendTo])
-            work.push_back(states[f->ExtendTo]->TransitTo);
-          break;
-        case nkLoopExit:
-          work.push_back(f->TransitTo);
-          work.push_back(f->ExtendTo);
-          break;
-        case nkLoopEnd:
-          if (f->LoopIndex == loop->LoopIndex) return true;
-          work.push_back(f->TransitTo);
-          break;
-        case nkEnd:
-          break;
-        default:
-          work.push_back(f->TransitTo);
-          break;
-      }
+  return !Walk(loop->TransitTo, [&](const TRENFAState& f, std::vector<int>& work) {
+    int mn = 0, mx = 0;
+    switch (f.Kind) {
+      case nkChar:
+      case nkNormal:
+        if (!IsConsuming(f.Code)) work.push_back(f.TransitTo);
+        return true;
+      case nkStar:
+      case nkPlus:
+      case nkBound:
+        FastLimits(&f, mn, mx);
+        if (mn == 0) work.push_back(f.TransitTo);
+        return true;
+      case nkLoop:
+        work.push_back(f.TransitTo);
+        if (f.ExtendTo >= 0 && f.ExtendTo < states.Count() && states[f.ExtendTo])
+          work.push_back(states[f.ExtendTo]->TransitTo);
+        return true;
+      case nkLoopExit:
+        work.push_back(f.TransitTo);
+        work.push_back(f.ExtendTo);
+        return true;
+      case nkLoopEnd:
+        if (f.LoopIndex == loop->LoopIndex) return false;  // the body's end, reached on nothing
+        work.push_back(f.TransitTo);
+        return true;
+      case nkEnd:
+        return true;
+      default:
+        work.push_back(f.TransitTo);
+        return true;
     }
-  }
-  return false;
+  });
 }
 
 bool TREDfaBuilder::Analyse(const TREProgram& re) {

@@ -31,6 +31,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -143,6 +144,10 @@ class TREDfaBuilder {
   bool Closure(int t, const TContext& ctx, std::vector<int>& consuming);
   void Advance(int t, const std::vector<std::uint64_t>& atoms, std::vector<int>& out);
   void FastLimits(const TRENFAState* s, int& min, int& max) const;
+  // Walks the states reachable from number 'from': follow pushes the numbers
+  // to go on with and returns false to end the walk, whose result is then
+  // false (as for a number outside the program); true when it finished.
+  bool Walk(int from, const std::function<bool(const TRENFAState&, std::vector<int>&)>& follow) const;
   bool GivesNothingBack(const TRENFAState* loop) const;
   bool BodyCanBeEmpty(const TRENFAState* loop) const;
   bool Seen(int t);
