@@ -346,6 +346,20 @@ void TREDfaBuilder::Expand(const TThread& t, const TContext& ctx, std::vector<in
   }
 }
 
+// A fast loop's thread: one more repetition (first: greedy), then leaving
+// once the minimum is reached (pushed on the work stack).
+void TREDfaBuilder::FastMoves(int id, const TThread& t, std::vector<int>& consuming) {
+  int mn = 0, mx = 0;
+  FastLimits(t.State, mn, mx);
+  if (t.Offset > 0 || mx < 0 || t.Count < mx) consuming.push_back(id);
+  if (t.Offset == 0 && t.Count >= mn) {
+    TThread n;
+    n.Number = t.State->TransitTo;
+    n.Loops = t.Loops;
+    FWork.push_back(Intern(std::move(n)));
+  }
+}
+
 bool TREDfaBuilder::Closure(int first, const TContext& ctx, std::vector<int>& consuming) {
   bool accept = false;
   FWork.clear();
@@ -363,15 +377,7 @@ bool TREDfaBuilder::Closure(int first, const TContext& ctx, std::vector<int>& co
     if (t.Kind == thLeaf) {
       consuming.push_back(id);
     } else if (t.Kind == thFast) {
-      int mn = 0, mx = 0;
-      FastLimits(t.State, mn, mx);
-      if (t.Offset > 0 || mx < 0 || t.Count < mx) consuming.push_back(id);
-      if (t.Offset == 0 && t.Count >= mn) {
-        TThread n;
-        n.Number = t.State->TransitTo;
-        n.Loops = t.Loops;
-        FWork.push_back(Intern(std::move(n)));
-      }
+      FastMoves(id, t, consuming);
     } else {
       Expand(t, ctx, FSucc);
       FWork.insert(FWork.end(), FSucc.begin(), FSucc.end());
@@ -394,16 +400,7 @@ bool TREDfaBuilder::ClosureOrdered(int first, const TContext& ctx, std::vector<i
       continue;
     }
     if (t.Kind == thFast) {
-      // Greedy: another repetition comes before leaving the loop.
-      int mn = 0, mx = 0;
-      FastLimits(t.State, mn, mx);
-      if (t.Offset > 0 || mx < 0 || t.Count < mx) consuming.push_back(id);
-      if (t.Offset == 0 && t.Count >= mn) {
-        TThread n;
-        n.Number = t.State->TransitTo;
-        n.Loops = t.Loops;
-        FWork.push_back(Intern(std::move(n)));
-      }
+      FastMoves(id, t, consuming);
       continue;
     }
     Expand(t, ctx, FSucc);

@@ -137,6 +137,7 @@ class TREDfaBuilder {
   // tries them.
   void Expand(const TThread& t, const TContext& ctx, std::vector<int>& out);
   bool ClosureOrdered(int t, const TContext& ctx, std::vector<int>& consuming);
+  void FastMoves(int id, const TThread& t, std::vector<int>& consuming);
   bool IsConsuming(const TRECode* code) const;
   bool AssertHolds(const TRECode* code, const TContext& ctx) const;
   // The consuming threads reached from thread id t by epsilon moves (those
