@@ -22,6 +22,7 @@
 #pragma GCC diagnostic ignored "-Wrestrict"
 #endif
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -56,6 +57,24 @@ inline const std::vector<std::u16string>& AlternationWords() {
       u"company", u"market", u"price", u"report", u"annual", u"growth", u"cloud", u"service",
       u"network", u"quarter", u"revenue", u"profit", u"Tokyo", u"Osaka", u"Holdings",
       u"東京", u"大阪", u"証券", u"自動車", u"ソフトウェア"};
+  return w;
+}
+
+// Words of the 1,000-word alternation benchmark: the 20 above, then
+// invented lower-case words of 4 to 9 letters (a few occur in MixedText by
+// chance; most do not, as in a dictionary search).
+inline const std::vector<std::u16string>& AlternationWords1000() {
+  static const std::vector<std::u16string> w = [] {
+    std::vector<std::u16string> words = AlternationWords();
+    std::mt19937 rng(1000);
+    while (words.size() < 1000) {
+      std::u16string word;
+      const int len = 4 + static_cast<int>(rng() % 6);
+      for (int i = 0; i < len; ++i) word += static_cast<char16_t>(u'a' + rng() % 26);
+      if (std::find(words.begin(), words.end(), word) == words.end()) words.push_back(word);
+    }
+    return words;
+  }();
   return w;
 }
 

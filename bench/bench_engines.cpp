@@ -1,6 +1,8 @@
 // The engine against its peers on the same subjects, in one run:
-// PCRE2 16-bit (interpreter, and JIT as a reference), Oniguruma (UTF-16LE)
-// and std::wregex (UTF-32; only where it can take the pattern). Each
+// PCRE2 16-bit (interpreter, and JIT as a reference), Oniguruma (UTF-16LE),
+// std::wregex (UTF-32; only where it can take the pattern), and RE2 and
+// Hyperscan on UTF-8 copies (only where they take the pattern; Hyperscan's
+// count is reported, not checked: it reports every match end). Each
 // benchmark is named engines/<case>/<engine> and counts every match of its
 // pattern in its subject (see BenchEngines.h for the drivers). The count is
 // checked against the PCRE2 interpreter's before timing: an engine whose
@@ -11,7 +13,7 @@
 // Cases (subjects from BenchData.h; "1 MB" is 2^20 UTF-16 code units):
 //   literal search (ASCII and Japanese), case-insensitive literal, the five
 //   extraction searches over the 200 K-unit page text, \p{Han}+, a 20-word
-//   alternation, e-mail, URI and IPv4 patterns, every word ending in -ing, a back-reference, and the
+//   alternation, a 1,000-word alternation, e-mail, URI and IPv4 patterns, every word ending in -ing, a back-reference, and the
 //   pathological (a*)*b, (a|aa)+$, (x+x+)+y on 20..10,000 characters
 //   (every one fails to match; peers may give up with a limit error, shown
 //   as gave_up=1).
@@ -34,6 +36,7 @@
 
 #include "bench/BenchData.h"
 #include "bench/BenchEngines.h"
+#include "bench/BenchPeersUtf8.h"
 
 // ---------------------------------------------------------- heap accounting
 // Every allocation of the program goes through these, so the live byte count
@@ -94,9 +97,9 @@ const std::u16string& Page() {
   return s;
 }
 
-std::u16string AlternationPattern() {
+std::u16string AlternationPattern(const std::vector<std::u16string>& words) {
   std::u16string p;
-  for (const auto& w : AlternationWords()) {
+  for (const auto& w : words) {
     if (!p.empty()) p += u'|';
     p += w;
   }
@@ -135,7 +138,8 @@ std::vector<Case> Cases() {
   // \p{sc:Han} is the script property that the others use.
   c.push_back(Make("han_run", u"\\p{Han}+", false, Subject::Mixed, false, false));
   c.back().pcrePattern = u"\\p{sc:Han}+";
-  c.push_back(Make("alternation_20", AlternationPattern(), false, Subject::Mixed));
+  c.push_back(Make("alternation_20", AlternationPattern(AlternationWords()), false, Subject::Mixed));
+  c.push_back(Make("alternation_1000", AlternationPattern(AlternationWords1000()), false, Subject::Mixed));
   c.push_back(Make("email", u"[A-Za-z0-9._%+-]+@[A-Za-z0-9.-]+\\.[A-Za-z]{2,}", false, Subject::Mixed));
   c.push_back(Make("uri", u"https?://[A-Za-z0-9.-]+(?:/[A-Za-z0-9._~%/?=&-]*)?", false, Subject::Mixed));
   c.push_back(Make("ipv4",
@@ -234,6 +238,28 @@ void RunStd(benchmark::State& state, const Case& c) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(s.size() * 4));
 }
 
+// The UTF-8 peers; Driver is Re2Driver or HyperscanDriver (constructed by
+// the caller, which skips the peer when it cannot take the pattern).
+template <class Driver>
+void RunUtf8(benchmark::State& state, const Case& c, bool mustAgree) {
+  const std::string s = ToUtf8(SubjectOf(c));
+  const Driver d(ToUtf8(PcrePattern(c)), c.ignoreCase);
+  if (!CheckCount(state, c, d.Count(s), mustAgree, false)) return;
+  for (auto _ : state) benchmark::DoNotOptimize(d.Count(s));
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(SubjectOf(c).size() * 2));
+}
+
+// Whether the peer compiles the pattern.
+template <class Driver>
+bool Takes(const Case& c) {
+  try {
+    const Driver d(ToUtf8(PcrePattern(c)), c.ignoreCase);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -242,7 +268,8 @@ int main(int argc, char** argv) {
   std::printf(
       "Encodings: Vantora UTF-16; PCRE2 16-bit (UTF|UCP, NO_UTF_CHECK); Oniguruma UTF-16LE (Perl_NG syntax);\n"
       "std::wregex ECMAScript on UTF-32 (wchar_t), only where it takes the pattern (no \\p{}), pathological\n"
-      "cases only at 20 characters. std::regex's \\b is ASCII-only: its back-reference count is not checked.\n");
+      "cases only at 20 characters. std::regex's \\b is ASCII-only: its back-reference count is not checked.\n"
+      "RE2 and Hyperscan on UTF-8 copies made before the timing; Hyperscan counts every match end.\n");
   for (const Case& c : Cases()) {
     const std::string base = "engines/" + c.name + "/";
     benchmark::RegisterBenchmark((base + "Vantora").c_str(), [c](benchmark::State& s) { RunVantora(s, c); })
@@ -255,6 +282,18 @@ int main(int argc, char** argv) {
         ->Unit(benchmark::kMicrosecond);
     if (c.stdRegex)
       benchmark::RegisterBenchmark((base + "StdRegex").c_str(), [c](benchmark::State& s) { RunStd(s, c); })
+          ->Unit(benchmark::kMicrosecond);
+    // RE2's \b, \w and \d are ASCII-only: its count is checked only where
+    // the pattern uses none of them.
+    const bool re2Agrees = c.pattern.find(u"\\b") == std::u16string::npos && c.pattern.find(u"\\w") == std::u16string::npos &&
+                           c.pattern.find(u"\\d") == std::u16string::npos && c.stdAgrees;
+    if (Takes<Re2Driver>(c))
+      benchmark::RegisterBenchmark((base + "RE2").c_str(),
+                                   [c, re2Agrees](benchmark::State& s) { RunUtf8<Re2Driver>(s, c, re2Agrees); })
+          ->Unit(benchmark::kMicrosecond);
+    if (Takes<HyperscanDriver>(c))
+      benchmark::RegisterBenchmark((base + "Hyperscan").c_str(),
+                                   [c](benchmark::State& s) { RunUtf8<HyperscanDriver>(s, c, false); })
           ->Unit(benchmark::kMicrosecond);
   }
   benchmark::Initialize(&argc, argv);

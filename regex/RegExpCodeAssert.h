@@ -80,6 +80,7 @@ class TREBoundaryCode : public TREZeroWidthCode {
   TREBoundaryCode(bool negative, TREOptions options)
       : TREZeroWidthCode(options, ckBoundary), FNegative(negative) {}
   bool Test(const TREContext& cx, const char16_t* p) const override;
+  bool Negative() const { return FNegative; }
   std::string Dump() const override { return FNegative ? "\\B" : "\\b"; }
 
  private:

@@ -32,6 +32,7 @@
 
 #include "regex/RegExpCode.h"
 #include "regex/RegExpFailureMemo.h"
+#include "regex/RegExpLazyDfa.h"
 #include "regex/RegExpMatchAnalysis.h"
 #include "regex/RegExpNFA.h"
 #include "regex/RegExpOptimize.h"
@@ -184,6 +185,7 @@ struct TREMatchState {
   bool Accepted = false;
   TREFailureMemo Memo;
   TREScanState ScanCache;  // what the optimiser's scans remember (RegExpOptimize.h)
+  TRELazyDfa Dfa;          // finds the start of the leftmost match (RegExpLazyDfa.h)
   std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----

@@ -61,6 +61,7 @@ void TREMatchState::Attach(const TREProgram& program) {
   Memo.Clear();
   StarCache.clear();
   program.Optimizer().PrepareScan(ScanCache);
+  Dfa.Analyse(program);
 }
 
 // ------------------------------------------------------------------ search
@@ -115,6 +116,21 @@ bool TREMatchState::Scan(const char16_t* start, const char16_t* end, bool subjec
   const TREOptimizer& optimizer = Prog->Optimizer();
   const char16_t* p =
       optimizer.Begin(Cx, ScanCache, subjectChanged, start) ? optimizer.NextStart(Cx, ScanCache, start) : nullptr;
+  // The automaton finds the leftmost start where an attempt succeeds, or
+  // rules out a match; when it gives up, the scan goes on from where it left.
+  if (p && Dfa.Usable(optimizer)) {
+    const TRELazyDfa::TOutcome outcome = Dfa.FindStart(Cx, optimizer, ScanCache, p, end, p);
+    if (outcome == TRELazyDfa::doNoMatch) return false;
+    if (outcome == TRELazyDfa::doGaveUp) p = optimizer.NextStart(Cx, ScanCache, p);
+    // A program without groups: the automaton also knows the end the
+    // attempt there would reach.
+    if (outcome == TRELazyDfa::doStart && Dfa.FindsEnds())
+      if (const char16_t* e = Dfa.MatchEnd(Cx, p, end)) {
+        Cap(0) = TRECapture{p, e, nullptr, true};
+        Re.FMatched = true;
+        return true;
+      }
+  }
   while (p) {
     if (Attempt(p)) {
       Re.FMatched = true;
