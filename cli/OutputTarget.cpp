@@ -81,6 +81,7 @@ bool OutputTarget::Commit(ProgressView& view) {
   if (!replacing_) return true;
   const std::string newReport = ReportPathFor(jobFile_);
   const std::string report = ReportPathFor(target_);
+  oldFile_.LetReplace();
   if (!RenameReplacing(jobFile_, target_) || !RenameReplacing(newReport, report)) {
     view.Message("vantora-cli: cannot replace " + target_ + " (" + std::strerror(errno) + "); the new records are in " +
                  jobFile_);
