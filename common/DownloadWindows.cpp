@@ -363,12 +363,8 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
   report.responded = page.Began();
   if (!page.Began()) report.httpStatus = 0;
   if (!page.Began()) report.retryAfter.clear();
-  if (!page.Error().empty()) {
-    report.failure = DownloadFailure::kScratchFile;
-    report.reason = page.Error();
-  } else if (page.TooLarge()) {
-    report.failure = DownloadFailure::kTooLarge;
-    report.reason = "the page is larger than " + std::to_string(settings.pageSizeLimit) + " bytes";
+  if (page.ReportStorageFailure(report)) {
+    // the stored page decides
   } else if (error == ERROR_CANCELLED) {
     report.failure = DownloadFailure::kCancelled;
     report.reason = "stopped";
