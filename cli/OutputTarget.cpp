@@ -3,8 +3,6 @@
 // replacement and its move over the old file at the end.
 #include "cli/OutputTarget.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -81,6 +79,7 @@ int OutputTarget::Prepare(const std::string& target, bool force, ProgressView& v
 bool OutputTarget::Commit(ProgressView& view) {
   if (!replacing_) return true;
   std::string error;
+  oldFile_.LetReplace();
   if (!ReplacePair(target_, jobFile_, ReportPathFor(jobFile_), error)) {
     view.Message("vantora-cli: cannot replace " + target_ + " (" + error + "); the new records are in " + jobFile_);
     return false;

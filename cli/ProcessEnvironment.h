@@ -17,6 +17,10 @@ namespace vantora::cli {
 // first in main, before any thread exists.
 void PrepareStopRequests();
 
+// Makes standard output and error carry the program's bytes as they are
+// (Windows would put a CR before every LF).
+void PrepareStandardStreams();
+
 // Waits up to `wait` for a stop request; true when one came.
 bool WaitForStopRequest(std::chrono::milliseconds wait);
 

@@ -29,6 +29,8 @@ void PrepareStopRequests() {
   ::signal(SIGPIPE, SIG_IGN);
 }
 
+void PrepareStandardStreams() {}
+
 bool WaitForStopRequest(std::chrono::milliseconds wait) {
   const sigset_t signals = StopSignals();
   const timespec limit{static_cast<time_t>(wait.count() / 1000), static_cast<long>(wait.count() % 1000) * 1000 * 1000};

@@ -4,6 +4,7 @@
 #include "cli/ProcessEnvironment.h"
 
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 
@@ -50,6 +51,11 @@ struct LocalFreer {
 
 void PrepareStopRequests() { ::SetConsoleCtrlHandler(&OnConsoleEvent, TRUE); }
 
+void PrepareStandardStreams() {
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
+}
+
 bool WaitForStopRequest(std::chrono::milliseconds wait) {
   std::unique_lock lock(gStopMutex);
   if (!gStopSignal.wait_for(lock, wait, [] { return gStopRequests > 0; })) return false;
@@ -73,7 +79,8 @@ long CurrentProcessId() { return static_cast<long>(::GetCurrentProcessId()); }
 
 bool ProcessGone(long pid) {
   const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(pid));
-  if (process == nullptr) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+  // A process that runs but may not be opened is no stale one.
+  if (process == nullptr) return ::GetLastError() != ERROR_ACCESS_DENIED;
   const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
   ::CloseHandle(process);
   return ended;

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   using namespace vantora::cli;
   // Before any thread exists, so that every thread takes them the same way.
   PrepareStopRequests();
+  PrepareStandardStreams();
   const std::vector<std::string> arguments = ProgramArguments(argc, argv);
   std::vector<const char*> pointers;
   for (const std::string& argument : arguments) pointers.push_back(argument.c_str());

@@ -35,10 +35,17 @@ function(vantora_test_folder folder)
     list(FILTER tests EXCLUDE REGEX "/${folder}/${skipped}\\.cpp$")
   endforeach()
   file(GLOB support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/support_*.cpp)
+  # Shared helpers with a platform part follow the libraries' naming rule.
+  if(WIN32)
+    list(FILTER support EXCLUDE REGEX "Linux\\.cpp$")
+  else()
+    list(FILTER support EXCLUDE REGEX "Windows\\.cpp$")
+  endif()
   set(test_definitions
     VANTORA_FIXTURES_DIR="${CMAKE_CURRENT_SOURCE_DIR}/fixtures"
     VANTORA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
-    VANTORA_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    VANTORA_BINARY_DIR="${PROJECT_BINARY_DIR}"
+    VANTORA_EXE_SUFFIX="${CMAKE_EXECUTABLE_SUFFIX}")
   # The folder's shared test helpers are compiled once, as objects linked into
   # every test program of the folder (objects, not an archive, so that helpers
   # registering tests or environments are never dropped by the linker).

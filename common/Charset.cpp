@@ -21,6 +21,25 @@ constexpr char16_t kNone = 0xFFFF;      // decode table: no character
 constexpr std::uint16_t kUnmappable = 0xFFFF;  // encode table: no CP932 form
 constexpr char kQuestion = '?';
 
+// Characters of the JIS form of Shift_JIS text that code page 932 holds under
+// another code point: they encode to that code page's character (one way;
+// decoding gives the code page's). Not every platform's table has them.
+struct OneWayCode {
+  char16_t unit;
+  std::uint16_t code;
+};
+constexpr OneWayCode kOneWayCodes[] = {
+    {0x00A2, 0x8191},  // CENT SIGN -> FULLWIDTH CENT SIGN
+    {0x00A3, 0x8192},  // POUND SIGN -> FULLWIDTH POUND SIGN
+    {0x00A5, 0x005C},  // YEN SIGN -> 0x5C
+    {0x00AC, 0x81CA},  // NOT SIGN -> FULLWIDTH NOT SIGN
+    {0x2014, 0x815C},  // EM DASH -> HORIZONTAL BAR
+    {0x2016, 0x8161},  // DOUBLE VERTICAL LINE -> PARALLEL TO
+    {0x203E, 0x007E},  // OVERLINE -> 0x7E
+    {0x2212, 0x817C},  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+    {0x301C, 0x8160},  // WAVE DASH -> FULLWIDTH TILDE
+};
+
 bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 struct Cp932Tables {
@@ -60,6 +79,9 @@ struct Cp932Tables {
       const std::optional<std::uint16_t> code = codec.Encode(static_cast<char16_t>(cp));
       if (!code) continue;
       if (*code < 0x100 || IsSjisLeadByte(static_cast<unsigned char>(*code >> 8))) encode[cp] = *code;
+    }
+    for (const OneWayCode& oneWay : kOneWayCodes) {
+      if (encode[oneWay.unit] == kUnmappable) encode[oneWay.unit] = oneWay.code;
     }
   }
 };

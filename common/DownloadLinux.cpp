@@ -91,8 +91,8 @@ class Transfer {
   bool Began() const { return page_.Began(); }
   int Status() const { return status_; }
   const std::string& RetryAfter() const { return retryAfter_; }
-  // Why the body could not be stored; empty when it could.
-  const std::string& FileError() const { return page_.Error(); }
+  // The stored body: what was kept, and why not all of it.
+  const PageFile& Page() const { return page_; }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -261,12 +261,8 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
   report.httpStatus = transfer.Began() ? transfer.Status() : 0;
   if (transfer.Began()) report.retryAfter = transfer.RetryAfter();
   const std::string text = message[0] != '\0' ? std::string(message.data()) : std::string(curl_easy_strerror(code));
-  if (!transfer.FileError().empty()) {
-    report.failure = DownloadFailure::kScratchFile;
-    report.reason = transfer.FileError();
-  } else if (transfer.TooLarge()) {
-    report.failure = DownloadFailure::kTooLarge;
-    report.reason = "the page is larger than " + std::to_string(settings.pageSizeLimit) + " bytes";
+  if (transfer.Page().ReportStorageFailure(report)) {
+    // the stored page decides
   } else if (code == CURLE_ABORTED_BY_CALLBACK && transfer.Cancelled()) {
     report.failure = DownloadFailure::kCancelled;
     report.reason = "stopped";

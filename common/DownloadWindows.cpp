@@ -1,12 +1,15 @@
 // Page download on Windows, with WinInet: InternetOpen with a direct
-// connection (no proxy, whatever the system's settings), InternetOpenUrl for
-// each address of a redirect chain (followed here, up to ten, so that the
-// page's own status and headers are the ones reported), HttpQueryInfo for
-// the status and Retry-After, InternetReadFile into the page file. WinInet's
-// calls block; a watch thread ends them by closing the session when the
-// calling thread is asked to terminate or no byte came for the stall limit.
+// connection (no proxy, whatever the system's settings), then for each
+// address of a redirect chain (followed here, up to ten, so that the page's
+// own status and headers are the ones reported) InternetConnect,
+// HttpOpenRequest with the request's time limits and HttpSendRequest;
+// HttpQueryInfo for the status and Retry-After, InternetReadFile into the
+// page file. The body is read with a receive limit of a second, so that a
+// terminate request or the stall limit is seen between two reads; a watch
+// thread also closes the session then, which ends a call that still blocks.
 #include "common/Download.h"
 
+#include <winsock2.h>
 #include <windows.h>
 #include <wininet.h>
 
@@ -67,6 +70,11 @@ class Watch {
   bool Stalled() {
     std::lock_guard lock(mutex_);
     return stalled_;
+  }
+  // Whether no byte came for the stall limit (the session may still be open).
+  bool StallPassed() {
+    std::lock_guard lock(mutex_);
+    return stalled_ || Clock::now() - lastByte_ >= stallLimit_;
   }
   // Whether the session was closed here (then its handle is gone).
   bool Closed() {
@@ -148,6 +156,12 @@ DownloadFailure Classify(DWORD error, bool responded, std::string& reason) {
   }
 }
 
+// Whether `error` is how a receive limit shows (some WinInet report it as
+// a broken response, or pass the socket's time-out on).
+bool IsReceiveLimit(DWORD error) {
+  return error == ERROR_INTERNET_TIMEOUT || error == ERROR_HTTP_INVALID_SERVER_RESPONSE || error == WSAETIMEDOUT;
+}
+
 bool IsHttpAddress(const std::string& address) {
   const auto starts = [&](const char* scheme) {
     const std::size_t n = std::char_traits<char>::length(scheme);
@@ -199,9 +213,46 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WR
                                 INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT |
                                 INTERNET_FLAG_NO_AUTH | INTERNET_FLAG_KEEP_CONNECTION;
 
-void SetTimeout(HINTERNET session, DWORD option, long seconds) {
+void SetTimeout(HINTERNET handle, DWORD option, long seconds) {
   DWORD milliseconds = static_cast<DWORD>(seconds) * 1000;
-  ::InternetSetOptionA(session, option, &milliseconds, sizeof milliseconds);
+  ::InternetSetOptionA(handle, option, &milliseconds, sizeof milliseconds);
+}
+
+// Connects to the host of `url` and sends its GET request; the response's
+// headers have come when this returns ERROR_SUCCESS.
+DWORD OpenRequest(HINTERNET session, const std::string& url, const DownloadTimeouts& timeouts,
+                  InternetHandle& connection, InternetHandle& request) {
+  std::string host(url.size() + 1, '\0');
+  std::string path(url.size() + 1, '\0');
+  std::string extra(url.size() + 1, '\0');
+  URL_COMPONENTSA parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.lpszHostName = host.data();
+  parts.dwHostNameLength = static_cast<DWORD>(host.size());
+  parts.lpszUrlPath = path.data();
+  parts.dwUrlPathLength = static_cast<DWORD>(path.size());
+  parts.lpszExtraInfo = extra.data();
+  parts.dwExtraInfoLength = static_cast<DWORD>(extra.size());
+  if (!::InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return ::GetLastError();
+  host.resize(parts.dwHostNameLength);
+  path.resize(parts.dwUrlPathLength);
+  extra.resize(parts.dwExtraInfoLength);
+  if (path.empty()) path = "/";
+  const bool secure = parts.nScheme == INTERNET_SCHEME_HTTPS;
+
+  request.reset();
+  connection.reset(::InternetConnectA(session, host.c_str(), parts.nPort, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+  if (!connection) return ::GetLastError();
+  request.reset(::HttpOpenRequestA(connection.get(), "GET", (path + extra).c_str(), nullptr, nullptr, nullptr,
+                                   kRequestFlags | (secure ? INTERNET_FLAG_SECURE : 0), 0));
+  if (!request) return ::GetLastError();
+  // The limits go on the request itself: not every WinInet hands the
+  // session's on to the requests it makes.
+  SetTimeout(request.get(), INTERNET_OPTION_CONNECT_TIMEOUT, timeouts.connectSeconds);
+  SetTimeout(request.get(), INTERNET_OPTION_SEND_TIMEOUT, timeouts.stallSeconds);
+  SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, timeouts.stallSeconds);
+  if (!::HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0)) return ::GetLastError();
+  return ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -233,11 +284,12 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
   {
     Watch watch(session, TThread::CurrentThread(), std::chrono::seconds(settings.timeouts.stallSeconds));
     std::string url = address;
+    InternetHandle connection;
     InternetHandle request;
     for (int redirects = 0;; ++redirects) {
-      request.reset(::InternetOpenUrlA(session, url.c_str(), nullptr, 0, kRequestFlags, 0));
-      if (!request) {
-        error = ::GetLastError();
+      error = OpenRequest(session, url, settings.timeouts, connection, request);
+      if (error != ERROR_SUCCESS) {
+        request.reset();
         break;
       }
       watch.NoteByte();
@@ -262,10 +314,25 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
     }
     if (request) {
       page.Begin();
+      SetTimeout(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, 1);
       std::array<char, 16384> buffer;
       for (;;) {
+        // Only what has come is read, so that a read never waits for more
+        // bytes than the network holds (and never loses those it had).
+        DWORD available = 0;
+        if (!::InternetQueryDataAvailable(request.get(), &available, 0, 0)) {
+          error = ::GetLastError();
+          // A second without a byte: wait on unless the watch says stop.
+          if (!watch.Closed() && !watch.StallPassed() && IsReceiveLimit(error)) {
+            error = ERROR_SUCCESS;
+            continue;
+          }
+          break;
+        }
+        if (available == 0) break;  // the end of the body
         DWORD n = 0;
-        if (!::InternetReadFile(request.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &n)) {
+        const DWORD wanted = std::min<DWORD>(available, static_cast<DWORD>(buffer.size()));
+        if (!::InternetReadFile(request.get(), buffer.data(), wanted, &n)) {
           error = ::GetLastError();
           break;
         }
@@ -280,9 +347,13 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
       }
       page.Finish();
     }
+    // A call that failed once no byte had come for the stall limit ended by
+    // that limit, whatever error the library made of it.
+    if (error != ERROR_SUCCESS && error != ERROR_CANCELLED && watch.StallPassed()) error = ERROR_INTERNET_TIMEOUT;
     // After the watch closed the session, its requests are gone with it.
     if (watch.Closed()) {
       (void)request.release();
+      (void)connection.release();
       session = nullptr;
       error = watch.Cancelled() ? ERROR_CANCELLED : ERROR_INTERNET_TIMEOUT;
     }
@@ -292,12 +363,8 @@ bool DownloadToFile(const std::string& address, const std::string& path, Downloa
   report.responded = page.Began();
   if (!page.Began()) report.httpStatus = 0;
   if (!page.Began()) report.retryAfter.clear();
-  if (!page.Error().empty()) {
-    report.failure = DownloadFailure::kScratchFile;
-    report.reason = page.Error();
-  } else if (page.TooLarge()) {
-    report.failure = DownloadFailure::kTooLarge;
-    report.reason = "the page is larger than " + std::to_string(settings.pageSizeLimit) + " bytes";
+  if (page.ReportStorageFailure(report)) {
+    // the stored page decides
   } else if (error == ERROR_CANCELLED) {
     report.failure = DownloadFailure::kCancelled;
     report.reason = "stopped";

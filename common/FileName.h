@@ -1,7 +1,7 @@
 // File names as the program holds them (std::string: UTF-8 on Windows, the
 // bytes of the file system on Linux) and the calls that take them, so that a
 // name with Japanese characters opens on every platform: Windows wants its
-// names in UTF-16, which std::filesystem::path gets from the UTF-8 form.
+// names in UTF-16, converted from and to the UTF-8 form here.
 #pragma once
 
 #include <cstdio>

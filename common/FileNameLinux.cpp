@@ -1,5 +1,5 @@
 // The file calls of FileName.h on Linux: the C library's, which take the
-// name's bytes as they are.
+// name's bytes as they are; a path is those bytes.
 #include "common/FileName.h"
 
 #include <unistd.h>
@@ -7,6 +7,10 @@
 #include <cstdio>
 
 namespace vantora {
+
+std::filesystem::path NativePath(std::string_view name) { return std::filesystem::path(std::string(name)); }
+
+std::string NameOf(const std::filesystem::path& path) { return path.string(); }
 
 std::FILE* OpenFile(const std::string& name, const char* mode) { return std::fopen(name.c_str(), mode); }
 

@@ -1,5 +1,7 @@
 // The file calls of FileName.h on Windows: the UTF-16 ones (_wfopen,
-// MoveFileExW, DeleteFileW), with the name converted from UTF-8.
+// MoveFileExW, DeleteFileW), with the name converted from UTF-8 by the
+// program's own conversion (a byte that is no UTF-8 becomes '?', where the
+// standard library's would throw).
 #include "common/FileName.h"
 
 #include <windows.h>
@@ -7,6 +9,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <string>
+
+#include "common/Charset.h"
 
 namespace vantora {
 namespace {
@@ -30,6 +34,16 @@ void SetErrnoFromSystem() {
 }
 
 }  // namespace
+
+std::filesystem::path NativePath(std::string_view name) {
+  const std::u16string wide = Utf8ToUtf16(name);
+  return std::filesystem::path(std::wstring(wide.begin(), wide.end()));
+}
+
+std::string NameOf(const std::filesystem::path& path) {
+  const std::wstring wide = path.wstring();
+  return Utf16ToUtf8(std::u16string(wide.begin(), wide.end()));
+}
 
 std::FILE* OpenFile(const std::string& name, const char* mode) {
   const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));

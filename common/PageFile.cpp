@@ -40,6 +40,19 @@ void PageFile::Finish() {
   if (file_ && std::fclose(file_.release()) != 0) NoteError();
 }
 
+bool PageFile::ReportStorageFailure(DownloadResult& report) const {
+  if (!error_.empty()) {
+    report.failure = DownloadFailure::kScratchFile;
+    report.reason = error_;
+  } else if (tooLarge_) {
+    report.failure = DownloadFailure::kTooLarge;
+    report.reason = "the page is larger than " + std::to_string(sizeLimit_) + " bytes";
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void PageFile::NoteError() {
   if (error_.empty()) error_ = std::strerror(errno != 0 ? errno : EIO);
 }

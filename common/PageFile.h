@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "common/Download.h"
+
 namespace vantora {
 
 class PageFile {
@@ -31,6 +33,10 @@ class PageFile {
   std::size_t Received() const { return received_; }
   // Why the body could not be stored; empty when it could.
   const std::string& Error() const { return error_; }
+  // When the body could not be stored or passed the size limit, which
+  // decides the download's failure before the transfer's own end: puts that
+  // failure and its reason into `report` and returns true.
+  bool ReportStorageFailure(DownloadResult& report) const;
 
  private:
   static constexpr std::size_t kChunkSize = 1000;

@@ -59,13 +59,15 @@ cmake -S . -B "$BUILD_DIR" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
   -DVANTORA_DEPS_INCLUDE="$DEPS/include" -DVANTORA_BUILD_APP="$APP" -DVANTORA_BUILD_TESTS="$TESTS" >/dev/null
 
+# The build's targets, read once (grep -q on the pipe would cut it short).
+all_targets="$(ninja -C "$BUILD_DIR" -t targets all)"
 TARGETS=(vantora-cli vantora_demo_site)
-if ninja -C "$BUILD_DIR" -t targets all | grep -q '^vantora\.exe:'; then TARGETS+=(vantora); fi
+if grep -qE '(^|/)vantora\.exe:' <<<"$all_targets"; then TARGETS+=(vantora); fi
 if [ "$TESTS" = ON ]; then
   for test_source in tests/regex/test_*.cpp tests/common/test_*.cpp tests/worker/test_*.cpp tests/cli/test_*.cpp; do
     folder="$(basename "$(dirname "$test_source")")"
     target="${folder}_$(basename "$test_source" .cpp)"
-    if ninja -C "$BUILD_DIR" -t targets all | grep -q "^tests/$target\.exe:"; then TARGETS+=("$target"); fi
+    if grep -q "^tests/$target\.exe:" <<<"$all_targets"; then TARGETS+=("$target"); fi
   done
 fi
 cmake --build "$BUILD_DIR" -j 2 --target "${TARGETS[@]}"
@@ -77,7 +79,8 @@ stage="$BUILD_DIR/package/vantora-$version-windows-x64"
 rm -rf "$BUILD_DIR/package"
 mkdir -p "$stage"
 cp "$BUILD_DIR/cli/vantora-cli.exe" "$stage/"
-if [ -f "$BUILD_DIR/app/vantora.exe" ]; then cp "$BUILD_DIR/app/vantora.exe" "$stage/"; fi
+window="$(find "$BUILD_DIR" -name vantora.exe -not -path "*/package/*" | head -n 1)"
+if [ -n "$window" ]; then cp "$window" "$stage/"; fi
 cp -r demo/site "$stage/demo-site"
 cp packaging/windows-readme.txt "$stage/README.txt"
 sed -i 's/$/\r/' "$stage/README.txt"

@@ -5,6 +5,10 @@
 #   scripts/test.sh --tsan       thread sanitizer in build-tsan/: builds and runs only the
 #                                tests with threads (the thread class, the regex engine's
 #                                shared programs, the job, the window)
+#   scripts/test.sh --windows    cross-builds the Windows programs and the regex, common,
+#                                worker and cli tests in build-windows/ (scripts/build-windows.sh),
+#                                runs the tests under Wine, and checks that vantora-cli.exe writes
+#                                the same bytes as the Linux program (scripts/windows-same-csv.sh)
 # Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +22,8 @@ for arg in "$@"; do
   case "$arg" in
     --sanitize) SANITIZE=ON; BUILD_DIR=build-sanitize; BUILD_TYPE=Sanitize ;;
     --tsan) TSAN=ON; BUILD_DIR=build-tsan; BUILD_TYPE=Sanitize ;;
-    *) echo "usage: scripts/test.sh [--sanitize | --tsan]" >&2; exit 2 ;;
+    --windows) exec scripts/test-windows.sh ;;
+    *) echo "usage: scripts/test.sh [--sanitize | --tsan | --windows]" >&2; exit 2 ;;
   esac
 done
 

@@ -33,6 +33,9 @@ class LockedFile {
   bool Truncate(long long size);
   // Writes all of `bytes` at the current position; false when not all went.
   bool Write(std::string_view bytes);
+  // Lets a held file be replaced by a rename: a no-op where an open file can
+  // be replaced (Linux); on Windows, where it cannot, the file is closed.
+  void LetReplace();
   // Releases the lock and closes; false when closing reported a failure.
   bool Close();
 

@@ -72,6 +72,8 @@ bool LockedFile::Write(std::string_view bytes) {
   return true;
 }
 
+void LockedFile::LetReplace() {}
+
 bool LockedFile::Close() {
   if (handle_ < 0) return false;
   const int fd = static_cast<int>(handle_);

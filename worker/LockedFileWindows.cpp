@@ -118,6 +118,8 @@ bool LockedFile::Write(std::string_view bytes) {
   return true;
 }
 
+void LockedFile::LetReplace() { Close(); }
+
 bool LockedFile::Close() {
   if (handle_ < 0) return false;
   const HANDLE file = Handle(handle_);

@@ -3,9 +3,8 @@
 // temporary folder; file helpers.
 #pragma once
 
-#include <sys/types.h>
-
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -46,6 +45,7 @@ class ChildProcess {
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
 
+  // Sends `signal`; on Windows the child is ended (exit code 128 + signal).
   void Signal(int signal);
   // The exit code (128 + signal number when killed by a signal), or nothing
   // when the child is still running after `limit`.
@@ -55,10 +55,14 @@ class ChildProcess {
   std::string Stderr() const;
 
  private:
-  pid_t pid_ = -1;
+  long long process_ = -1;  // the platform's process number or handle
   std::optional<int> exitCode_;
   TempDir outputs_;
 };
+
+// The environment of a child: this process's, with VANTORA_PAUSE_SCALE=0,
+// without VANTORA_BASE_URL, then `env` applied; "NAME=value" entries.
+std::vector<std::string> ChildEnvironment(const std::map<std::string, std::string>& env);
 
 struct CliResult {
   int exitCode = -1;

@@ -3,7 +3,7 @@
 // the window's job, and Ctrl-C / SIGTERM in the middle of a run.
 #include <gtest/gtest.h>
 
-#include <signal.h>
+#include <csignal>
 
 #include <algorithm>
 #include <chrono>
@@ -159,7 +159,7 @@ TEST_F(CliProcessTest, BadArgumentsChangeNothingAndFetchNothing) {
 }
 
 // Waits until the server has seen a request for `target`.
-bool WaitForRequest(const QuoteServer& server, const std::string& target) {
+[[maybe_unused]] bool WaitForRequest(const QuoteServer& server, const std::string& target) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (std::chrono::steady_clock::now() < end) {
     for (const auto& request : server.Requests()) {
@@ -171,6 +171,9 @@ bool WaitForRequest(const QuoteServer& server, const std::string& target) {
 }
 
 TEST_F(CliProcessTest, InterruptKeepsWrittenRecordsAndTheRecordInHand) {
+#ifdef _WIN32
+  GTEST_SKIP() << "sends SIGINT and SIGTERM";
+#else
   // The third company's page arrives slowly, so the signals land while it
   // is being fetched.
   server_.SetFault("/quote/1333/profile", QuoteFault::StallMidBody(200, std::chrono::milliseconds(3000)));
@@ -205,6 +208,7 @@ TEST_F(CliProcessTest, InterruptKeepsWrittenRecordsAndTheRecordInHand) {
   term.Signal(SIGTERM);
   EXPECT_EQ(term.Wait(std::chrono::seconds(20)), 130) << term.Stderr();
   EXPECT_EQ(CrLfLines(ReadBytes(dir_.File("term.csv")).value_or("")).size(), 2u);
+#endif
 }
 
 }  // namespace

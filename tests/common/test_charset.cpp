@@ -3,6 +3,7 @@
 // character never takes a neighbour with it.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -123,6 +124,36 @@ TEST(Charset, AllAssignedDoubleByteCodesRoundTripExceptDuplicates) {
     }
   }
   EXPECT_GT(checked, 7000);
+}
+
+// The whole mapping, taken from each platform's own conversion, must be the
+// same table everywhere: a fingerprint (FNV-1a) of the decoding of every
+// single byte and byte pair and of the encoding of every BMP character.
+TEST(Charset, EveryPlatformHasTheSameMapping) {
+  std::uint64_t hash = 14695981039346656037ull;
+  const auto add = [&](std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+      hash ^= (value >> (8 * i)) & 0xFF;
+      hash *= 1099511628211ull;
+    }
+  };
+  for (int b = 0; b < 0x100; ++b) {
+    if (IsSjisLeadByte(static_cast<unsigned char>(b))) continue;
+    for (char16_t unit : Cp932ToUtf16(Bytes({b}))) add(unit);
+  }
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    if (!IsSjisLeadByte(static_cast<unsigned char>(lead))) continue;
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      for (char16_t unit : Cp932ToUtf16(Bytes({lead, trail}))) add(unit);
+      add(0x10000);  // the end of one pair's text
+    }
+  }
+  for (std::uint32_t cp = 1; cp < 0x10000; ++cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    for (char byte : Utf16ToCp932(std::u16string(1, static_cast<char16_t>(cp)))) add(static_cast<unsigned char>(byte));
+    add(0x10000);
+  }
+  EXPECT_EQ(hash, 0xf0344e28d886dbe3ull) << std::hex << hash;
 }
 
 TEST(Charset, ConcurrentFirstUseIsSafe) {

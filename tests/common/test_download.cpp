@@ -4,11 +4,6 @@
 // from the environment ignored, and the shared generator under threads.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <set>
@@ -23,8 +18,11 @@ namespace vantora {
 namespace {
 
 using testing::ClosedPort;
+using testing::LoopbackSocket;
 using testing::Letters;
 using testing::ReadFile;
+using testing::SetEnvironment;
+using testing::UnsetEnvironment;
 using testing::TempFolder;
 using testing::WriteFile;
 
@@ -189,13 +187,13 @@ TEST_F(DownloadTest, LargeBodyIsStreamedWhole) {
 TEST_F(DownloadTest, IgnoresProxiesOfTheEnvironment) {
   const std::string deadProxy = "http://127.0.0.1:" + std::to_string(ClosedPort());
   for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"}) {
-    ::setenv(name, deadProxy.c_str(), 1);
+    SetEnvironment(name, deadProxy);
   }
-  ::unsetenv("no_proxy");
-  ::unsetenv("NO_PROXY");
+  UnsetEnvironment("no_proxy");
+  UnsetEnvironment("NO_PROXY");
   const bool fetched = DownloadToFile(Url("/quote/1301/profile"), scratch_);
   for (const char* name : {"http_proxy", "https_proxy", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"}) {
-    ::unsetenv(name);
+    UnsetEnvironment(name);
   }
   EXPECT_TRUE(fetched);
   EXPECT_EQ(ReadFile(scratch_), ReadFile(kRoot + "/profile/1301.html"));
@@ -255,35 +253,25 @@ TEST_F(DownloadTest, ReportsTheStatusAndTheClassOfFailure) {
 // responses the quote server cannot produce (trailer fields).
 class RawResponder {
  public:
-  explicit RawResponder(std::string response) : response_(std::move(response)) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    ::listen(listener_, 1);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+  explicit RawResponder(std::string response)
+      : response_(std::move(response)), listener_(LoopbackSocket::Listen()), port_(listener_.Port()) {
     thread_ = std::jthread([this] {
-      const int client = ::accept(listener_, nullptr, nullptr);
-      if (client < 0) return;
+      const LoopbackSocket client = listener_.Accept();
+      if (!client.Valid()) return;
       char buffer[4096];
       std::string request;
       while (request.find("\r\n\r\n") == std::string::npos) {
-        const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
+        const long n = client.Receive(buffer, sizeof buffer);
         if (n <= 0) break;
         request.append(buffer, static_cast<std::size_t>(n));
       }
-      ::send(client, response_.data(), response_.size(), MSG_NOSIGNAL);
-      ::shutdown(client, SHUT_RDWR);
-      ::close(client);
+      client.SendAll(response_);
+      client.Shutdown();
     });
   }
   ~RawResponder() {
-    ::shutdown(listener_, SHUT_RDWR);
+    listener_.Shutdown();
     thread_ = {};
-    ::close(listener_);
   }
   RawResponder(const RawResponder&) = delete;
   RawResponder& operator=(const RawResponder&) = delete;
@@ -291,7 +279,7 @@ class RawResponder {
 
  private:
   std::string response_;
-  int listener_ = -1;
+  LoopbackSocket listener_;
   int port_ = 0;
   std::jthread thread_;
 };

@@ -2,11 +2,6 @@
 // request log, and stopping while clients stall.
 #include <gtest/gtest.h>
 
-#include <sys/socket.h>
-#include <netinet/in.h>
-#include <arpa/inet.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <future>
 #include <stdexcept>
@@ -18,6 +13,7 @@
 namespace vantora {
 namespace {
 
+using testing::LoopbackSocket;
 using testing::ReadFile;
 using testing::TempFolder;
 
@@ -70,12 +66,8 @@ TEST(QuoteServerTest, StopDoesNotWaitForStalledClients) {
   TempFolder folder;
 
   // A client that connects and never sends a request.
-  const int silent = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<std::uint16_t>(server->Port()));
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  const LoopbackSocket silent = LoopbackSocket::Connect(server->Port());
+  ASSERT_TRUE(silent.Valid());
 
   // A download held in a stall the server would keep up for a minute.
   server->SetPage("/quote/1/profile", std::string(3000, 'x'));
@@ -92,7 +84,6 @@ TEST(QuoteServerTest, StopDoesNotWaitForStalledClients) {
   EXPECT_TRUE(download.get()) << "the response had begun";
   EXPECT_EQ(ReadFile(folder.File("tmp.dat")), std::string(1000, 'x'));
   server.reset();  // a second Stop in the destructor is harmless
-  ::close(silent);
   SetDownloadTimeouts({});
 }
 

@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "common/FileName.h"
 #include "common/SiteConfig.h"
+#include "tests/platform/TestPlatform.h"
 
 namespace vantora {
 namespace {
@@ -18,16 +20,16 @@ class EnvVar {
   EnvVar(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) old_ = old;
     if (value != nullptr) {
-      ::setenv(name, value, 1);
+      testing::SetEnvironment(name, value);
     } else {
-      ::unsetenv(name);
+      testing::UnsetEnvironment(name);
     }
   }
   ~EnvVar() {
     if (old_) {
-      ::setenv(name_, old_->c_str(), 1);
+      testing::SetEnvironment(name_, *old_);
     } else {
-      ::unsetenv(name_);
+      testing::UnsetEnvironment(name_);
     }
   }
   EnvVar(const EnvVar&) = delete;
@@ -84,7 +86,11 @@ TEST(SiteConfigTest, ProgramFolderHoldsThisExecutable) {
   const std::string folder = ProgramFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.back(), '/');
+#ifdef _WIN32
+  EXPECT_TRUE(std::filesystem::is_regular_file(NativePath(folder + "common_test_site_config.exe")));
+#else
   EXPECT_TRUE(std::filesystem::equivalent(folder + "common_test_site_config", "/proc/self/exe"));
+#endif
   EXPECT_EQ(ScratchFilePath(), folder + "tmp.dat");
 }
 

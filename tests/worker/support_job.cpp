@@ -1,13 +1,12 @@
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
+// Shared helpers of the job tests: the recording host, temporary job
+// folders, environment variables, file and CSV helpers.
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "JobTestSupport.h"
+#include "tests/platform/TestPlatform.h"
 #include "tools/fuzz/ExtractionCheck.h"
 #include "worker/Job.h"
 
@@ -89,9 +88,7 @@ void RunJobThread(RecordingHost& host, std::atomic<TMyThread*>* thread) {
 }
 
 JobFolder::JobFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "vantora-job-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+  path_ = NewTempFolder("vantora-job-");
   SetJobScratchFilePath(Scratch());
 }
 
@@ -106,14 +103,14 @@ ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
     had_ = true;
     old_ = old;
   }
-  ::setenv(name, value.c_str(), 1);
+  SetEnvironment(name, value);
 }
 
 ScopedEnv::~ScopedEnv() {
   if (had_)
-    ::setenv(name_.c_str(), old_.c_str(), 1);
+    SetEnvironment(name_, old_);
   else
-    ::unsetenv(name_.c_str());
+    UnsetEnvironment(name_);
 }
 
 std::string ReadFileBytes(const std::string& path) {
@@ -151,18 +148,6 @@ std::vector<std::string> CsvValues(const std::string& line) {
   return std::move(*values);
 }
 
-int UnusedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    port = ntohs(address.sin_port);
-  ::close(fd);
-  return port;
-}
+int UnusedPort() { return RefusingPort(); }
 
 }  // namespace vantora::testing

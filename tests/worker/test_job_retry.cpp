@@ -47,9 +47,8 @@ TEST(BackOff, RetryAfterWinsAndTheBackOffDoublesUpToTenMinutes) {
   EXPECT_EQ(detail::BackOffSeconds(2, "soon", 0), 60) << "a value that is neither form is ignored";
   // An HTTP date 25 s after `now`, and one in the past.
   const std::time_t now = 1793000000;  // late October 2026
-  std::tm tm{};
   const std::time_t later = now + 25;
-  ::gmtime_r(&later, &tm);
+  const std::tm tm = *std::gmtime(&later);  // the only caller of gmtime in the test
   char date[64];
   std::strftime(date, sizeof date, "%a, %d %b %Y %H:%M:%S GMT", &tm);
   EXPECT_EQ(detail::BackOffSeconds(1, date, now), 25) << date;

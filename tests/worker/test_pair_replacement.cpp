@@ -4,10 +4,10 @@
 // afresh forgets a replacement left unfinished.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 
 #include "JobTestSupport.h"
+#include "common/FileName.h"
 #include "worker/ContinueRun.h"
 #include "worker/Job.h"
 #include "worker/Outcome.h"
@@ -21,7 +21,7 @@ using namespace vantora::testing;
 namespace {
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+  std::ofstream(NativePath(path), std::ios::binary | std::ios::trunc) << bytes;
 }
 
 // A record of `code` with its other values empty.
@@ -49,7 +49,7 @@ TEST(PairReplacement, AReplacementCutBetweenItsRenamesIsCompletedBeforeTheFileIs
   WritePair(folder.File("new.csv"), folder.File("new.report.csv"), "ok");
   // As if killed right after the marker and the first rename.
   WriteFileBytes(target + ".replacing", folder.File("new.csv") + "\n" + folder.File("new.report.csv") + "\n");
-  ASSERT_EQ(std::rename(folder.File("new.csv").c_str(), target.c_str()), 0);
+  ASSERT_TRUE(RenameReplacing(folder.File("new.csv"), target));
   JobInputs inputs;
   const ContinuePlan plan = PlanRetry(target, folder.File("retry.csv"), inputs);
   EXPECT_EQ(plan.refusal, ContinueRefusal::kNothingToRetry) << "the new report, not the old one, is read";
@@ -61,8 +61,8 @@ TEST(PairReplacement, AReplacementCutBetweenItsRenamesIsCompletedBeforeTheFileIs
   WriteFileBytes(target + ".replacing", folder.File("stale.csv") + "\n" + folder.File("stale.report.csv") + "\n");
   RecordingHost host;
   host.inputs = CodeInputs("1301", target);
-  std::remove(target.c_str());
-  std::remove(ReportPathFor(target).c_str());
+  RemoveFile(target);
+  RemoveFile(ReportPathFor(target));
   QuoteServer server(FixturePath("site"));
   ScopedEnv site("VANTORA_BASE_URL", server.BaseUrl());
   ScopedEnv pace("VANTORA_PAUSE_SCALE", "0");
