@@ -55,6 +55,9 @@ void FrmMainBehaviour::OfferResume() {
   // A file gone, changed or in use is no run to take up.
   if (plan.refusal != ContinueRefusal::kNone || Ask(text::kAskResume, text::kCaptionOpen, true) != IDYES) {
     RememberRunInProgress(false);
+    // The window goes back to the inputs of the settings file.
+    ApplyInputs(false, std::string(), std::string());
+    LoadSettings();
     return;
   }
   plannedInputs_ = std::move(inputs);

@@ -71,6 +71,7 @@ TEST_F(ContinueTest, ARunCutShortIsOfferedAtTheNextStartAndTakenUp) {
   EXPECT_EQ(dialogs.boxes[before].text, Utf8("前回中断した取得を再開しますか？"));
   EXPECT_EQ(dialogs.boxes[before].flags, kQuestionNo);
   EXPECT_EQ(form->Worker, nullptr) << "No, the default, leaves everything as it is";
+  EXPECT_EQ(form->txtCode->text(), QStringLiteral("7203")) << "the inputs of the settings file";
   EXPECT_EQ(Lines(ReadBytes(Path(QStringLiteral("c.csv")).toStdString())), 2u);
   form->close();
   form = NextStart();
