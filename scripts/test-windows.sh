@@ -26,9 +26,13 @@ unset DISPLAY WAYLAND_DISPLAY
 wineboot --init >/dev/null 2>&1
 wineserver --wait
 
-# One Wine server for all the programs, so that each start is quick.
+# One Wine server for all the programs, so that each start is quick. Its
+# background services are started here, with nothing to inherit: started by
+# the first test program they would hold that program's output open, and
+# the test would never be seen to end.
 wineserver --persistent=600
 trap 'wineserver --kill >/dev/null 2>&1 || true' EXIT
+wineboot </dev/null >/dev/null 2>&1
 
 (cd build-windows && ctest --output-on-failure -j "$(nproc)")
 
