@@ -137,6 +137,9 @@ class FrmMainBehaviour : public JobHost {
   // Puts inputs read from a file into the controls, as the user's clicks would.
   void ApplyInputs(bool codeMode, const std::string& codeListSjis, const std::string& category);
   std::string SectorTicks() const;
+  // The mode, the code text and the sector ticks in `section` of a profile file.
+  void ReadInputs(const std::string& path, const char* section);
+  void WriteInputs(const std::string& path, const char* section);
   void SetAllSectorTicks(bool ticked);
   void HandleCancel(bool completion);
   void ShowSiteState();

@@ -32,9 +32,7 @@ void FrmMainBehaviour::RememberRunInProgress(bool inProgress) {
   // A folder that cannot take the file only loses the offer.
   try {
     WriteProfileString(path, kSection, "Output", ToSjis(OutputFileName));
-    WriteProfileString(path, kSection, "Code", view_.Checked(Ctl::chkCode) ? "1" : "0");
-    WriteProfileString(path, kSection, "CodeList", ToSjis(TrimControls(view_.Text(Ctl::txtCode))));
-    WriteProfileString(path, kSection, "Category", SectorTicks());
+    WriteInputs(path, kSection);
     WriteProfileString(path, kSection, "AllPages", view_.Checked(Ctl::chkAllPages) ? "1" : "0");
   } catch (const ProfileWriteError&) {
   }
@@ -45,9 +43,7 @@ void FrmMainBehaviour::OfferResume() {
   const std::string stored = FromSjis(ReadProfileString(path, kSection, "Output", ""));
   if (stored.empty() || Worker != nullptr) return;
   // The window shows the inputs of the run it offers to take up.
-  const std::string category = ReadProfileString(path, kSection, "Category", "");
-  ApplyInputs(ReadProfileBool(path, kSection, "Code", false), ReadProfileString(path, kSection, "CodeList", ""),
-              category);
+  ReadInputs(path, kSection);
   view_.SetChecked(Ctl::chkAllPages, ReadProfileBool(path, kSection, "AllPages", false));
   OutputFileName = stored;
   JobInputs inputs = Inputs();

@@ -41,8 +41,18 @@ void FrmMainBehaviour::LoadSettings() {
     return;
   }
 
-  ApplyInputs(ReadProfileBool(path, kSection, "Code", false), ReadProfileString(path, kSection, "CodeList", ""),
-              ReadProfileString(path, kSection, "Category", ""));
+  ReadInputs(path, kSection);
+}
+
+void FrmMainBehaviour::ReadInputs(const std::string& path, const char* section) {
+  ApplyInputs(ReadProfileBool(path, section, "Code", false), ReadProfileString(path, section, "CodeList", ""),
+              ReadProfileString(path, section, "Category", ""));
+}
+
+void FrmMainBehaviour::WriteInputs(const std::string& path, const char* section) {
+  WriteProfileString(path, section, "Code", view_.Checked(Ctl::chkCode) ? "1" : "0");
+  WriteProfileString(path, section, "CodeList", ToSjis(TrimControls(view_.Text(Ctl::txtCode))));
+  WriteProfileString(path, section, "Category", SectorTicks());
 }
 
 void FrmMainBehaviour::ApplyInputs(bool codeMode, const std::string& codeListSjis, const std::string& category) {
@@ -98,9 +108,7 @@ void FrmMainBehaviour::SaveSettings() {
 void FrmMainBehaviour::WriteSettings() {
   const std::string path = settingsPath_;
   const bool allPages = view_.Checked(Ctl::chkAllPages);
-  WriteProfileString(path, kSection, "Code", view_.Checked(Ctl::chkCode) ? "1" : "0");
-  WriteProfileString(path, kSection, "CodeList", ToSjis(TrimControls(view_.Text(Ctl::txtCode))));
-  WriteProfileString(path, kSection, "Category", SectorTicks());
+  WriteInputs(path, kSection);
   if (siteKeyKnown_) WriteProfileString(path, kSection, kSiteKey, siteAddress_);
   // Off is the default: the key is written once it was ever on.
   if (allPagesKeyKnown_ || allPages) WriteProfileString(path, kSection, kAllPagesKey, allPages ? "1" : "0");
