@@ -78,12 +78,21 @@ struct QuoteServer::Impl {
   double randomRate = 0;
   std::mt19937 random;
   std::vector<RecordedRequest> requests;
+  int stallsBegun = 0;
 
   std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(port); }
 
   // Waits `delay`; true when the server is being stopped meanwhile.
   bool WaitOrStopped(std::chrono::milliseconds delay) {
     std::unique_lock lock(mutex);
+    return wake.wait_for(lock, delay, [this] { return stopping; });
+  }
+
+  // The same wait for a stall in the middle of a body, counted so that a
+  // caller can tell the bytes before the stall have been handed over.
+  bool StallOrStopped(std::chrono::milliseconds delay) {
+    std::unique_lock lock(mutex);
+    ++stallsBegun;
     return wake.wait_for(lock, delay, [this] { return stopping; });
   }
 
@@ -216,7 +225,7 @@ struct QuoteServer::Impl {
           end = std::min(end, fault.bytes);
           break;
         case Kind::kStallMidBody:
-          if (offset == fault.bytes && WaitOrStopped(fault.delay)) return false;
+          if (offset == fault.bytes && StallOrStopped(fault.delay)) return false;
           if (offset < fault.bytes) end = std::min(end, fault.bytes);
           break;
         case Kind::kSlowTrickle:
@@ -338,6 +347,11 @@ QuoteFault QuoteFault::Parse(const std::string& text) {
 std::vector<RecordedRequest> QuoteServer::Requests() const {
   std::lock_guard lock(impl_->mutex);
   return impl_->requests;
+}
+
+int QuoteServer::StallsBegun() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->stallsBegun;
 }
 
 void QuoteServer::ClearRequests() {

@@ -129,6 +129,8 @@ class QuoteServer {
   // Every request so far, oldest first.
   std::vector<RecordedRequest> Requests() const;
   void ClearRequests();
+  // Mid-body stalls entered so far: the bytes before each were sent.
+  int StallsBegun() const;
 
   // Ends stalled and trickling responses at once and stops listening; waits
   // a few seconds at most for idle client connections. Safe to call twice.
