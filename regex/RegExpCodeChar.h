@@ -12,6 +12,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -59,20 +60,21 @@ class TRECharLevelCode : public TRECode {
 
  protected:
   // The answer for an ASCII unit (a whole character under every folding),
-  // tabled at the first use: leaves do not change after parsing, and a
-  // program is used by one thread at a time.
+  // tabled at its first use. Threads sharing a program may fill the same
+  // entry at once: each entry is an atomic byte (0 not yet known, 1 no,
+  // 2 yes), and every thread writes the same answer.
   bool AcceptsAscii(char16_t u) const {
-    if (!FAsciiReady) {
-      for (char16_t c = 0; c < 128; ++c) FAscii[c] = AcceptsAsciiSlow(c);
-      FAsciiReady = true;
+    std::uint8_t known = FAscii[u].load(std::memory_order_relaxed);
+    if (known == 0) {
+      known = AcceptsAsciiSlow(u) ? 2 : 1;
+      FAscii[u].store(known, std::memory_order_relaxed);
     }
-    return FAscii[u];
+    return known == 2;
   }
   virtual bool AcceptsAsciiSlow(char16_t u) const { return AcceptsRaw(u); }
 
   bool FFoldSubject;
-  mutable std::array<bool, 128> FAscii{};
-  mutable bool FAsciiReady = false;
+  mutable std::array<std::atomic<std::uint8_t>, 128> FAscii{};
 };
 
 // One literal character (stored folded).
