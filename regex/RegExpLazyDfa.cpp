@@ -35,8 +35,15 @@ bool REAutomatonEnabled() {
 
 void RESetAutomatonEnabled(bool on) { AutomatonSwitch().store(on ? 1 : 0, std::memory_order_relaxed); }
 
-void TRELazyDfa::Analyse(const TREProgram& re) {
-  FUsable = FBuilder.Analyse(re);
+void TRELazyDfa::Attach(const TREProgram& re) {
+  FProgram = &re;
+  FAnalysed = false;
+  FUsable = false;
+}
+
+void TRELazyDfa::Analyse() {
+  FAnalysed = true;
+  FUsable = FBuilder.Analyse(*FProgram);
   FGaveUps = 0;
   for (std::unique_ptr<TClassBlock>& b : FBlocks) b.reset();
   FBlockOf.fill(nullptr);
@@ -46,17 +53,20 @@ void TRELazyDfa::Analyse(const TREProgram& re) {
   ResetStates();
 }
 
-bool TRELazyDfa::Usable(const TREOptimizer& optimizer) const {
-  if (!FUsable || !REAutomatonEnabled()) return false;
+bool TRELazyDfa::Usable(const TREOptimizer& optimizer) {
+  if (!REAutomatonEnabled()) return false;
   switch (optimizer.LeadMode()) {
     case lcmSimple:
     case lcmTextTop:
       return false;
     case lcmFirstLiteral:
-      return optimizer.LeadSearch().Length() == 1;
+      if (optimizer.LeadSearch().Length() != 1) return false;
+      break;
     default:
-      return true;
+      break;
   }
+  if (!FAnalysed) Analyse();
+  return FUsable;
 }
 
 void TRELazyDfa::TOrderedCache::Clear() {

@@ -56,13 +56,15 @@ class TRELazyDfa {
  public:
   enum TOutcome : std::uint8_t { doNoMatch, doStart, doGaveUp };
 
-  // Per program the searches run.
-  void Analyse(const TREProgram& program);
+  // Per program the searches run. The program is analysed on the first
+  // search that could use the automaton, so that a program searched once
+  // by its literal never pays for it.
+  void Attach(const TREProgram& program);
   // Whether this search should use the automaton: the program can, and its
   // start strategy is not already a literal search (a pattern that is a
   // literal, or a lead literal of two or more units, whose hits the
   // backtracker tries cheaply) or one anchor.
-  bool Usable(const TREOptimizer& optimizer) const;
+  bool Usable(const TREOptimizer& optimizer);
   // Searches from 'from' (a candidate start of the optimiser) to 'end' (the
   // range end): doStart with 'start' the leftmost start of a match,
   // doNoMatch, or doGaveUp with 'start' a position before which no match
@@ -94,6 +96,7 @@ class TRELazyDfa {
     bool Empty = false;        // no thread left: jump to the next candidate
   };
 
+  void Analyse();
   void PrepareTables();
   std::uint8_t ClassOf(const TREContext& cx, const char16_t* p);
   int Intern(const TREDfaContent& c);
@@ -122,6 +125,8 @@ class TRELazyDfa {
 
   TREDfaBuilder FBuilder;
   TOrderedCache FOrdered;
+  const TREProgram* FProgram = nullptr;
+  bool FAnalysed = false;
   bool FUsable = false;
   int FGaveUps = 0;
   int FResets = 0;

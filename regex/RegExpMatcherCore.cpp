@@ -61,7 +61,7 @@ void TREMatchState::Attach(const TREProgram& program) {
   Memo.Clear();
   StarCache.clear();
   program.Optimizer().PrepareScan(ScanCache);
-  Dfa.Analyse(program);
+  Dfa.Attach(program);
 }
 
 // ------------------------------------------------------------------ search
