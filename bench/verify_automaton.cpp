@@ -120,7 +120,7 @@ std::string Observe(const std::u16string& pattern, TREOptions options, const std
   } catch (const ERegExpMatchLimit&) {
     out += " limit";
   }
-  if (used) *used = REMatchState(re).Dfa.StateCount() > 0;
+  if (used) *used = REMatchState(re).Dfa && REMatchState(re).Dfa->StateCount() > 0;
   return out;
 }
 

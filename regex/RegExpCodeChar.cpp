@@ -208,6 +208,8 @@ std::string TRECharCode::Dump() const { return "char " + CharText(FChar); }
 TRELiteralCode::TRELiteralCode(const std::vector<std::uint32_t>& chars,
                                TREOptions options)
     : TRECode(options, ckLiteral) {
+  FChars.reserve(chars.size());
+  FText.reserve(chars.size());
   for (std::uint32_t c : chars) {
     std::uint32_t f = REFoldChar(c, CompareOptions());
     FChars.push_back(f);

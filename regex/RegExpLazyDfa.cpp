@@ -53,18 +53,20 @@ void TRELazyDfa::Analyse() {
   ResetStates();
 }
 
-bool TRELazyDfa::Usable(const TREOptimizer& optimizer) {
+bool TRELazyDfa::Suits(const TREOptimizer& optimizer) {
   if (!REAutomatonEnabled()) return false;
   switch (optimizer.LeadMode()) {
     case lcmSimple:
     case lcmTextTop:
       return false;
     case lcmFirstLiteral:
-      if (optimizer.LeadSearch().Length() != 1) return false;
-      break;
+      return optimizer.LeadSearch().Length() == 1;
     default:
-      break;
+      return true;
   }
+}
+
+bool TRELazyDfa::Usable() {
   if (!FAnalysed) Analyse();
   return FUsable;
 }

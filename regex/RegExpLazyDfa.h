@@ -60,11 +60,13 @@ class TRELazyDfa {
   // search that could use the automaton, so that a program searched once
   // by its literal never pays for it.
   void Attach(const TREProgram& program);
-  // Whether this search should use the automaton: the program can, and its
-  // start strategy is not already a literal search (a pattern that is a
-  // literal, or a lead literal of two or more units, whose hits the
-  // backtracker tries cheaply) or one anchor.
-  bool Usable(const TREOptimizer& optimizer);
+  // Whether searches with this start strategy should use the automaton:
+  // it is switched on, and the strategy is not already a literal search (a
+  // pattern that is a literal, or a lead literal of two or more units, whose
+  // hits the backtracker tries cheaply) or one anchor.
+  static bool Suits(const TREOptimizer& optimizer);
+  // Whether the attached program can be searched this way.
+  bool Usable();
   // Searches from 'from' (a candidate start of the optimiser) to 'end' (the
   // range end): doStart with 'start' the leftmost start of a match,
   // doNoMatch, or doGaveUp with 'start' a position before which no match

@@ -185,12 +185,17 @@ struct TREMatchState {
   bool Accepted = false;
   TREFailureMemo Memo;
   TREScanState ScanCache;  // what the optimiser's scans remember (RegExpOptimize.h)
-  TRELazyDfa Dfa;          // finds the start of the leftmost match (RegExpLazyDfa.h)
+  // Finds the start of the leftmost match (RegExpLazyDfa.h); made by the
+  // first search that can use it, so that an object searched by its lead
+  // literal never builds its tables.
+  std::unique_ptr<TRELazyDfa> Dfa;
   std::unordered_map<const TRENFAState*, TREStarCache> StarCache;
 
   // ---- core (RegExpMatcherCore.cpp) ----
   // The scan over candidate starts from 'start' (range end 'end').
   bool Scan(const char16_t* start, const char16_t* end, bool subjectChanged);
+  // The automaton when this search should use it, else nullptr.
+  TRELazyDfa* Automaton(const TREOptimizer& optimizer);
   bool Attempt(const char16_t* start);
   bool Run(int startNumber);
   TREStep Enter(const TRENFAState* s, const TRENFAState*& next);

@@ -61,7 +61,7 @@ void TREMatchState::Attach(const TREProgram& program) {
   Memo.Clear();
   StarCache.clear();
   program.Optimizer().PrepareScan(ScanCache);
-  Dfa.Attach(program);
+  if (Dfa) Dfa->Attach(program);
 }
 
 // ------------------------------------------------------------------ search
@@ -110,6 +110,15 @@ bool TREMatchState::Match(const char16_t* start, bool subjectChanged) {
   return false;
 }
 
+TRELazyDfa* TREMatchState::Automaton(const TREOptimizer& optimizer) {
+  if (!TRELazyDfa::Suits(optimizer)) return nullptr;
+  if (!Dfa) {
+    Dfa = std::make_unique<TRELazyDfa>();
+    Dfa->Attach(*Prog);
+  }
+  return Dfa->Usable() ? Dfa.get() : nullptr;
+}
+
 bool TREMatchState::Scan(const char16_t* start, const char16_t* end, bool subjectChanged) {
   // Candidate starts come from the optimiser: nullptr when the pre-match
   // filter or the lead strategy rules out every further start.
@@ -118,14 +127,14 @@ bool TREMatchState::Scan(const char16_t* start, const char16_t* end, bool subjec
       optimizer.Begin(Cx, ScanCache, subjectChanged, start) ? optimizer.NextStart(Cx, ScanCache, start) : nullptr;
   // The automaton finds the leftmost start where an attempt succeeds, or
   // rules out a match; when it gives up, the scan goes on from where it left.
-  if (p && Dfa.Usable(optimizer)) {
-    const TRELazyDfa::TOutcome outcome = Dfa.FindStart(Cx, optimizer, ScanCache, p, end, p);
+  if (TRELazyDfa* dfa = p ? Automaton(optimizer) : nullptr) {
+    const TRELazyDfa::TOutcome outcome = dfa->FindStart(Cx, optimizer, ScanCache, p, end, p);
     if (outcome == TRELazyDfa::doNoMatch) return false;
     if (outcome == TRELazyDfa::doGaveUp) p = optimizer.NextStart(Cx, ScanCache, p);
     // A program without groups: the automaton also knows the end the
     // attempt there would reach.
-    if (outcome == TRELazyDfa::doStart && Dfa.FindsEnds())
-      if (const char16_t* e = Dfa.MatchEnd(Cx, p, end)) {
+    if (outcome == TRELazyDfa::doStart && dfa->FindsEnds())
+      if (const char16_t* e = dfa->MatchEnd(Cx, p, end)) {
         Cap(0) = TRECapture{p, e, nullptr, true};
         Re.FMatched = true;
         return true;

@@ -28,8 +28,7 @@ int TREStateList::NewState() {
 }
 
 TRENFAState& TREStateList::Add(int number, TRENFAKind kind) {
-  FStore.push_back(std::make_unique<TRENFAState>());
-  TRENFAState* s = FStore.back().get();
+  TRENFAState* s = &FStore.emplace_back();
   s->Kind = kind;
   auto n = static_cast<std::size_t>(number);
   if (FTails[n])
@@ -55,7 +54,10 @@ bool IsOp(const TREBinCode* n, TREOperator op) { return n && !n->Leaf && n->Op =
 // The operands of a left-deep chain of 'op', in order.
 std::vector<TREBinCode*> Flatten(TREBinCode* node, TREOperator op) {
   std::vector<TREBinCode*> out;
-  std::vector<TREBinCode*> stack{node};
+  std::vector<TREBinCode*> stack;
+  out.reserve(8);
+  stack.reserve(8);
+  stack.push_back(node);
   while (!stack.empty()) {
     TREBinCode* n = stack.back();
     stack.pop_back();

@@ -48,6 +48,7 @@
 // Covered by tests/regex/test_compile.cpp (NFA dumps of small patterns).
 #pragma once
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,7 +90,7 @@ class TREStateList {
  private:
   std::vector<TRENFAState*> FHeads;
   std::vector<TRENFAState*> FTails;  // last state of each chain
-  std::vector<std::unique_ptr<TRENFAState>> FStore;
+  std::deque<TRENFAState> FStore;  // in blocks; states never move
 };
 
 // Parser tree node. A leaf node has Leaf set (Op is then unused); an operator

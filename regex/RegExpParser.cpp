@@ -206,7 +206,9 @@ struct TREParser::Impl {
   // character directly followed by a quantifier is left for the next item.
   TREBinCode* LiteralRun() {
     TREOptions opts = Opt();
-    std::vector<std::uint32_t> chars{Lex.State().Char};
+    std::vector<std::uint32_t> chars;
+    chars.reserve(32);
+    chars.push_back(Lex.State().Char);
     Next();
     while (Tok() == tkChar && Opt() == opts && !IsQuantifierAhead()) {
       chars.push_back(Lex.State().Char);

@@ -82,6 +82,7 @@ TUnicodeProperty GetUnicodeScript(std::uint32_t cp) {
 }
 
 std::uint32_t GetUnicodeUpperCase(std::uint32_t cp) {
+  if (cp < 0x80) return cp >= 'a' && cp <= 'z' ? cp - 0x20 : cp;  // the one cased range of ASCII
   const TUnicodeCharType& type = GetCharType(cp);
   if (type.Category != kCategoryLl) return cp;
   return static_cast<std::uint32_t>(static_cast<std::int64_t>(cp) - type.CaseDelta);

@@ -38,7 +38,7 @@ std::string Observe(const std::u16string& pattern, TREOptions options, const std
   re.SetInputString(subject);
   const int len = length < 0 ? static_cast<int>(subject.size()) - offset : length;
   const bool pos = re.ExecPos(offset, len);
-  if (used) *used = REMatchState(re).Dfa.StateCount() > 0;
+  if (used) *used = REMatchState(re).Dfa && REMatchState(re).Dfa->StateCount() > 0;
   return all + " | " + (pos ? Describe(re) : "-");
 }
 
@@ -127,7 +127,8 @@ TEST(LazyDfa, BoundedCacheAndGivingUp) {
   re.SetExpression(U(pattern));
   RESetAutomatonEnabled(true);
   EXPECT_TRUE(re.Exec(U(subject)));
-  EXPECT_LE(REMatchState(re).Dfa.StateCount(), 2048u);
+  ASSERT_TRUE(REMatchState(re).Dfa);
+  EXPECT_LE(REMatchState(re).Dfa->StateCount(), 2048u);
 }
 
 TEST(LazyDfa, LeavesUnsupportedProgramsToTheBacktracker) {
