@@ -1,10 +1,10 @@
-// The profile extraction's regular-expression work on one page, as the
-// worker does it: the page text (BenchData.h, about 200 K UTF-16 units, one
-// long line) is cut at "</tr>" into trimmed pieces, and every piece is
-// searched with each of the five extraction patterns, with a new engine
-// object per search (create, set the pattern, switch the case-insensitive
-// option on, search once, read the whole match, free), so compile cost
-// counts. Peers do the same with their own compile per search: the PCRE2
+// The profile extraction's regular-expression work on one page: the page
+// text (BenchData.h, about 200 K UTF-16 units, one long line) is cut at
+// "</tr>" into trimmed pieces, and every piece is searched with each of the
+// five extraction patterns, with a new engine object per search (create,
+// set the pattern, switch the case-insensitive option on, search once, read
+// the whole match, free), so compile cost counts in full (the worker itself
+// keeps one compiled object per pattern for a whole job). Peers do the same with their own compile per search: the PCRE2
 // 16-bit interpreter (UTF|UCP) and Oniguruma (UTF-16LE).
 //   extraction/page/<engine>      the whole page
 //   compile/<pattern>/<engine>    compiling one extraction pattern
