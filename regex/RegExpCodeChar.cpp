@@ -213,7 +213,8 @@ TRELiteralCode::TRELiteralCode(const std::vector<std::uint32_t>& chars,
   for (std::uint32_t c : chars) {
     std::uint32_t f = REFoldChar(c, CompareOptions());
     FChars.push_back(f);
-    REAppendChar(FText, f);
+    if (f < 0x10000) FText.push_back(static_cast<char16_t>(f));
+    else REAppendChar(FText, f);
   }
 }
 

@@ -189,6 +189,28 @@ TREToken TRELex::GetToken() {
   return S.Token;
 }
 
+bool TRELex::NextPlainChar() {
+  if (S.Context != ctNormal || S.Pos >= FPattern.size()) return false;
+  if (S.Options.Contains(roExtended) || S.Options.Contains(roIgnoreWidth)) return false;
+  const char16_t c = FPattern[S.Pos];
+  switch (c) {
+    case u'|': case u')': case u'*': case u'+': case u'?': case u'.': case u'^':
+    case u'$': case u'(': case u'{': case u'\\': case u'[':
+      return false;
+    default:
+      if (REIsSurrogate(c)) return false;
+  }
+  S.StartChar = S.LastChar = 0;
+  S.Min = S.Max = S.Number = 0;
+  S.Name.clear();
+  S.HasNumber = false;
+  S.PosixKind = pckNone;
+  S.TokenStart = S.Pos++;
+  S.Token = tkChar;
+  S.Char = c;
+  return true;
+}
+
 TREToken TRELex::LexQuote() {
   if (AtEnd()) {
     S.Context = ctNormal;

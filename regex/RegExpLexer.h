@@ -54,6 +54,11 @@ class TRELex {
 
   // Reads the next token into the state and returns it.
   TREToken GetToken();
+  // The fast step of a literal run: when the unit at the cursor is an
+  // ordinary character of plain text (normal context, neither extended
+  // mode nor width folding, no metacharacter, no surrogate), reads it as
+  // GetToken would and returns true; otherwise changes nothing.
+  bool NextPlainChar();
   TREToken Token() const { return S.Token; }
   const TRELexRec& State() const { return S; }
   TRELexRec Save() const { return S; }

@@ -22,6 +22,10 @@ namespace vantora {
 // ------------------------------------------------------------ TREStateList
 
 int TREStateList::NewState() {
+  if (FHeads.empty()) {
+    FHeads.reserve(64);
+    FTails.reserve(64);
+  }
   FHeads.push_back(nullptr);
   FTails.push_back(nullptr);
   return Count() - 1;
@@ -114,7 +118,9 @@ void TRENFA::CollectGroups(TREBinCode* root) {
   FGroupNodes.assign(static_cast<std::size_t>(count), nullptr);
   FGroupLenState.assign(static_cast<std::size_t>(count), 0);
   FGroupLen.assign(static_cast<std::size_t>(count), TLen{});
-  std::vector<TREBinCode*> stack{root};
+  std::vector<TREBinCode*> stack;
+  stack.reserve(32);
+  stack.push_back(root);
   while (!stack.empty()) {
     TREBinCode* n = stack.back();
     stack.pop_back();

@@ -108,6 +108,9 @@ struct TREBinCode {
   int NameIndex = -1;
 };
 
+// The tree nodes of one compile, stored in blocks (a node never moves).
+using TREBinCodeStore = std::deque<TREBinCode>;
+
 class TRENFA {
  public:
   explicit TRENFA(TREProgram& program) : FProgram(program) {}

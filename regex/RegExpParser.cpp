@@ -24,11 +24,11 @@
 namespace vantora {
 
 struct TREParser::Impl {
-  Impl(TREProgram& program, std::vector<std::unique_ptr<TREBinCode>>& bins)
+  Impl(TREProgram& program, TREBinCodeStore& bins)
       : RE(program), Bins(bins), Lex(program.Expression(), program.Options()) {}
 
   TREProgram& RE;
-  std::vector<std::unique_ptr<TREBinCode>>& Bins;
+  TREBinCodeStore& Bins;
   TRELex Lex;
   int GroupCounter = 0;  // number of the last capturing group opened
   int Depth = 0;
@@ -46,8 +46,7 @@ struct TREParser::Impl {
 
   // ---------------------------------------------------------------- nodes
   TREBinCode* NewBin(TREOperator op, TREBinCode* left = nullptr, TREBinCode* right = nullptr) {
-    Bins.push_back(std::make_unique<TREBinCode>());
-    TREBinCode* b = Bins.back().get();
+    TREBinCode* b = &Bins.emplace_back();
     b->Op = op;
     b->Left = left;
     b->Right = right;
@@ -209,10 +208,10 @@ struct TREParser::Impl {
     std::vector<std::uint32_t> chars;
     chars.reserve(32);
     chars.push_back(Lex.State().Char);
-    Next();
+    if (!Lex.NextPlainChar()) Next();
     while (Tok() == tkChar && Opt() == opts && !IsQuantifierAhead()) {
       chars.push_back(Lex.State().Char);
-      Next();
+      if (!Lex.NextPlainChar()) Next();
     }
     if (chars.size() == 1) return Leaf(NewCode<TRECharCode>(chars[0], opts));
     return Leaf(NewCode<TRELiteralCode>(chars, opts));
@@ -621,7 +620,7 @@ struct TREParser::Impl {
   }
 };
 
-TREParser::TREParser(TREProgram& program, std::vector<std::unique_ptr<TREBinCode>>& binCodes)
+TREParser::TREParser(TREProgram& program, TREBinCodeStore& binCodes)
     : FImpl(std::make_unique<Impl>(program, binCodes)) {}
 
 TREParser::~TREParser() = default;

@@ -23,7 +23,7 @@ class TREProgram;
 
 class TREParser {
  public:
-  TREParser(TREProgram& program, std::vector<std::unique_ptr<TREBinCode>>& binCodes);
+  TREParser(TREProgram& program, TREBinCodeStore& binCodes);
   ~TREParser();
   // Parses the program's Expression under its options; ERegExpCompile on error.
   TREBinCode* Parse();

@@ -102,7 +102,7 @@ void TREProgram::Analyse() {
 std::unique_ptr<TREProgram> REBuildProgram(const std::u16string& expression, TREOptions options,
                                            TOptimizeKind optimizeKind) {
   auto program = std::make_unique<TREProgram>(expression, options, optimizeKind);
-  std::vector<std::unique_ptr<TREBinCode>> binCodes;
+  TREBinCodeStore binCodes;
   TREParser parser(*program, binCodes);
   TREBinCode* root = parser.Parse();
   TRENFA nfa(*program);

@@ -136,6 +136,7 @@ void TREQuickSearch::Compile() {
       if (!cased && !(kana && IsKatakanaOfHiragana(t))) FProbe = static_cast<int>(i);
     }
   }
+  const std::array<std::vector<char16_t>, 128>& caseSources = CaseSources();
   for (std::uint32_t i = 0; i < m; ++i) {
     const char16_t t = FText[i];
     FShift[t & 0xFFu] = m - i;
@@ -143,7 +144,7 @@ void TREQuickSearch::Compile() {
     // Every raw form of the unit gets the same shift (later units win, as
     // the units are visited in order).
     if (FOptions.Contains(coIgnoreCase) && t < 0x80)
-      for (char16_t src : CaseSources()[t]) FShift[src & 0xFFu] = m - i;
+      for (char16_t src : caseSources[t]) FShift[src & 0xFFu] = m - i;
     if (FOptions.Contains(coIgnoreKana) && IsKatakanaOfHiragana(t)) FShift[(t - 0x60) & 0xFFu] = m - i;
   }
   ChooseProbes();
@@ -154,6 +155,7 @@ void TREQuickSearch::ChooseProbes() {
   FHasProbes = false;
   if (FMode == qmScan || FText.empty()) return;
   const bool kana = FOptions.Contains(coIgnoreKana), kase = FOptions.Contains(coIgnoreCase);
+  const std::array<std::vector<char16_t>, 128>& caseSources = CaseSources();
   // The probe for text unit i, when a comparison of the raw unit decides
   // whether it folds to the text unit.
   auto probeAt = [&](int i, TREProbe& out) {
@@ -164,7 +166,7 @@ void TREQuickSearch::ChooseProbes() {
     if (!cased) return !(kana && IsKatakanaOfHiragana(t));
     // An ASCII letter whose only other raw form is its other case.
     if (t >= 0x80) return false;
-    const std::vector<char16_t>& src = CaseSources()[t];
+    const std::vector<char16_t>& src = caseSources[t];
     if (src.size() != 1 || src[0] != (t ^ 0x20u)) return false;
     out = TREProbe{i, 0x20, static_cast<char16_t>(t | 0x20u)};
     return true;
