@@ -4,6 +4,7 @@
 #include "worker/Job.h"
 
 #include <algorithm>
+#include <cctype>
 #include <mutex>
 #include <string_view>
 #include <utility>
@@ -92,6 +93,37 @@ static const std::string& SectorOpen() {
   return kSectorOpen;
 }
 
+// Whether `tail` can stand after the quote page prefix as one path segment
+// as it is: letters, digits and . _ - only, and not a dot segment.
+bool IsPlainSegment(std::string_view tail) {
+  if (tail.empty() || tail == "." || tail == "..") return false;
+  for (char ch : tail) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (!std::isalnum(c) && c != '.' && c != '_' && c != '-' && c != '%') return false;
+  }
+  return true;
+}
+
+// The page a retry reads. The report names the address each company was
+// read from, but it may come from a run against another site or have been
+// edited: only an address of this run's quote pages is taken as it is;
+// otherwise the same page is read from this run's site (by the address's
+// last segment when it is plain, else by the stock code), so that a retry
+// never sends a request to a host nobody chose.
+std::string RetryAddress(const RetryItem& item) {
+  const std::string prefix = QuotePagePrefix();
+  const std::string& address = item.quoteAddress;
+  if (address.size() > prefix.size() && address.compare(0, prefix.size(), prefix) == 0 &&
+      IsPlainSegment(std::string_view(address).substr(prefix.size())))
+    return address;
+  static const std::string kQuote = "/quote/";
+  const std::size_t at = address.rfind(kQuote);
+  const std::string_view tail =
+      at == std::string::npos ? std::string_view() : std::string_view(address).substr(at + kQuote.size());
+  if (IsPlainSegment(tail) && tail.find('%') == std::string_view::npos) return prefix + std::string(tail);
+  return prefix + EncodePathSegment(item.code);
+}
+
 // The companies of a retry, each read as in code mode (the record keeps the
 // code it had), then the sectors whose listing failed, crawled again for the
 // companies the file does not hold yet.
@@ -107,7 +139,7 @@ void RetryLoop(const JobInputs& in) {
     job.currentItemText = kCodeOpen + item.code + "]";
     SyncStepProgress();
     ClearFieldSlots();
-    PageOutcome outcome = ReadCompanyProfile(item.quoteAddress);
+    PageOutcome outcome = ReadCompanyProfile(RetryAddress(item));
     job.fieldSlots[kColCode] = item.code;
     if (!detail::FinishCompany(std::move(outcome))) return;
     ++job.itemCountDone;

@@ -178,6 +178,29 @@ TEST_F(CliFaultTest, FailedCompaniesAreReadAgainAndReplacedInPlace) {
   EXPECT_NE(again.err.find("nothing to read again"), std::string::npos) << again.err;
 }
 
+TEST_F(CliFaultTest, ARetryReadsFromThisRunsSiteWhateverHostTheReportNames) {
+  const std::string base = Base(server_);
+  server_.SetFault("/quote/1332/profile", QuoteFault::Refuse(500));
+  server_.SetFault("/quote/7203/profile", QuoteFault::Refuse(500));
+  ASSERT_EQ(RunCli({"--codes", "1301,1332,7203", "-o", "f.csv", "--base-url", base}, Dir()).exitCode, 5);
+  server_.ClearFaults();
+  // The report edited (or written by a run against another site): its
+  // addresses name a host nobody chose for this run, one with a path that
+  // climbs out of the quote pages.
+  std::string report = ReadBytes(dir_.File("f.report.csv")).value_or("");
+  const std::string own = base + "/quote/1332", other = "http://127.0.0.1:9/quote/../../etc";
+  ASSERT_NE(report.find(own), std::string::npos) << report;
+  report.replace(report.find(own), own.size(), other);
+  for (std::size_t at; (at = report.find(base)) != std::string::npos;) report.replace(at, base.size(), "http://127.0.0.1:9");
+  WriteBytes(dir_.File("f.report.csv"), report);
+  server_.ClearRequests();
+  const CliResult retry = RunCli({"--retry-failed", "-o", "f.csv", "--base-url", base}, Dir());
+  EXPECT_EQ(retry.exitCode, 0) << retry.err;
+  std::vector<std::string> targets;
+  for (const auto& r : server_.Requests()) targets.push_back(r.target);
+  EXPECT_EQ(targets, (std::vector<std::string>{"/quote/1332/profile", "/quote/7203/profile"}));
+}
+
 TEST_F(CliFaultTest, ASectorWhoseListingFailedIsReadAgainByARetry) {
   const std::string base = Base(server_);
   ASSERT_EQ(RunCli({"--sectors", "0050,3700", "-o", "whole.csv", "--base-url", base}, Dir()).exitCode, 0);
