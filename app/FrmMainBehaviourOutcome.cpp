@@ -51,6 +51,9 @@ void FrmMainBehaviour::ReportOpenFailure() {
 
 std::string FrmMainBehaviour::NotAllReadQuestion() const {
   const JobSummary& summary = summary_;
+  // Every company read, but not every listing: the question counts those.
+  if (summary.CompaniesNotOk() == 0)
+    return FormatText(text::kAskOpenListingsNotRead, {Count(summary.listingsNotOk), ReportFileName()});
   std::string question = FormatText(text::kAskOpenNotAllRead, {Count(summary.CompaniesNotOk()), ReportFileName()});
   if (summary.listingsNotOk > 0)
     question = FormatText(text::kListingsNotRead, {Count(summary.listingsNotOk)}) + '\n' + question;

@@ -49,6 +49,9 @@ inline constexpr char kAllPages[] = "全ページ (&P)";
 inline constexpr char kAskOpenNotAllRead[] =
     "情報の取得が完了しましたが、%1 件の企業の情報を読み取れませんでした。\n"
     "詳しくは次のファイルをご覧ください。\n%2\n保存したファイルを開きますか？";
+inline constexpr char kAskOpenListingsNotRead[] =
+    "情報の取得が完了しましたが、%1 件の業種の一覧を読み取れませんでした。\n"
+    "詳しくは次のファイルをご覧ください。\n%2\n保存したファイルを開きますか？";
 inline constexpr char kListingsNotRead[] = "%1 件の業種の一覧を読み取れませんでした。";
 inline constexpr char kSeeReport[] = "詳しくは次のファイルをご覧ください。\n%1";
 inline constexpr char kCancelledKept[] = "取得を中断しました。\n%1 件の情報を次のファイルに保存しました。\n%2";

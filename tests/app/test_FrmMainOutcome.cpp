@@ -3,6 +3,8 @@
 // for a scratch file that cannot be written, a write that fails; and the
 // report replaced with its file at the start of a run.
 #include <QFileInfo>
+#include <QListWidget>
+#include <QPushButton>
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -38,6 +40,25 @@ TEST_F(OutcomeTest, CompaniesThatCouldNotBeReadAreCountedAndTheReportNamed) {
   const std::string report = ReadBytes(Path(QStringLiteral("r.report.csv")).toStdString());
   EXPECT_EQ(report.rfind("\"code\",\"outcome\"", 0), 0u) << report;
   EXPECT_NE(report.find("\"5555\",\"not-found\",\"404\""), std::string::npos);
+}
+
+TEST_F(OutcomeTest, AListingThatCouldNotBeReadIsCountedWhenEveryCompanyWasRead) {
+  // The project's fixture site, with listings whose companies all read.
+  server = std::make_unique<QuoteServer>(std::string(VANTORA_FIXTURES_DIR) + "/site");
+  ::setenv("VANTORA_BASE_URL", server->BaseUrl().c_str(), 1);
+  ShowAndLoad();
+  server->SetFault("/search/qi/?ids=9050", QuoteFault::Refuse(404));
+  form->lstCtgr->item(0)->setCheckState(Qt::Checked);
+  form->lstCtgr->item(32)->setCheckState(Qt::Checked);
+  dialogs.ChooseFile(Path(QStringLiteral("s.csv")));
+  form->btnAction->click();
+  ASSERT_TRUE(WaitForEnd());
+  ASSERT_FALSE(dialogs.boxes.empty());
+  EXPECT_EQ(dialogs.boxes[0].text,
+            Utf8("情報の取得が完了しましたが、1 件の業種の一覧を読み取れませんでした。\n"
+                 "詳しくは次のファイルをご覧ください。\n") +
+                Path(QStringLiteral("s.report.csv")) + Utf8("\n保存したファイルを開きますか？"))
+      << "no count of companies that were all read";
 }
 
 TEST_F(OutcomeTest, PagesOfAnotherLayoutStopTheRunWithAMessageOfItsOwn) {
