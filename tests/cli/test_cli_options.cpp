@@ -2,7 +2,10 @@
 // combinations) and the progress line's arithmetic, checked in-process.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -65,6 +68,40 @@ TEST(CliOptionsTest, OptionsCombineIntoOneRun) {
   EXPECT_EQ(Parse({"--version"}).kind, ParseOutcome::Kind::kPrinted);
   EXPECT_EQ(Parse({"--codes", "1301", "-o", ""}).kind, ParseOutcome::Kind::kUsageError);
   EXPECT_EQ(Parse({"--codes", "1301", "-o", "x", "extra"}).kind, ParseOutcome::Kind::kUsageError);
+}
+
+// The installed manual page is written by hand: it must keep up with the
+// options and exit codes that --help lists.
+TEST(CliOptionsTest, TheManualPageNamesEveryOptionAndExitCodeOfTheHelp) {
+  const ParseOutcome help = Parse({"--help"});
+  ASSERT_EQ(help.kind, ParseOutcome::Kind::kPrinted);
+  std::ifstream in(std::string(VANTORA_SOURCE_DIR) + "/packaging/vantora-cli.1");
+  ASSERT_TRUE(in) << "the manual page";
+  std::stringstream page;
+  page << in.rdbuf();
+  std::string manual = page.str();
+  for (std::size_t at; (at = manual.find("\\-")) != std::string::npos;) manual.erase(at, 1);
+  const std::string& text = help.text;
+  for (std::size_t at = 0; (at = text.find("--", at)) != std::string::npos;) {
+    std::size_t end = at + 2;
+    while (end < text.size() && (std::islower(static_cast<unsigned char>(text[end])) || text[end] == '-')) ++end;
+    const std::string option = text.substr(at, end - at);
+    if (option.size() > 2) {
+      EXPECT_NE(manual.find(option), std::string::npos) << option;
+    }
+    at = end;
+  }
+  const std::size_t codes = text.find("exit codes:"), codesEnd = text.find("environment:");
+  ASSERT_NE(codes, std::string::npos);
+  ASSERT_NE(codesEnd, std::string::npos);
+  std::istringstream words(text.substr(codes, codesEnd - codes));
+  int listed = 0;
+  for (std::string word; words >> word;) {
+    if (word.find_first_not_of("0123456789") != std::string::npos) continue;
+    ++listed;
+    EXPECT_NE(manual.find(".B " + word + "\n"), std::string::npos) << "exit code " << word;
+  }
+  EXPECT_GE(listed, 9);
 }
 
 TEST(ProgressViewTest, TimeLeftAndItsFormat) {
