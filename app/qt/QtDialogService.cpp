@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QMimeDatabase>
@@ -34,6 +36,13 @@ QString DisplayText(QString text) {
 }
 
 }  // namespace
+
+QString SaveDialogFolder(const QString& folder) {
+  if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+  return QDir::homePath();
+}
 
 QString ToQtFilter(const QString& filter) {
   const QStringList parts = filter.split(QLatin1Char('|'));
@@ -99,7 +108,7 @@ std::optional<std::string> QtDialogService::ExecuteSaveDialog(void* owner,
   dialog.setNameFilter(ToQtFilter(QString::fromStdString(request.filter)));
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.options & ofOverwritePrompt));
   dialog.setSizeGripEnabled(request.options & ofEnableSizing);
-  if (!request.folder.empty()) dialog.setDirectory(QString::fromStdString(request.folder));
+  dialog.setDirectory(SaveDialogFolder(QString::fromStdString(request.folder)));
   dialog.selectFile(QString::fromStdString(request.fileName));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().constFirst().toStdString();

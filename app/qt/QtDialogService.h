@@ -42,5 +42,9 @@ class QtDialogService final : public DialogService {
 // "CSVファイル (*.csv)|*.csv" -> "CSVファイル (*.csv)": the description of each
 // pair with its pattern list in Qt's filter syntax.
 QString ToQtFilter(const QString& filter);
+// The folder a save dialog opens in: `folder` when it exists, else the
+// user's documents folder, else the home folder (never the current folder,
+// which may be the program's own or a source tree).
+QString SaveDialogFolder(const QString& folder);
 
 }  // namespace vantora

@@ -1,13 +1,15 @@
 // The Qt dialog service: Windows-style flags become the right buttons,
 // default button, icon and stay-on-top hint; a box taken away by the program;
-// opening a file no application takes; the save dialog's filter.
+// opening a file no application takes; the save dialog's filter and folder.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
@@ -109,6 +111,25 @@ TEST(QtDialogService, OnlyAFileSomeApplicationTakesGoesToTheOpener) {
   QFile::remove(tools.filePath(QStringLiteral("xdg-mime")));
   EXPECT_FALSE(service.OpenDocument(csv));
   qputenv("PATH", path);
+}
+
+TEST(QtDialogService, TheSaveDialogOpensInTheUsersFoldersNeverTheCurrentOne) {
+  QTemporaryDir home;
+  ASSERT_TRUE(home.isValid());
+  const QByteArray savedHome = qgetenv("HOME"), savedConfig = qgetenv("XDG_CONFIG_HOME");
+  qputenv("HOME", home.path().toUtf8());
+  qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toUtf8());
+  EXPECT_EQ(SaveDialogFolder(QString()), QDir::homePath()) << "no documents folder yet";
+  const QString documents = home.path() + QStringLiteral("/Documents");
+  ASSERT_TRUE(QDir().mkpath(documents));
+  EXPECT_EQ(SaveDialogFolder(QString()), documents) << "a first start";
+  EXPECT_EQ(SaveDialogFolder(home.path() + QStringLiteral("/gone")), documents) << "a folder since removed";
+  const QString last = home.path() + QStringLiteral("/out");
+  ASSERT_TRUE(QDir().mkpath(last));
+  EXPECT_EQ(SaveDialogFolder(last), last) << "the folder the last output went to";
+  qputenv("HOME", savedHome);
+  if (savedConfig.isEmpty()) qunsetenv("XDG_CONFIG_HOME");
+  else qputenv("XDG_CONFIG_HOME", savedConfig);
 }
 
 TEST(QtDialogService, FilterInQtSyntax) {
