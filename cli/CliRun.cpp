@@ -223,6 +223,14 @@ int RunCli(const CliOptions& options) {
   ProgressView view(stderr, IsTerminal(stderr));
   const std::string& target = options.outputFile;
 
+  // Without a site of the user's the run could only fail: the built-in
+  // address is a placeholder that never resolves. Nothing is written then.
+  if (!options.demo && IsPlaceholderQuoteSiteBase(options.baseUrl.empty() ? QuoteSiteBase() : options.baseUrl)) {
+    view.Message("vantora-cli: no quote site is set: give its address with --base-url URL (or VANTORA_BASE_URL), "
+                 "or try the bundled sample site with --demo");
+    return kExitUsage;
+  }
+
   OutputTarget output;
   JobInputs inputs = MakeInputs(options, target);
   const std::string retryFile = RetryFileName(target, CurrentProcessId());

@@ -144,6 +144,11 @@ TEST_F(CliProcessTest, BadArgumentsChangeNothingAndFetchNothing) {
     EXPECT_FALSE(run.err.empty()) << line;
     EXPECT_EQ(run.out, "") << line;
   }
+  // No site given: the built-in address names none, so nothing is tried.
+  const CliResult noSite = RunCli({"--codes", "1301", "-o", "new.csv"}, Dir());
+  EXPECT_EQ(noSite.exitCode, 2) << noSite.err;
+  EXPECT_NE(noSite.err.find("--base-url"), std::string::npos) << noSite.err;
+  EXPECT_NE(noSite.err.find("--demo"), std::string::npos) << noSite.err;
   EXPECT_EQ(ReadBytes(dir_.File("existing.csv")), "precious");
   EXPECT_FALSE(fs::exists(dir_.File("new.csv")));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_.Path()), fs::directory_iterator()), 1);
