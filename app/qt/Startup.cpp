@@ -16,6 +16,7 @@
 #include "app/DemoSite.h"
 #include "app/qt/FrmMain.h"
 #include "app/qt/InstanceBeacon.h"
+#include "app/qt/ProgramIcon.h"
 #include "app/qt/QtDialogService.h"
 #include "app/qt/ScreenshotScene.h"
 #include "app/SingleInstance.h"
@@ -94,6 +95,7 @@ int RunVantora(int& argc, char** argv) {
   QApplication::setApplicationName(QString::fromUtf8(text::kTitle));
   QApplication::setApplicationDisplayName(QString::fromUtf8(text::kTitle));
   QGuiApplication::setDesktopFileName(QStringLiteral("vantora"));
+  QApplication::setWindowIcon(ProgramIcon());
   InstallToolkitTranslations(app, QLocale::system());
 
   TFrmMain form(dialogs);
