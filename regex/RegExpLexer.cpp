@@ -160,12 +160,16 @@ std::u16string TRELex::ReadGroupName(char16_t close) {
 
 // ---------------------------------------------------------------- GetToken
 
-TREToken TRELex::GetToken() {
+void TRELex::ClearTokenFields() {
   S.Char = S.StartChar = S.LastChar = 0;
   S.Min = S.Max = S.Number = 0;
   S.Name.clear();
   S.HasNumber = false;
   S.PosixKind = pckNone;
+}
+
+TREToken TRELex::GetToken() {
+  ClearTokenFields();
   // tkEmpty from a reader means "nothing here" (a comment, \Q, \E): read
   // on. Looping here keeps long runs of them off the call stack.
   do {
@@ -194,17 +198,14 @@ bool TRELex::NextPlainChar() {
   if (S.Options.Contains(roExtended) || S.Options.Contains(roIgnoreWidth)) return false;
   const char16_t c = FPattern[S.Pos];
   switch (c) {
+    // The units LexNormal reads as tokens of their own.
     case u'|': case u')': case u'*': case u'+': case u'?': case u'.': case u'^':
     case u'$': case u'(': case u'{': case u'\\': case u'[':
       return false;
     default:
       if (REIsSurrogate(c)) return false;
   }
-  S.StartChar = S.LastChar = 0;
-  S.Min = S.Max = S.Number = 0;
-  S.Name.clear();
-  S.HasNumber = false;
-  S.PosixKind = pckNone;
+  ClearTokenFields();
   S.TokenStart = S.Pos++;
   S.Token = tkChar;
   S.Char = c;

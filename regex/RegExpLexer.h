@@ -83,6 +83,8 @@ class TRELex {
   [[noreturn]] void ErrorName(const char16_t* msg, const std::u16string& name) const;
 
  private:
+  // The fields a token sets, back to "none" before the next token is read.
+  void ClearTokenFields();
   bool AtEnd() const { return S.Pos >= FPattern.size(); }
   char16_t Peek(std::size_t ahead = 0) const {
     return S.Pos + ahead < FPattern.size() ? FPattern[S.Pos + ahead] : u'\0';

@@ -91,9 +91,11 @@ struct QuoteServer::Impl {
   // The same wait for a stall in the middle of a body, counted so that a
   // caller can tell the bytes before the stall have been handed over.
   bool StallOrStopped(std::chrono::milliseconds delay) {
-    std::unique_lock lock(mutex);
-    ++stallsBegun;
-    return wake.wait_for(lock, delay, [this] { return stopping; });
+    {
+      std::lock_guard lock(mutex);
+      ++stallsBegun;
+    }
+    return WaitOrStopped(delay);
   }
 
   std::optional<std::string> ReadPageFile(const std::string& folder, const std::string& code) const {
